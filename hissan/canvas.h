@@ -19,15 +19,15 @@ enum class Role : uint8_t {
     Carry,
     Note,
     Answer,
-    Aux,          // auxiliary: added zeros and points, answer underline
-    AddedPoint,   // a point added to an operand that had none
-    AquaLine,     // slash in decimal subtraction, lines over zeros set apart
-    NewPoint,     // moved point of a decimal division
-    RedLine,      // slash in integer subtraction, second multiplication rule
-    ReducedDigit, // lowered digit above a lending digit
-    Strike,       // diagonal of a struck digit
-    PointStrike,  // slanted line of a struck point
-    Fixed,        // not a slot: `rgb` holds the value
+    Aux,           // auxiliary: added zeros and points, answer underline
+    AddedPoint,    // a point added to an operand that had none
+    AquaLine,      // slash in decimal subtraction, lines over zeros set apart
+    NewPoint,      // moved point of a decimal division
+    RedLine,       // slash in integer subtraction, second multiplication rule
+    ReducedDigit,  // lowered digit above a lending digit
+    Strike,        // diagonal of a struck digit
+    PointStrike,   // slanted line of a struck point
+    Fixed,         // not a slot: `rgb` holds the value
 };
 constexpr int kRoleCount = static_cast<int>(Role::Fixed);
 
@@ -60,7 +60,7 @@ const Scheme& schemeFor(int dspClType);
 // Text measurement of the board font. The program measures with Qt's font
 // metrics; the engine tests use FixedMetrics so that layouts are deterministic.
 class Metrics {
-public:
+  public:
     virtual ~Metrics() = default;
     // Width in pixels of a UTF-8 text at a point size.
     virtual int textWidth(std::string_view utf8, int pointSize, bool bold) const = 0;
@@ -75,7 +75,7 @@ public:
 // full-width one twice that; a line is trunc(1.425 * size) high. At size 40
 // this gives DigitW 26 and CharH 57, like the board font on screen.
 class FixedMetrics : public Metrics {
-public:
+  public:
     int textWidth(std::string_view utf8, int pointSize, bool bold) const override;
     int textHeight(int pointSize) const override;
     int fontHeightValue(int pointSize) const override;
@@ -90,7 +90,7 @@ int displayCells(std::string_view utf8);
 // style, pen position. Pacing is recorded, not slept: `pause(n)` asks the
 // player to wait n x StrokeDelay x 100 ms, `stepPoint()` marks a manual step.
 class Canvas {
-public:
+  public:
     virtual ~Canvas() = default;
 
     virtual const Metrics& metrics() const = 0;
@@ -107,7 +107,9 @@ public:
     bool bold() const { return bold_; }
     bool underline() const { return underline_; }
     int fontHeightValue() const { return metrics().fontHeightValue(fontSize_); }
-    int textWidth(std::string_view utf8) const { return metrics().textWidth(utf8, fontSize_, bold_); }
+    int textWidth(std::string_view utf8) const {
+        return metrics().textWidth(utf8, fontSize_, bold_);
+    }
     int textHeight() const { return metrics().textHeight(fontSize_); }
 
     // brush and pen
@@ -141,12 +143,12 @@ public:
     void setStepOnly(bool on) { stepOnly_ = on; }
     bool stepOnly() const { return stepOnly_; }
 
-protected:
+  protected:
     virtual void drawText(int x, int y, std::string_view utf8) = 0;
     virtual void drawLine(int x1, int y1, int x2, int y2) = 0;
     virtual void drawRect(int x1, int y1, int x2, int y2) = 0;
 
-private:
+  private:
     int fontSize_ = 40;
     Colour fontColour_ = Colour::of(Role::Digit);
     bool bold_ = false;

@@ -27,7 +27,7 @@ using DisplayList = std::vector<Op>;
 
 // The canvas the engine draws on: records every op into a display list.
 class RecordingCanvas : public Canvas {
-public:
+  public:
     explicit RecordingCanvas(const Metrics& m) : metrics_(m) {}
 
     const Metrics& metrics() const override { return metrics_; }
@@ -39,12 +39,12 @@ public:
     DisplayList take() { return std::move(ops_); }
     void clear() { ops_.clear(); }
 
-protected:
+  protected:
     void drawText(int x, int y, std::string_view utf8) override;
     void drawLine(int x1, int y1, int x2, int y2) override;
     void drawRect(int x1, int y1, int x2, int y2) override;
 
-private:
+  private:
     const Metrics& metrics_;
     DisplayList ops_;
 };

@@ -10,7 +10,9 @@ namespace hissan {
 
 // Whole pixels of a fraction of a metric, truncated toward zero. A tiny bias
 // keeps products such as 0.3 * 50 from landing just below a whole number.
-inline int Trunc(double v) { return static_cast<int>(v >= 0 ? v + 1e-9 : v - 1e-9); }
+inline int Trunc(double v) {
+    return static_cast<int>(v >= 0 ? v + 1e-9 : v - 1e-9);
+}
 
 // One board character with its top-left corner at (x, y). `ch` is an ASCII
 // character ("7", "+", "." ...), "z" for a struck zero, or any UTF-8 text that
@@ -25,8 +27,7 @@ inline int MojiPut(Board& b, int x, int y, Colour colour, int size, std::string_
 }
 
 // A line; afterwards the pen is at (x2, y2).
-int SenDsp(Board& b, int x1, int y1, int x2, int y2, int width, Colour colour,
-           bool dotted = false);
+int SenDsp(Board& b, int x1, int y1, int x2, int y2, int width, Colour colour, bool dotted = false);
 // The same after one StrokeDelay pause when delay > 0.
 int SenDspWait(Board& b, int x1, int y1, int x2, int y2, int width, Colour colour, int delay,
                bool dotted = false);
