@@ -22,7 +22,7 @@ QString boardFontFamily(const std::string& fontName);
 // Board font metrics measured with QFontMetrics on a paint device (the screen
 // when `device` is null, else e.g. a printer, whose resolution differs).
 class QtMetrics : public hissan::Metrics {
-public:
+  public:
     explicit QtMetrics(QString family, const QPaintDevice* device = nullptr);
     int textWidth(std::string_view utf8, int pointSize, bool bold) const override;
     int textHeight(int pointSize) const override;
@@ -30,16 +30,16 @@ public:
     const QString& family() const { return family_; }
     QFont font(int pointSize, bool bold = false, bool underline = false) const;
 
-private:
+  private:
     QString family_;
     const QPaintDevice* device_;
 };
 
 struct RenderOptions {
-    int scheme = 0;               // 0 blackboard, 1 whiteboard
-    bool stepMode = false;        // show the ops recorded as step-mode only
-    size_t count = size_t(-1);    // replay the first `count` ops (the revealed part)
-    int dy = 0;                   // added to every y (minus the scroll position)
+    int scheme = 0;             // 0 blackboard, 1 whiteboard
+    bool stepMode = false;      // show the ops recorded as step-mode only
+    size_t count = size_t(-1);  // replay the first `count` ops (the revealed part)
+    int dy = 0;                 // added to every y (minus the scroll position)
 };
 
 // Replays ops onto `p` with the fonts of `metrics` and the scheme's colours.

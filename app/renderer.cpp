@@ -1,0 +1,173 @@
+#include "app/renderer.h"
+
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QHash>
+#include <QPaintDevice>
+#include <QPainter>
+#include <QPen>
+#include <map>
+#include <tuple>
+
+namespace app {
+
+namespace {
+
+const QString kStoredDefault = QStringLiteral("ＭＳゴシック");
+
+QString fallbackFamily() {
+    static const QString chosen = [] {
+        const QStringList families = QFontDatabase::families();
+        for (const char* candidate :
+             {"IPAGothic", "IPAゴシック", "Noto Sans Mono CJK JP", "Noto Sans CJK JP"}) {
+            const QString name = QString::fromUtf8(candidate);
+            if (families.contains(name, Qt::CaseInsensitive)) return name;
+        }
+        return QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
+    }();
+    return chosen;
+}
+
+}  // namespace
+
+QString boardFontFamily(const std::string& fontName) {
+    const QString fallback = fallbackFamily();
+    // The stored default names a Windows font no Linux desktop has; make the
+    // name itself resolve to the installed Japanese font as well.
+    if (QFont::substitute(kStoredDefault) != fallback)
+        QFont::insertSubstitution(kStoredDefault, fallback);
+    const QString name = QString::fromStdString(fontName);
+    if (name.isEmpty() || name == kStoredDefault) return fallback;
+    if (QFontDatabase::families().contains(name, Qt::CaseInsensitive)) return name;
+    return fallback;
+}
+
+QtMetrics::QtMetrics(QString family, const QPaintDevice* device)
+    : family_(std::move(family)), device_(device) {}
+
+QFont QtMetrics::font(int pointSize, bool bold, bool underline) const {
+    QFont f(family_);
+    f.setPointSize(pointSize > 0 ? pointSize : 1);
+    f.setBold(bold);
+    f.setUnderline(underline);
+    f.setStyleHint(QFont::TypeWriter);
+    return f;
+}
+
+namespace {
+
+// QFontMetrics per (family, device, size, bold), built once: the layouts ask
+// for widths of single glyphs thousands of times per board.
+const QFontMetrics& cachedMetrics(const QtMetrics& m, const QPaintDevice* device, int size,
+                                  bool bold) {
+    using Key = std::tuple<QString, const QPaintDevice*, int, bool>;
+    static std::map<Key, QFontMetrics> cache;
+    const Key key{m.family(), device, size, bold};
+    auto it = cache.find(key);
+    if (it == cache.end()) {
+        const QFont f = m.font(size, bold);
+        it = cache.emplace(key, device ? QFontMetrics(f, device) : QFontMetrics(f)).first;
+    }
+    return it->second;
+}
+
+}  // namespace
+
+int QtMetrics::textWidth(std::string_view utf8, int pointSize, bool bold) const {
+    const QFontMetrics& fm = cachedMetrics(*this, device_, pointSize, bold);
+    return fm.horizontalAdvance(QString::fromUtf8(utf8.data(), qsizetype(utf8.size())));
+}
+
+int QtMetrics::textHeight(int pointSize) const {
+    return cachedMetrics(*this, device_, pointSize, false).height();
+}
+
+int QtMetrics::fontHeightValue(int pointSize) const {
+    const int dpi = device_ ? device_->logicalDpiY() : 96;
+    return -((pointSize * dpi + 36) / 72);
+}
+
+QColor toQColor(uint32_t rgb) {
+    return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+
+QColor backgroundColour(int scheme) {
+    return toQColor(
+        hissan::schemeFor(scheme).resolve(hissan::Colour::of(hissan::Role::Background)));
+}
+
+void renderOps(QPainter& p, const hissan::DisplayList& ops, const QtMetrics& metrics,
+               const RenderOptions& opt) {
+    const hissan::Scheme& scheme = hissan::schemeFor(opt.scheme);
+    const size_t n = std::min(opt.count, ops.size());
+    p.save();
+    p.translate(0, opt.dy);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setRenderHint(QPainter::TextAntialiasing, true);
+    struct FontEntry {
+        QFont font;
+        int ascent;
+    };
+    QHash<quint64, FontEntry> fonts;
+    for (size_t i = 0; i < n; ++i) {
+        const hissan::Op& op = ops[i];
+        if (op.stepOnly && !opt.stepMode) continue;
+        switch (op.kind) {
+            case hissan::Op::Text: {
+                const quint64 key =
+                    (quint64(op.size) << 2) | (op.bold ? 2 : 0) | (op.underline ? 1 : 0);
+                auto it = fonts.find(key);
+                if (it == fonts.end()) {
+                    QFont f = metrics.font(op.size, op.bold, op.underline);
+                    const int ascent = QFontMetrics(f, p.device()).ascent();
+                    it = fonts.insert(key, FontEntry{f, ascent});
+                }
+                p.setFont(it->font);
+                p.setPen(toQColor(scheme.resolve(op.colour)));
+                // The board canvas places a text by its top-left corner.
+                const int ascent = it->ascent;
+                p.drawText(QPoint(op.x1, op.y1 + ascent), QString::fromStdString(op.text));
+                break;
+            }
+            case hissan::Op::Line: {
+                QPen pen(toQColor(scheme.resolve(op.colour)));
+                pen.setWidth(std::max(1, op.width));
+                pen.setStyle(op.dotted ? Qt::DotLine : Qt::SolidLine);
+                pen.setCapStyle(Qt::FlatCap);
+                p.setPen(pen);
+                p.drawLine(op.x1, op.y1, op.x2, op.y2);
+                break;
+            }
+            case hissan::Op::Rect:
+                p.fillRect(QRect(QPoint(op.x1, op.y1), QPoint(op.x2 - 1, op.y2 - 1)),
+                           toQColor(scheme.resolve(op.colour)));
+                break;
+            case hissan::Op::Pause:
+            case hissan::Op::Step:
+                break;
+        }
+    }
+    p.restore();
+}
+
+QRect opsExtent(const hissan::DisplayList& ops) {
+    QRect r;
+    for (const hissan::Op& op : ops) {
+        switch (op.kind) {
+            case hissan::Op::Text:
+            case hissan::Op::Rect:
+                r |= QRect(QPoint(op.x1, op.y1), QPoint(op.x2, op.y2)).normalized();
+                break;
+            case hissan::Op::Line:
+                r |= QRect(QPoint(op.x1, op.y1), QPoint(op.x2, op.y2))
+                         .normalized()
+                         .adjusted(-op.width, -op.width, op.width, op.width);
+                break;
+            default:
+                break;
+        }
+    }
+    return r;
+}
+
+}  // namespace app

@@ -1,0 +1,120 @@
+// Replaying recorded board drawings with Qt: font choice, colours of both
+// schemes, the revealed part and the step-mode-only ops.
+#include "app/renderer.h"
+
+#include <gtest/gtest.h>
+
+#include <QFontDatabase>
+#include <QImage>
+#include <QPainter>
+
+#include "hissan/board.h"
+#include "hissan/primitives.h"
+
+namespace {
+
+using hissan::Colour;
+using hissan::Role;
+
+struct Scene {
+    app::QtMetrics metrics{app::boardFontFamily("ＭＳゴシック")};
+    hissan::RecordingCanvas canvas{metrics};
+    hissan::TJouken jk;
+    hissan::Board b;
+    Scene() {
+        b.cv = &canvas;
+        b.jk = &jk;
+        b.setMetrics(metrics, 40);
+    }
+    QImage render(int scheme, bool stepMode = false, size_t count = size_t(-1)) {
+        QImage img(600, 300, QImage::Format_RGB32);
+        img.fill(app::backgroundColour(scheme));
+        QPainter p(&img);
+        app::renderOps(p, canvas.ops(), metrics, {scheme, stepMode, count, 0});
+        return img;
+    }
+};
+
+int countPixels(const QImage& img, QRect area, QColor c) {
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (img.pixelColor(x, y) == c) ++n;
+    return n;
+}
+
+TEST(BoardFont, StoredWindowsNameFallsBackToInstalledJapaneseFont) {
+    const QString family = app::boardFontFamily("ＭＳゴシック");
+    EXPECT_TRUE(QFontDatabase::families().contains(family)) << family.toStdString();
+    EXPECT_EQ(app::boardFontFamily("No Such Font 123"), family);
+    // The glyphs the board uses exist in it.
+    QFontMetrics fm(QFont(family, 40));
+    EXPECT_TRUE(fm.inFont(QChar(0xFF11)));  // "１"
+    EXPECT_TRUE(fm.inFont(QChar(0x00D7)));  // "×"
+}
+
+TEST(BoardFont, MetricsGiveWholeCellsAndLines) {
+    Scene s;
+    EXPECT_GE(s.b.DigitW, 20);
+    EXPECT_LE(s.b.DigitW, 32);
+    EXPECT_EQ(s.b.CellW, 2 * s.b.DigitW);
+    EXPECT_GE(s.b.CharH, 45);
+    // A full-width digit fills about one cell.
+    EXPECT_NEAR(s.metrics.textWidth("８", 40, false), s.b.CellW, 3);
+    EXPECT_LT(s.metrics.fontHeightValue(40), 0);
+}
+
+TEST(Render, SchemesResolveRolesAndFixedColoursStayFixed) {
+    Scene s;
+    hissan::MojiPut(s.b, 20, 20, Colour::of(Role::Digit), 40, "8");
+    hissan::SenDsp(s.b, 20, 120, 300, 120, 4, Colour::of(Role::Rule));
+    hissan::SenDsp(s.b, 20, 200, 300, 200, 4, hissan::kGrey);
+    const QRect glyph(20, 20, s.b.CellW, s.b.CharH);
+
+    QImage black = s.render(0);
+    EXPECT_EQ(black.pixelColor(400, 250), QColor(0, 128, 0));
+    EXPECT_GT(countPixels(black, glyph, QColor(255, 255, 255)), 30);
+    EXPECT_EQ(black.pixelColor(150, 120), QColor(255, 255, 0));
+    EXPECT_EQ(black.pixelColor(150, 200), QColor(128, 128, 128));
+
+    QImage white = s.render(1);
+    EXPECT_EQ(white.pixelColor(400, 250), QColor(255, 255, 255));
+    EXPECT_GT(countPixels(white, glyph, QColor(0, 0, 0)), 30);
+    EXPECT_EQ(white.pixelColor(150, 120), QColor(128, 128, 128));
+    EXPECT_EQ(white.pixelColor(150, 200), QColor(128, 128, 128));
+}
+
+TEST(Render, OnlyTheRevealedPartAndStepOnlyOpsInStepMode) {
+    Scene s;
+    hissan::SenDsp(s.b, 0, 50, 600, 50, 4, Colour::of(Role::Rule));
+    s.canvas.setStepOnly(true);
+    hissan::SenDsp(s.b, 0, 150, 600, 150, 4, Colour::of(Role::Rule));
+    s.canvas.setStepOnly(false);
+    hissan::SenDsp(s.b, 0, 250, 600, 250, 4, Colour::of(Role::Rule));
+    const QColor yellow(255, 255, 0);
+
+    QImage all = s.render(0);
+    EXPECT_EQ(all.pixelColor(300, 50), yellow);
+    EXPECT_NE(all.pixelColor(300, 150), yellow);
+    EXPECT_EQ(all.pixelColor(300, 250), yellow);
+
+    QImage stepped = s.render(0, true);
+    EXPECT_EQ(stepped.pixelColor(300, 150), yellow);
+
+    QImage first = s.render(0, false, 1);
+    EXPECT_EQ(first.pixelColor(300, 50), yellow);
+    EXPECT_NE(first.pixelColor(300, 250), yellow);
+}
+
+TEST(Render, ExtentCoversEverythingDrawn) {
+    Scene s;
+    hissan::MojiPut(s.b, 100, 40, Colour::of(Role::Digit), 40, "1");
+    hissan::SenDsp(s.b, 10, 300, 500, 300, 4, Colour::of(Role::Rule));
+    const QRect r = app::opsExtent(s.canvas.ops());
+    EXPECT_LE(r.left(), 10);
+    EXPECT_LE(r.top(), 40);
+    EXPECT_GE(r.right(), 500);
+    EXPECT_GE(r.bottom(), 300);
+}
+
+}  // namespace
