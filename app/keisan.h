@@ -1,0 +1,186 @@
+// Expression entry, evaluation of "=" and the choice of layout, without Qt.
+//
+// How the main window uses it
+// ---------------------------
+// The window owns one TJouken and one Keisan (which holds the Board: the
+// expression TShiki, its work copy, the metrics and the entry flags) and
+// implements KeisanHost, whose calls are the only way Keisan reaches the
+// screen, the speaker and the other windows:
+//
+//   Keisan keisan(jouken, qtMetrics, &window);   // the board is cleared
+//
+// * Keys: FormKeyDown passes '0'..'9', '.', '+', '-', '*', '/', '=' to
+//   MojiInput; the editing keys call BackSpace, VK_DeleteKey, Hukkatu,
+//   ReCalcButtonClick, TypePi and R1Click. The keypad calls the same.
+// * Drawing is recorded, never slept. ops() is the whole board since the
+//   last clear: the red "◆" prompt, the echo of every typed character and,
+//   after "=", the run of the layout with its pause and step marks. After
+//   every change Keisan calls host->boardChanged(kind):
+//     - Cleared: a new list (R1Click); the window scrolls back to the top.
+//     - Typed:   ops were appended by typing; show them at once.
+//     - Run:     "=" recorded a run: ops()[0, runStart()) are shown at once,
+//                ops()[runStart(), end) are played by the player with their
+//                pacing. Busy() is 0 again by then; "a layout is being
+//                drawn" is the player's state, not Keisan's.
+//     - Relaid:  relayout() rebuilt the list; show all of it at once.
+//   A repaint re-renders ops() (up to what the player has revealed) with
+//   the current scheme; a scheme change needs nothing from Keisan. The list
+//   is laid out with ScrollY = 0; the window shifts it by its scroll
+//   position when rendering.
+// * After a change of a display condition (KURIAGARI, QQ_FLAG, KAIGYO_FLAG,
+//   ...) the window calls relayout(); after a font change relayout(metrics)
+//   with the new metrics (MojiSize is jk.FONTSIZE). Both rebuild the board
+//   from the entry state with no animation, no messages and no speech.
+// * printLayout(printerMetrics) lays out the expression line and the
+//   finished calculation on a printed page's metrics without touching the
+//   live board.
+// * Messages: Keisan's own checks (digit limits, zero divisor, larger
+//   subtrahend) and the layouts' messages (b.messages, forwarded after a
+//   run) reach host->showMessage, which shows a modal box and returns when
+//   it is closed. A message with then == Message::ClearAndRestore asks the
+//   window to inject Delete and then Insert after the box is closed (its
+//   key map then runs VK_DeleteKey and Hukkatu).
+// * The cursor: board().CursorX/CursorY give the block cursor cell,
+//   board().CursorOn its blink phase, which the window's timer toggles.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+#include "hissan/board.h"
+#include "hissan/canvas.h"
+#include "hissan/display_list.h"
+#include "hissan/jouken.h"
+
+namespace app {
+
+// What changed on the board; see the comment block above.
+enum class BoardChange { Cleared, Typed, Run, Relaid };
+
+// The main window's side of entry and evaluation. Every call has a default
+// that does nothing, so a headless user (tests, the export tool) implements
+// only what it needs.
+class KeisanHost {
+  public:
+    virtual ~KeisanHost() = default;
+    // A modal message box with the message's text, title, icon and an OK
+    // button; returns when it was closed.
+    virtual void showMessage(const hissan::Message&) {}
+    // Reads a calculation text aloud (a typed character, the expression
+    // followed by "イコール", the answer).
+    virtual void Yomiage(const std::string&) {}
+    // Enables or disables the keypad and the conditions dialog: disabled
+    // at "=" in manual step mode, enabled again after the evaluation.
+    virtual void setInputWindowsEnabled(bool) {}
+    // After an accepted "=": when the word-problem panel is on, the
+    // word-problem window shows its story; answerMode is 4 when the answer
+    // has a remainder ("R"), else 0.
+    virtual void wordProblem(int /*answerMode*/) {}
+    // After a recalculation: when the word-problem panel is on, the window
+    // draws its example again.
+    virtual void wordProblemRedraw() {}
+    // The busy mouse cursor while a layout is laid out.
+    virtual void setBusyCursor(bool) {}
+    virtual void boardChanged(BoardChange) {}
+};
+
+class Keisan {
+  public:
+    // `jk` and `metrics` must outlive the Keisan (or metrics until the next
+    // relayout(metrics)). The board starts cleared, with the prompt drawn.
+    Keisan(hissan::TJouken& jk, const hissan::Metrics& metrics, KeisanHost* host = nullptr);
+    ~Keisan();
+    Keisan(const Keisan&) = delete;
+    Keisan& operator=(const Keisan&) = delete;
+
+    void setHost(KeisanHost* host);
+
+    // ---- entry ----------------------------------------------------------
+    // The one entry for a character: '0'..'9', '.', '+', '-', '*', '/' and
+    // '=' (which evaluates the expression). Anything else is ignored.
+    void MojiInput(char ch);
+    // Removes the last typed character and rebuilds the expression line.
+    void BackSpace();
+    // Clears the board; the expression is kept in MaeShiki for Hukkatu.
+    void VK_DeleteKey();
+    // Types the previous expression (MaeShiki, without its "=") again on an
+    // empty board.
+    void Hukkatu();
+    // Clears the board and feeds MaeShiki, "=" included, to MojiInput: the
+    // calculation is drawn again under the current conditions.
+    void ReCalcButtonClick();
+    // π: "3", or "3.1" and further digits of PaiText up to PaiKeta digits.
+    void TypePi();
+    // Clears the board and starts a new expression; MaeShiki := the typed text.
+    void R1Click();
+
+    // The digit limits of the expression as it stands in TShiki; shows the
+    // message of the last failing test and returns false when one fails.
+    bool KetaCheck();
+
+    // ---- expression record ------------------------------------------------
+    void ShikiSave();     // TShiki from the entry state, at "="
+    void ShikiClear();    // TShiki emptied
+    void ShikiRestore();  // the work copy from TShiki, leading zeros removed
+    // Redraws the expression line (and its "=" once finished) from TShiki
+    // onto the board's current canvas.
+    void ShikiDsp();
+    // Draws the expression line and, when "=" was accepted, runs the layout
+    // of the operator and kind of number on `cv`. Returns 0 when the
+    // expression is not finished, else 1. Layout messages are left in
+    // board().messages.
+    int HissanDispatch(hissan::Canvas& cv);
+
+    // ---- the board --------------------------------------------------------
+    const hissan::DisplayList& ops() const;
+    // Index of the first op of the newest "=" run; equals ops().size() after
+    // a clear, typing or a relayout.
+    size_t runStart() const { return runStart_; }
+    void relayout();
+    void relayout(const hissan::Metrics& metrics);
+    // The expression line and the finished layout laid out on a printed
+    // page's metrics (origin 2 CharH, 3 CharH / 2; ScrollY 0). `pageBoard`
+    // receives the board state of that drawing (for its grid) when given.
+    hissan::DisplayList printLayout(const hissan::Metrics& printerMetrics,
+                                    hissan::Board* pageBoard = nullptr) const;
+
+    hissan::Board& board() { return b_; }
+    const hissan::Board& board() const { return b_; }
+    hissan::TJouken& jouken() { return jk_; }
+    const std::string& Kotae() const { return b_.Kotae; }
+    int Busy() const { return b_.Busy; }
+    int NyuryokuKa() const { return b_.NyuryokuKa; }
+
+    // ---- entry state (read by the window, the keypad and speech) ----------
+    std::string ShikiNyuryoku;  // the expression as typed, with "=" once accepted
+    std::string MaeShiki;       // the previous expression, source of restore
+    char EnzanshiNyuryoku = '!';
+    char PrevEnzanshi = '!';
+    int EnzanshiAri = 0;
+    int ZenkouKeta = 0, ZenkouShosuKeta = 0;
+    int KoukouKeta = 0, KoukouShosuKeta = 0;
+    int ZenkouTen = 0, KoukouTen = 0;
+    int ZenkouTenX = 0, KoukouTenX = 0;
+    int KotaeZumi = 0;  // 1 while a finished calculation is on the board
+    int ErrorFlag = 0;  // 1 when the last "=" was refused
+
+  private:
+    void Equal();
+    void clearBoard();
+    void eraseCursor();
+    void showMessage(const std::string& text, const std::string& title,
+                     hissan::Message::Icon icon = hissan::Message::NoIcon);
+    void notify(BoardChange change);
+    void rebuild();
+
+    hissan::TJouken& jk_;
+    const hissan::Metrics* metrics_;
+    KeisanHost* host_;
+    std::unique_ptr<hissan::RecordingCanvas> canvas_;
+    hissan::Board b_;
+    size_t runStart_ = 0;
+    bool quiet_ = false;  // rebuilding: no speech, no messages, no notifications
+};
+
+}  // namespace app
