@@ -1,0 +1,140 @@
+// Shared by the addition and subtraction tests: finding ops on the board,
+// exact decimal arithmetic to check answers against, random operands and the
+// geometry every finished layout must keep.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "hissan/layouts.h"
+#include "hissan/primitives.h"
+#include "tests/engine/support.h"
+
+namespace hissan::test {
+
+// Runs the layout the evaluation picks for "+" or "-".
+inline void RunAddSub(BoardFixture& f, char op) {
+    const bool dec = f.b.w.MaxShosuKeta > 0;
+    if (op == '-')
+        dec ? ShosuHikizanDsp(f.b) : HikizanDsp(f.b);
+    else
+        dec ? ShosuTashizanDsp(f.b) : f.jk.BubunWa == 1 ? BubunwaTashizan(f.b) : TashizanDsp(f.b);
+}
+
+// The last text op at (x, y): what the board shows there after redraws.
+inline const Op* TextAt(const BoardFixture& f, int x, int y) {
+    const Op* found = nullptr;
+    for (const Op& op : f.ops())
+        if (op.kind == Op::Text && op.x1 == x && op.y1 == y) found = &op;
+    return found;
+}
+
+inline std::vector<const Op*> Find(const BoardFixture& f, Op::Kind kind, Colour colour) {
+    std::vector<const Op*> out;
+    for (const Op& op : f.ops())
+        if (op.kind == kind && op.colour == colour) out.push_back(&op);
+    return out;
+}
+
+// Exact decimal arithmetic on digit texts ("12.5", ".25"), answers in the
+// tidy form KotaeSeiri gives. `sub` assumes a >= c.
+inline std::string Exact(const std::string& a, const std::string& c, bool sub) {
+    auto split = [](const std::string& s) {
+        const auto dot = s.find('.');
+        return std::pair(s.substr(0, dot), dot == std::string::npos ? "" : s.substr(dot + 1));
+    };
+    auto [ai, af] = split(a);
+    auto [ci, cf] = split(c);
+    const size_t fl = std::max(af.size(), cf.size()), il = std::max(ai.size(), ci.size()) + 1;
+    af.resize(fl, '0');
+    cf.resize(fl, '0');
+    std::string x = std::string(il - ai.size(), '0') + ai + af;
+    const std::string y = std::string(il - ci.size(), '0') + ci + cf;
+    int carry = 0;
+    for (size_t k = x.size(); k-- > 0;) {
+        int d = (x[k] - '0') + (sub ? -(y[k] - '0') - carry : (y[k] - '0') + carry);
+        carry = sub ? (d < 0) : d / 10;
+        x[k] = static_cast<char>('0' + (d + 10) % 10);
+    }
+    std::string i = x.substr(0, il), f = x.substr(il);
+    i.erase(0, std::min(i.find_first_not_of('0'), i.size() - 1));
+    f.erase(f.find_last_not_of('0') + 1);
+    return f.empty() ? i : i + "." + f;
+}
+
+// A random operand with up to 18 integer and (when `decimals`) 18 decimal
+// digits, biased towards 0 and 9 so that long carry and borrow chains occur.
+inline std::string RandomOperand(std::mt19937& rng, bool decimals) {
+    auto digits = [&](int n) {
+        std::string s;
+        for (int k = 0; k < n; ++k) {
+            const int r = static_cast<int>(rng() % 14);
+            s += static_cast<char>('0' + (r < 2 ? 0 : r < 4 ? 9 : r - 4));
+        }
+        return s;
+    };
+    std::string s = digits(1 + static_cast<int>(rng() % 18));
+    if (decimals && rng() % 3 != 0) s += "." + digits(1 + static_cast<int>(rng() % 18));
+    return s;
+}
+
+// Geometry of a finished layout, for everything drawn before the answer goes
+// onto the expression line: nothing left of the sign column, nothing on or
+// above the expression line, full-size glyphs exactly on the column grid,
+// points on the point line, and no label running into a glyph or a label.
+inline ::testing::AssertionResult LayoutGeometryIsSound(const BoardFixture& f) {
+    const Board& b = f.b;
+    const auto& ops = f.ops();
+    size_t end = ops.size();
+    while (end > 0 && ops[end - 1].kind != Op::Step) --end;
+    const int y0 = b.OriginY - b.ScrollY + b.harufa();
+    const int answerRow = f.jk.KAIGYO_FLAG == 1 ? Trunc(y0 + 1.2 * b.LineH) : y0;
+    const int exprBottom = answerRow + f.metrics.textHeight(Trunc(1.2 * b.MojiSize));
+    struct Box {
+        int x1, y1, x2, y2;
+        bool label;
+    };
+    std::vector<Box> boxes;
+    for (size_t k = 0; k < end; ++k) {
+        const Op& op = ops[k];
+        if (op.kind != Op::Text) continue;
+        const std::string at = " at " + std::to_string(op.x1) + "," + std::to_string(op.y1);
+        if (op.x1 < b.OriginX) return ::testing::AssertionFailure() << op.text << " left" << at;
+        if (op.y1 < exprBottom)
+            return ::testing::AssertionFailure() << op.text << " on the expression line" << at;
+        if (op.text == "●") {
+            if (op.x1 != b.TenX) return ::testing::AssertionFailure() << "point off" << at;
+        } else if (op.size == b.MojiSize) {
+            if ((op.x1 - b.OriginX) % b.CellW != 0)
+                return ::testing::AssertionFailure() << op.text << " off the grid" << at;
+            boxes.push_back({op.x1, op.y1, op.x1 + b.CellW, op.y1 + b.CharH, false});
+        } else if (op.size == Trunc(0.7 * b.MojiSize)) {
+            boxes.push_back({op.x1, op.y1, op.x2, op.y1 + f.metrics.textHeight(op.size), true});
+        }
+    }
+    for (const Box& l : boxes)
+        for (const Box& o : boxes)
+            if (l.label && &l != &o && l.x1 < o.x2 && o.x1 < l.x2 && l.y1 < o.y2 && o.y1 < l.y2)
+                return ::testing::AssertionFailure()
+                       << "label at " << l.x1 << "," << l.y1 << " overlaps " << o.x1 << "," << o.y1;
+    return ::testing::AssertionSuccess();
+}
+
+// Random conditions and board metrics: carries/borrows, part names, "=" on
+// its own line, partial sums, font size, printer page, settings panel.
+inline void RandomConditions(std::mt19937& rng, BoardFixture& f) {
+    f.jk.KURIAGARI = f.jk.KURISAGARI = static_cast<int>(rng() % 2);
+    f.jk.QQ_FLAG = static_cast<int>(rng() % 2);
+    f.jk.KAIGYO_FLAG = static_cast<int>(rng() % 2);
+    f.jk.BubunWa = static_cast<int>(rng() % 2);
+    f.jk.HARUFA = rng() % 2 ? 65 : 0;
+    static const int sizes[] = {10, 17, 24, 40, 50};
+    f.jk.FONTSIZE = sizes[rng() % 5];
+    f.b.setMetrics(f.metrics, f.jk.FONTSIZE, rng() % 2 == 0);
+}
+
+}  // namespace hissan::test

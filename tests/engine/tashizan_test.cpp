@@ -1,0 +1,144 @@
+// Written addition: carries, partial sums and decimals, read back from the
+// board as the pupil sees it.
+#include <gtest/gtest.h>
+
+#include "tests/engine/addsub_support.h"
+
+namespace hissan::test {
+namespace {
+
+const Colour kCarry = Colour::of(Role::Carry);
+
+TEST(TashizanDsp, CarriesAboveTheAnswerAndTheFinalCarryLeads) {
+    BoardFixture f;
+    f.load("95", '+', "7");
+    TashizanDsp(f.b);
+    const Board& b = f.b;
+    // Sign column, then hundreds, tens, ones; the carries sit on their own row.
+    EXPECT_EQ(f.rows(), (std::vector<std::string>{"     102", " 95", "+ 7", "11", "102"}));
+    const int y2 = Trunc(Trunc(b.OriginY + 2.5 * b.LineH) + 1.2 * b.LineH);
+    const int y3 = Trunc(y2 + 1.8 * b.LineH);
+    const auto carries = Find(f, Op::Text, kCarry);
+    ASSERT_EQ(carries.size(), 2u);
+    for (int c = 0; c < 2; ++c) {
+        EXPECT_EQ(carries[c]->x1, Trunc(b.RightX - (c + 1) * b.CellW - 1.4 * b.DigitW));
+        EXPECT_EQ(carries[c]->y1, y3 - b.LineH / 3 - 1);
+        EXPECT_EQ(carries[c]->size, b.KomojiSize);
+    }
+    const Op* lead = TextAt(f, b.OriginX, y3);
+    ASSERT_NE(lead, nullptr);
+    EXPECT_EQ(lead->text, "１");
+    EXPECT_EQ(lead->colour, Colour::of(Role::Digit));
+    EXPECT_EQ(b.Kotae, "102");
+    const Op* answer = TextAt(f, Trunc(b.EqualX + 1.2 * b.CellW), b.OriginY);
+    ASSERT_NE(answer, nullptr);
+    EXPECT_EQ(answer->text, "102");
+
+    f.jk.KURIAGARI = 0;
+    f.load("95", '+', "7");
+    TashizanDsp(f.b);
+    EXPECT_TRUE(Find(f, Op::Text, kCarry).empty());
+    EXPECT_EQ(f.b.Kotae, "102");
+}
+
+TEST(TashizanDsp, ZeroPlusZeroHasOneColumn) {
+    BoardFixture f;
+    f.load("0", '+', "0");
+    TashizanDsp(f.b);
+    EXPECT_EQ(f.rows(), (std::vector<std::string>{"    0", " 0", "+0", " 0"}));
+    EXPECT_EQ(f.b.Kotae, "0");
+}
+
+TEST(BubunwaTashizan, OneRowPerPlaceThenTheTotal) {
+    BoardFixture f;
+    f.jk.BubunWa = f.jk.QQ_FLAG = 1;
+    f.load("345", '+', "67");
+    BubunwaTashizan(f.b);
+    EXPECT_EQ(f.rows(),
+              (std::vector<std::string>{"       412", "【部分和を使った たし算】", " 345",
+                                        "     ←たされる数", "+ 67", "     ←たす数　　", " 300",
+                                        "     …… 百の位の和", " 100", "     …… 十の位の和", "  12",
+                                        "     …… 一の位の和", " 412", "     …… [答え]"}));
+    // The zeros that complete a place sum are in the sign colour.
+    const auto signs = Find(f, Op::Text, Colour::of(Role::Sign));
+    EXPECT_EQ(
+        std::count_if(signs.begin(), signs.end(), [](const Op* o) { return o->text == "０"; }), 3);
+    EXPECT_EQ(f.b.Kotae, "412");
+    EXPECT_TRUE(LayoutGeometryIsSound(f));
+}
+
+TEST(BubunwaTashizan, EighteenDigitOperandsAddExactly) {
+    BoardFixture f;
+    f.jk.BubunWa = 1;
+    const std::string nines(18, '9');
+    f.load(nines, '+', nines);
+    BubunwaTashizan(f.b);
+    EXPECT_EQ(f.b.Kotae, "1" + std::string(17, '9') + "8");
+    EXPECT_EQ(f.rows()[4], "18" + std::string(17, '0'));  // the highest place, 10^17
+    EXPECT_EQ(f.rows()[5], "                    …… 十京の位の和");
+}
+
+TEST(ShosuTashizanDsp, PointsAlignedAndTrailingZerosStruck) {
+    BoardFixture f;
+    f.load("1.25", '+', "3.75");
+    ShosuTashizanDsp(f.b);
+    const Board& b = f.b;
+    const auto rows = f.rows();
+    EXPECT_EQ(rows[1], " 1.25");
+    EXPECT_EQ(rows[2], "+3.75");
+    EXPECT_EQ(rows.back(), " 5.00");
+    const auto strikes = Find(f, Op::Line, Colour::of(Role::Strike));
+    ASSERT_EQ(strikes.size(), 2u);  // hundredths, then tenths
+    EXPECT_EQ(strikes[0]->x1, Trunc(b.RightX + b.CellW + 0.1 * b.CellW));
+    EXPECT_EQ(strikes[1]->x1, Trunc(b.RightX + 0.1 * b.CellW));
+    EXPECT_EQ(b.Kotae, "5");
+    EXPECT_EQ(b.KotaeShosu, "00");
+
+    // An operand without decimals gets no point; the rule spans the decimals.
+    f.load("3", '+', "0.25");
+    ShosuTashizanDsp(f.b);
+    const int y1 = Trunc(b.OriginY + 2.5 * b.LineH);
+    EXPECT_EQ(TextAt(f, b.TenX, Trunc(y1 + 0.6 * b.CharH)), nullptr);
+    const auto rules = Find(f, Op::Line, Colour::of(Role::Rule));
+    ASSERT_EQ(rules.size(), 1u);
+    EXPECT_EQ(rules[0]->x2, b.RightX + 2 * b.CellW);
+    EXPECT_EQ(b.Kotae, "3.25");
+}
+
+TEST(AdditionLayouts, LineBreakAtEqualsMovesEveryRowOneLineDown) {
+    for (const char* a : {"95", "1.25"}) {
+        for (int bubunwa = 0; bubunwa < 2; ++bubunwa) {
+            BoardFixture flat, broken;
+            for (BoardFixture* f : {&flat, &broken}) {
+                f->jk.BubunWa = bubunwa;
+                f->jk.QQ_FLAG = 1;
+                f->jk.KAIGYO_FLAG = f == &broken;
+                f->load(a, '+', "7.75");
+                RunAddSub(*f, '+');
+            }
+            const auto rf = boardRows(flat.ops(), flat.b), rb = boardRows(broken.ops(), broken.b);
+            ASSERT_EQ(rf.size(), rb.size());
+            for (size_t k = 1; k < rf.size(); ++k) {  // row 0 is the answer after "="
+                EXPECT_EQ(rb[k].y, rf[k].y + flat.b.LineH) << a << " row " << k;
+                EXPECT_EQ(rb[k].text, rf[k].text);
+            }
+        }
+    }
+}
+
+TEST(AdditionLayouts, ManyOperandsAddExactlyAndStayOnTheGrid) {
+    std::mt19937 rng(20240611);
+    for (int n = 0; n < 400; ++n) {
+        BoardFixture f;
+        RandomConditions(rng, f);
+        const std::string a = RandomOperand(rng, n % 2), c = RandomOperand(rng, n % 2);
+        f.load(a, '+', c);
+        RunAddSub(f, '+');
+        SCOPED_TRACE(a + " + " + c + " size " + std::to_string(f.b.MojiSize));
+        EXPECT_EQ(KotaeSeiri(f.b.Kotae), Exact(a, c, false));
+        EXPECT_TRUE(LayoutGeometryIsSound(f));
+    }
+}
+
+}  // namespace
+}  // namespace hissan::test
