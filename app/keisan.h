@@ -166,6 +166,7 @@ class Keisan {
     int ErrorFlag = 0;  // 1 when the last "=" was refused
 
   private:
+    void input(char ch);
     void Equal();
     void clearBoard();
     void eraseCursor();
@@ -180,7 +181,8 @@ class Keisan {
     std::unique_ptr<hissan::RecordingCanvas> canvas_;
     hissan::Board b_;
     size_t runStart_ = 0;
-    bool quiet_ = false;  // rebuilding: no speech, no messages, no notifications
+    unsigned long changes_ = 0;  // counts notifications, to report typing once
+    bool quiet_ = false;         // rebuilding: no speech, no messages, no notifications
 };
 
 }  // namespace app
