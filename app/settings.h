@@ -1,0 +1,77 @@
+// The settings file pkt_m41.ini: reading it into the conditions record at start
+// and writing it back at close, in the Windows private-profile (INI) format so
+// that the same file works on a Japanese Windows machine and here.
+//
+// File format, as read:
+//  - "[SECTION]" lines and "KEY=VALUE" lines; section and key names match
+//    without regard to ASCII case; spaces and tabs around names and values are
+//    ignored; a value in matching quotes ("..." or '...') loses the quotes.
+//  - LF or CRLF line ends; a leading UTF-8 or UTF-16LE byte order mark is
+//    honoured (texts are then taken in that encoding), otherwise texts are
+//    Shift-JIS (code page 932).
+//  - Lines starting with ';', blank lines, lines before the first section and
+//    lines without '=' are ignored. When a key occurs twice the first one counts.
+//  - Integers are decimal: an optional sign and at least one digit. As with the
+//    Windows profile functions, text after the leading number is ignored
+//    ("500 ms" reads as 500). A value without a leading number, an empty value
+//    or a number outside the 32-bit range gives the key's default.
+//  - A FONTNAME that is empty or not valid in its encoding gives the default.
+//
+// File format, as written: CRLF line ends, Shift-JIS texts, no byte order mark,
+// "KEY=value" without spaces. Lines of an existing file that are not ours
+// (other keys, comments, other sections) are kept in place; our keys are
+// updated where they stand, and a key that is new to the file goes after the
+// last key of its section (a new section goes at the end).
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "hissan/jouken.h"
+
+namespace app {
+
+// Name of the settings file.
+inline constexpr const char* kSettingsFileName = "pkt_m41.ini";
+
+// Fills every persisted field of `jk` from the file at `path`, in the file's
+// key order, each key falling back to its default (the initial value of a
+// fresh TJouken). A missing or unreadable file gives every field its default.
+// Fields that are not persisted are left alone. Nothing is range-checked here.
+void IniRead(hissan::TJouken& jk, const std::string& path);
+
+// Writes every persisted field of `jk` to the file at `path`; BLEFT and BTOP
+// come from `bLeft` and `bTop` (the word-problem window's position), and
+// SPEED PNTDSPFLAG is written right after POINTMAX with POINTMAX's value.
+// The file is replaced atomically (a temporary file beside it, synced, then
+// renamed over it), so a failure leaves the old file as it was; only a
+// writable file in a folder that we may not write to is rewritten in place,
+// as no temporary file can be made beside it. A missing
+// folder is created. An existing file that is read-only or cannot be read is
+// left alone. A font name that Shift-JIS cannot hold is stored as the default
+// name. Returns false when nothing was written.
+bool IniWrite(const hissan::TJouken& jk, const std::string& path, int bLeft, int bTop);
+
+// Where the settings live, given the program's folder `exeDir` (with or without
+// a trailing '/'):
+//  - settingsFilePath: the file to write. The program's folder when that folder
+//    is writable, or when the file there exists and is writable; otherwise
+//    $XDG_CONFIG_HOME/hissan/pkt_m41.ini (or ~/.config/hissan/pkt_m41.ini when
+//    XDG_CONFIG_HOME is unset or not absolute). IniWrite creates that folder.
+//  - settingsReadPath: the file to read: the first of these that exists: the
+//    file to write, the file in the program's folder, the file in the
+//    configuration folder. When none exists, the file to write (which reads as
+//    all defaults).
+// So a shared, read-only program folder with a settings file gives everyone
+// that file's settings until the first close stores a personal copy.
+std::string settingsFilePath(const std::string& exeDir);
+std::string settingsReadPath(const std::string& exeDir);
+
+// Shift-JIS (code page 932, as on Japanese Windows) to UTF-8 and back, with
+// glibc's iconv; nullopt for bytes that are not valid in the source encoding
+// or text that the target encoding cannot hold.
+std::optional<std::string> shiftJisToUtf8(std::string_view sjis);
+std::optional<std::string> utf8ToShiftJis(std::string_view utf8);
+
+}  // namespace app
