@@ -1,0 +1,263 @@
+// Integer multiplication: the multiplicand over the multiplier, one partial
+// product per non-zero multiplier digit, the second rule and the column sum.
+// With MatsubiZeroKake the trailing zeros of both operands are set apart to
+// the right and brought down into the product.
+#include "hissan/kakezan.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <string>
+
+#include "hissan/columns.h"
+#include "hissan/layouts.h"
+#include "hissan/primitives.h"
+
+namespace hissan {
+
+namespace {
+
+constexpr Colour kDigit = Colour::of(Role::Digit);
+constexpr Colour kSign = Colour::of(Role::Sign);
+constexpr Colour kRule = Colour::of(Role::Rule);
+constexpr Colour kCarry = Colour::of(Role::Carry);
+constexpr Colour kAnswer = Colour::of(Role::Answer);
+constexpr Colour kAux = Colour::of(Role::Aux);
+constexpr Colour kAquaLine = Colour::of(Role::AquaLine);
+constexpr Colour kRedLine = Colour::of(Role::RedLine);
+
+bool ReadInt64(const std::string& text, int64_t& value) {
+    if (!IsDigitText(text)) return false;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    return ec == std::errc() && ptr == end;
+}
+
+}  // namespace
+
+// ---- shared with the decimal layout -------------------------------------------
+
+SekiTable::SekiTable(int rows, int cols)
+    : rows_(std::max(0, rows)),
+      cols_(std::max(0, cols)),
+      cells_(static_cast<size_t>(rows_) * static_cast<size_t>(cols_), 0) {}
+
+void SekiTable::set(int i, int c, int digit) {
+    if (contains(i, c)) cells_[static_cast<size_t>(i) * cols_ + c] = digit;
+}
+
+int SekiTable::get(int i, int c) const {
+    return contains(i, c) ? cells_[static_cast<size_t>(i) * cols_ + c] : 0;
+}
+
+int SekiTable::columnSum(int c) const {
+    int sum = 0;
+    for (int i = 0; i < rows_; ++i) sum += get(i, c);
+    return sum;
+}
+
+int KakeBubunSeki(Board& b, SekiTable& t, std::string_view multiplicand, int i, int d, int y,
+                  const PartialStyle& style) {
+    const int W = b.CellW;
+    const int n = static_cast<int>(multiplicand.size());
+    int carry = 0;
+    int x = b.RightX - (i + 1) * W;
+    for (int j = 0; j < n; ++j) {
+        if (style.stepBefore) StepMachi(b);
+        const int value = DigitValue(multiplicand[n - 1 - j]) * d + carry;
+        carry = value / 10;
+        t.set(i, i + j, value % 10);
+        x = b.RightX - (i + j + 1) * W;
+        if (b.jk->KURIAGARI == 1 && carry > 0)
+            MojiDsp(b, Trunc(x - 1.4 * b.DigitW), style.carryY, style.carryColour, b.KomojiSize,
+                    carry, 0, 0);
+        MojiDsp(b, x, y, kDigit, b.MojiSize, value % 10, 0, 1);
+        if (style.stepAfter) StepMachi(b);
+    }
+    if (carry > 0) {
+        // The last carry is the partial product's leading digit.
+        t.set(i, i + n, carry);
+        x -= W;
+        MojiDsp(b, x, y, kDigit, b.MojiSize, carry, 0, 1);
+    }
+    return x;
+}
+
+std::string KakeWa(Board& b, const SekiTable& t, int limit, const SumStyle& style) {
+    const int last = t.cols() - 1;
+    std::string digits;
+    int carry = 0;
+    for (int c = 0; c <= last; ++c) {
+        const int sum = t.columnSum(c) + carry;
+        const int digit = sum % 10;
+        carry = sum / 10;
+        const int x = b.RightX - (c + 1) * b.CellW;
+        StepMachi(b);
+        if (b.jk->KURIAGARI == 1 && carry > 0)
+            MojiDsp(b, Trunc(x - 1.4 * b.DigitW), style.carryY, style.carryColour, b.KomojiSize,
+                    carry, 0, 0);
+        // A product has as many digits as both factors or one fewer: a zero in
+        // the top column is no digit.
+        if (c >= limit || (digit == 0 && (c >= last || c + 1 == limit))) break;
+        MojiDsp(b, x, style.digitY, kDigit, b.MojiSize, digit, 0, 1);
+        digits += static_cast<char>('0' + digit);
+    }
+    return digits;
+}
+
+void KakezanMeishou(Board& b, int x, int row, double gap, int sekiX, int sekiY) {
+    KomojiLabel(b, x, row, "←かけられる数", kDigit);
+    KomojiLabel(b, x, Trunc(row + gap * b.LineH), "←かける数");
+    KomojiLabel(b, sekiX, sekiY, "←積");
+    b.canvas().setFontSize(b.MojiSize);
+}
+
+bool IsDigitText(const std::string& text) {
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char ch) { return ch >= '0' && ch <= '9'; });
+}
+
+// ---- the integer layout --------------------------------------------------------
+
+int KakezanDsp(Board& b) {
+    Canvas& cv = b.canvas();
+    const TJouken& jk = *b.jk;
+    WorkCopy& w = b.w;
+    const int W = b.CellW;
+    const int L = b.LineH;
+
+    const std::string zen = SentouZeroKesi(w.Zenkou);
+    const std::string kou = SentouZeroKesi(w.Koukou);
+    int64_t v1 = 0, v2 = 0;
+    if (!ReadInt64(zen, v1) || !ReadInt64(kou, v2)) {
+        b.messages.push_back({"ケタがオーバー！", "残念！", Message::NoIcon, Message::Nothing});
+        return 1;
+    }
+
+    // Trailing zeros set apart, and the digits that are really multiplied.
+    const int n1 = Keta(zen), n2 = Keta(kou);
+    const int z1 = MatsubiZeroSuu(zen), z2 = MatsubiZeroSuu(kou);
+    const int s1 = jk.MatsubiZeroKake == 1 && n1 > 1 ? z1 : 0;
+    const int s2 = jk.MatsubiZeroKake == 1 && n2 > 1 ? z2 : 0;
+    const int k1 = n1 - s1, k2 = n2 - s2;  // at least one digit each: no leading zeros
+    const int Z = s1 + s2;
+    const int e2 = n2 - z2;
+    const int e2k = k2 - z2;
+    const int m = std::max(k1, k2);
+    w.ZenkouKeta = k1;
+    w.KoukouKeta = k2;
+    w.MaxSeisuKeta = m;
+    b.RightX = b.OriginX + (k1 + k2) * W;
+    const int R = b.RightX;
+
+    // 0 both operands are 0, 1 only the multiplicand, 2 only the multiplier, 3 neither.
+    const int zeroCase = v1 == 0 ? (v2 == 0 ? 0 : 1) : (v2 == 0 ? 2 : 3);
+    // The single "0" of a zero multiplier, and the product 0, stand under the
+    // last digit of the other operand, set-apart zeros included.
+    const int x0 = R + ((zeroCase == 1 ? s2 : zeroCase == 2 ? s1 : 0) - 1) * W;
+    const int cs = jk.KURIAGARI == 1 ? L / 2 : 0;
+
+    // Row 1: the multiplied digits, then the set-apart zeros right of RightX.
+    const int y1 = FirstRowY(b);
+    for (int p = 0; p < k1; ++p)
+        MojiDsp(b, R + (p - k1) * W, y1, kDigit, b.MojiSize, DigitValue(zen[p]), 0, 1);
+    for (int j = 0; j < s1; ++j) MojiDsp(b, R + j * W, y1, kAux, b.MojiSize, 0, 0, 1);
+    int labelX = cv.penX();
+
+    // Row 2, one cell lower, with the sign two columns left of the longer operand.
+    const int y2 = y1 + W;
+    MojiDsp(b, R - (m + 2) * W, y2, kSign, b.MojiSize, "*", 0, 1);
+    if (zeroCase == 1 || zeroCase == 3) {
+        for (int p = 0; p < k2; ++p)
+            MojiDsp(b, R + (p - k2) * W, y2, kDigit, b.MojiSize, DigitValue(kou[p]), 0, 1);
+        for (int j = 0; j < s2; ++j) MojiDsp(b, R + j * W, y2, kAux, b.MojiSize, 0, 0, 1);
+    } else {
+        MojiDsp(b, x0, y2, kDigit, b.MojiSize, 0, 0, 1);
+    }
+    labelX = std::max(labelX, cv.penX());
+
+    // Rule 1.
+    const int yr = Trunc(y1 + 2.4 * L);
+    Sleep(b, 1);
+    SenDsp(b, R - (m + 2) * W, yr, zeroCase == 3 ? R : R + Z * W, yr, 4, kRule);
+
+    std::string seki;  // product digits, ones first
+    int lastY = yr;    // the row the product name goes beside
+    int yp = 0;
+    if (zeroCase != 3) {
+        MojiPut(b, x0, yr + L / 2, kAnswer, b.MojiSize, "0");
+        seki = "0";
+    } else {
+        yp = Trunc(yr + 0.3 * L) + cs;
+        if (Z > 0) {
+            SenDsp(b, R, yr, R + Z * W, yr, 4, kRule);
+            for (int j = 0; j < Z; ++j) MojiPut(b, R + j * W, yp, kAux, b.MojiSize, "0");
+        }
+        StepMachi(b);
+
+        // One partial product per non-zero multiplier digit; a zero digit is
+        // written as "0" and the next product shares its row.
+        const std::string_view kakerare(zen.data(), k1);
+        SekiTable table(k2, k1 + k2);
+        int skipped = 0;
+        int xLast = R;
+        for (int i = 0; i < k2; ++i) {
+            const int d = DigitValue(kou[k2 - 1 - i]);
+            const int yi = yp + (W + cs) * (i - skipped);
+            lastY = yi;
+            if (d == 0) {
+                ++skipped;
+                MojiPut(b, R - (i + 1) * W, yi, kAux, b.MojiSize, "0");
+                continue;
+            }
+            xLast = KakeBubunSeki(b, table, kakerare, i, d, yi,
+                                  PartialStyle{yi - cs, kDigit, true, false});
+        }
+
+        if (k2 == 1) {
+            // The only partial product is the product.
+            for (int c = 0; c < table.cols(); ++c) {
+                if (c == table.cols() - 1 && table.get(0, c) == 0) break;
+                seki += static_cast<char>('0' + table.get(0, c));
+            }
+        } else {
+            int y = Trunc(lastY + 1.2 * L);
+            if (e2k > 1) SenDsp(b, xLast - W, y, R, y, 3, kRedLine);
+            if (Z > 0) {
+                SenDsp(b, R, y, R + Z * W, y, 3, kAquaLine);
+                for (int j = 0; j < Z; ++j)
+                    MojiPut(b, R + j * W, y + cs + b.CharH / 4, kAux, b.MojiSize, "0");
+            }
+            if (jk.MatsubiZeroKake == 1) {
+                // Under the partial products, never wider than the product.
+                const int span = std::min(w.MaxKeta, k1 + k2);
+                SenDsp(b, R, y, R - span * W, y, 3, kRedLine);
+            }
+            if (e2 == 1) {
+                // One non-zero multiplier digit: the sum is written over it.
+                y = jk.KURIAGARI == 1 ? Trunc(y - 1.86 * W) : Trunc(y - 1.39 * W);
+            }
+            seki = KakeWa(b, table, k1 + k2, SumStyle{y + cs + L / 4, y + cs / 2, kCarry});
+            lastY = y;
+        }
+    }
+
+    // The dotted reference line between the multiplied digits and the zeros.
+    if (jk.MatsubiZeroKake == 1 && jk.SYOUPTLNDSP == 1)
+        SenDsp(b, R, y1, R, cv.penY() + cs + L, 1, kRule, true);
+    Sleep(b, 1);
+
+    if (jk.QQ_FLAG == 1) {
+        labelX += W / 4;
+        int sekiY = lastY + b.CharH / 4 + (jk.KURIAGARI == 1 ? b.CharH / 2 : 0);
+        if (zeroCase == 3 && jk.MatsubiZeroKake == 0 && e2k == 1) sekiY = yp;
+        KakezanMeishou(b, labelX, Trunc(y1 + 0.3 * L), 1.1, labelX + W * std::min(s1, s2), sekiY);
+    }
+
+    std::reverse(seki.begin(), seki.end());
+    b.Kotae = KotaeSeiri(seki + std::string(Z, '0'));
+    KotaeShiage(b, b.Kotae);
+    return 1;
+}
+
+}  // namespace hissan
