@@ -1,0 +1,356 @@
+// hissan-render: draws one calculation as the board shows it and exports it
+// for worksheets (PNG, SVG, PDF) or prints it as rows of text.
+//
+// The expression goes through the program's own entry (MojiInput for each
+// character, then "="), evaluation and layout code, measured with the board
+// font on the output device.
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSvgGenerator>
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/keisan.h"
+#include "app/renderer.h"
+#include "hissan/rows.h"
+
+namespace {
+
+constexpr int kExitRefused = 2;     // the program does not accept the expression
+constexpr int kExitUsage = 64;      // a malformed command line
+constexpr int kExitCantWrite = 73;  // the output file could not be written
+
+const char* const kUsage =
+    "usage: hissan-render [-o FILE.png|.svg|.pdf] [--scheme black|white] [--font-size N]\n"
+    "                     [--set KEY=VALUE]... [--rows] EXPRESSION\n";
+
+const char* const kHelp =
+    "Draws a column calculation (筆算) exactly as the blackboard program does and\n"
+    "prints its answer on the first line of standard output.\n"
+    "\n"
+    "  EXPRESSION          as typed on the board: 12+9, 1.25+3.75, 230*30, 7-2= ;\n"
+    "                      '*' is ×, '/' is ÷; a final '=' may be given\n"
+    "  -o FILE             write the finished board; the format follows the\n"
+    "                      extension: .png, .svg or .pdf\n"
+    "  --scheme S          black (blackboard) or white (whiteboard, default)\n"
+    "  --font-size N       board font size in points, 5..50 (default 40)\n"
+    "  --set KEY=VALUE     a calculation condition, repeatable:\n"
+    "                        KURIAGARI, KURISAGARI, QQ_FLAG, KAIGYO_FLAG, SYOUPTLNDSP,\n"
+    "                        SHOU0_DSP, MatsubiZeroKake, MatsubiZeroWari, BubunWa: 0 or 1\n"
+    "                        POINTMAX: 0..10   SHOU_ITI: 0, 1 or 2\n"
+    "  --rows              print the board as rows of text after the answer\n"
+    "  --help              show this help\n"
+    "\n"
+    "Exit status: 0 drawn; 2 the program refuses the expression (its message\n"
+    "is printed on standard error); 64 a malformed command line; 73 the output\n"
+    "file could not be written.\n";
+
+struct Condition {
+    int hissan::TJouken::*field;
+    int lo, hi;
+};
+
+const std::map<std::string, Condition>& conditions() {
+    using J = hissan::TJouken;
+    static const std::map<std::string, Condition> table = {
+        {"KURIAGARI", {&J::KURIAGARI, 0, 1}},
+        {"KURISAGARI", {&J::KURISAGARI, 0, 1}},
+        {"QQ_FLAG", {&J::QQ_FLAG, 0, 1}},
+        {"KAIGYO_FLAG", {&J::KAIGYO_FLAG, 0, 1}},
+        {"SYOUPTLNDSP", {&J::SYOUPTLNDSP, 0, 1}},
+        {"POINTMAX", {&J::POINTMAX, 0, 10}},
+        {"SHOU_ITI", {&J::SHOU_ITI, 0, 2}},
+        {"SHOU0_DSP", {&J::SHOU0_DSP, 0, 1}},
+        {"MatsubiZeroKake", {&J::MatsubiZeroKake, 0, 1}},
+        {"MatsubiZeroWari", {&J::MatsubiZeroWari, 0, 1}},
+        {"BubunWa", {&J::BubunWa, 0, 1}},
+    };
+    return table;
+}
+
+struct Options {
+    std::string expression;
+    std::string output;
+    int scheme = 1;
+    int fontSize = 40;
+    bool rows = false;
+    hissan::TJouken jk;
+};
+
+[[noreturn]] void usageError(const std::string& what) {
+    std::cerr << "hissan-render: " << what << "\n" << kUsage;
+    std::exit(kExitUsage);
+}
+
+std::optional<int> parseInt(const std::string& text) {
+    int v = 0;
+    const char* end = text.data() + text.size();
+    const auto [p, ec] = std::from_chars(text.data(), end, v);
+    if (ec != std::errc() || p != end || text.empty()) return std::nullopt;
+    return v;
+}
+
+Options parseArgs(int argc, char** argv) {
+    Options o;
+    bool haveExpression = false;
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
+            if (haveExpression) usageError("only one expression can be drawn: '" + arg + "'");
+            o.expression = arg;
+            haveExpression = true;
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        // "--name=value" and "--name value" are both accepted.
+        std::string value;
+        bool inlineValue = false;
+        if (arg.rfind("--", 0) == 0) {
+            const size_t eq = arg.find('=');
+            if (eq != std::string::npos) {
+                value = arg.substr(eq + 1);
+                arg.erase(eq);
+                inlineValue = true;
+            }
+        }
+        auto takeValue = [&]() -> std::string {
+            if (inlineValue) return value;
+            if (i + 1 >= argc) usageError(arg + " needs a value");
+            return argv[++i];
+        };
+        if (arg == "--help" || arg == "-h") {
+            std::cout << kUsage << "\n" << kHelp;
+            std::exit(0);
+        } else if (arg == "-o" || arg == "--output") {
+            o.output = takeValue();
+            if (o.output.empty()) usageError("-o needs a file name");
+        } else if (arg == "--scheme") {
+            const std::string s = takeValue();
+            if (s == "black")
+                o.scheme = 0;
+            else if (s == "white")
+                o.scheme = 1;
+            else
+                usageError("--scheme must be black or white, not '" + s + "'");
+        } else if (arg == "--font-size") {
+            const std::string s = takeValue();
+            const auto n = parseInt(s);
+            if (!n || *n < 5 || *n > 50)
+                usageError("--font-size must be a whole number from 5 to 50, not '" + s + "'");
+            o.fontSize = *n;
+        } else if (arg == "--set") {
+            const std::string s = takeValue();
+            const size_t eq = s.find('=');
+            if (eq == std::string::npos) usageError("--set needs KEY=VALUE, not '" + s + "'");
+            const std::string key = s.substr(0, eq);
+            const auto it = conditions().find(key);
+            if (it == conditions().end()) usageError("unknown condition '" + key + "'");
+            const auto n = parseInt(s.substr(eq + 1));
+            const Condition& c = it->second;
+            if (!n || *n < c.lo || *n > c.hi)
+                usageError(key + " must be a whole number from " + std::to_string(c.lo) + " to " +
+                           std::to_string(c.hi) + ", not '" + s.substr(eq + 1) + "'");
+            o.jk.*(c.field) = *n;
+        } else if (arg == "--rows") {
+            if (inlineValue) usageError("--rows takes no value");
+            o.rows = true;
+        } else {
+            usageError("unknown option '" + arg + "'");
+        }
+    }
+    if (!haveExpression) usageError("no expression given");
+    if (o.expression.empty()) usageError("the expression is empty");
+    // The program itself refuses rounding at the units place.
+    if (o.jk.SHOU_ITI == 1 && o.jk.POINTMAX == 0)
+        usageError("SHOU_ITI=1 needs POINTMAX of 1 or more: 整数の位では四捨五入できません。");
+    return o;
+}
+
+// Collects the program's messages instead of showing boxes.
+class ToolHost : public app::KeisanHost {
+  public:
+    void showMessage(const hissan::Message& m) override { messages.push_back(m); }
+    std::vector<hissan::Message> messages;
+};
+
+[[noreturn]] void refuse(const std::string& text) {
+    std::cerr << "hissan-render: " << text << "\n";
+    std::exit(kExitRefused);
+}
+
+// Why the board left a character out, in the program's words.
+std::string whyIgnored(const app::Keisan& k, char ch) {
+    const bool op = ch == '+' || ch == '-' || ch == '*' || ch == '/';
+    if (!(op || ch == '.' || ch == '=' || (ch >= '0' && ch <= '9')))
+        return "式に使えない文字です。使えるのは 0～9 . + - * / = です。";
+    if (k.KotaeZumi == 1) return "「＝」の後には何も入力できません。";
+    if (ch == '.' && k.ShikiNyuryoku.empty())
+        return "式は小数点から始められません。0.5 のように 0 から入力します。";
+    if (ch == '.') return "小数点は１つの数に１つだけです。";
+    if (op && k.ZenkouKeta == 0) return "演算子の前に数を入力します。";
+    if (op) return "演算子は１つだけです。";
+    if (ch == '=') return "式ができていないので「＝」を受け付けません。";
+    return "入力されませんでした。";
+}
+
+// Types the expression on the board; exits with the program's message when
+// a character or the calculation is refused.
+void typeExpression(app::Keisan& k, ToolHost& host, std::string expr) {
+    if (expr.back() != '=') expr += '=';
+    for (size_t i = 0; i < expr.size(); ++i) {
+        const char ch = expr[i];
+        const size_t typedBefore = k.ShikiNyuryoku.size();
+        const std::string why = whyIgnored(k, ch);
+        k.MojiInput(ch);
+        if (!host.messages.empty()) {
+            std::string text;
+            for (const hissan::Message& m : host.messages)
+                text += (text.empty() ? "" : "\n") + m.text;
+            refuse(text);
+        }
+        const bool accepted =
+            ch == '=' ? k.KotaeZumi == 1 : k.ShikiNyuryoku.size() == typedBefore + 1;
+        if (!accepted) {
+            const std::string shown(1, ch);
+            refuse(std::to_string(i + 1) + "文字目の「" + shown +
+                   "」は入力されませんでした: " + why);
+        }
+    }
+    if (k.Kotae().empty()) refuse("この式の筆算はまだ書けません。");
+}
+
+enum class Format { None, Png, Svg, Pdf };
+
+Format formatOf(const std::string& file) {
+    if (file.empty()) return Format::None;
+    const QString suffix = QFileInfo(QString::fromStdString(file)).suffix().toLower();
+    if (suffix == "png") return Format::Png;
+    if (suffix == "svg") return Format::Svg;
+    if (suffix == "pdf") return Format::Pdf;
+    usageError("cannot tell the format of '" + file + "': use .png, .svg or .pdf");
+}
+
+[[noreturn]] void cannotWrite(const std::string& file) {
+    std::cerr << "hissan-render: cannot write " << file << "\n";
+    std::exit(kExitCantWrite);
+}
+
+void paintBoard(QPainter& p, const app::Keisan& k, const app::QtMetrics& metrics, int scheme,
+                QSize size) {
+    p.fillRect(QRect(QPoint(0, 0), size), app::backgroundColour(scheme));
+    app::RenderOptions opt;
+    opt.scheme = scheme;
+    app::renderOps(p, k.ops(), metrics, opt);
+}
+
+QtMessageHandler qtDefaultHandler = nullptr;
+
+// The runtime-directory notice of QStandardPaths is noise on a tool's
+// standard error (the offscreen platform needs no runtime directory);
+// everything else Qt reports is passed on.
+void toolMessageHandler(QtMsgType type, const QMessageLogContext& ctx, const QString& msg) {
+    if (type == QtWarningMsg && msg.startsWith(QLatin1String("QStandardPaths: "))) return;
+    if (qtDefaultHandler) qtDefaultHandler(type, ctx, msg);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options o = parseArgs(argc, argv);
+    const Format format = formatOf(o.output);
+    qtDefaultHandler = qInstallMessageHandler(toolMessageHandler);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication qapp(argc, argv);
+
+    hissan::TJouken& jk = o.jk;
+    jk.FONTSIZE = o.fontSize;
+    jk.DSP_CL_TYPE = o.scheme;
+    jk.PANELFLAG = 0;
+    jk.STEPFLAG = 0;
+    jk.AUTOSTEP = 0;
+    jk.StrokeDelay = 0;
+    const QString family = app::boardFontFamily(jk.FONTNAME);
+    const QString file = QString::fromStdString(o.output);
+
+    // The board is measured on the device it is drawn on; every device works
+    // at the screen's 96 dots per inch so the three formats look alike.
+    QImage probe(1, 1, QImage::Format_RGB32);
+    std::unique_ptr<QSvgGenerator> svg;
+    std::unique_ptr<QPdfWriter> pdf;
+    const QPaintDevice* device = &probe;
+    if (format == Format::Svg) {
+        svg = std::make_unique<QSvgGenerator>();
+        svg->setFileName(file);
+        svg->setResolution(96);
+        svg->setTitle(QString::fromStdString(o.expression));
+        device = svg.get();
+    } else if (format == Format::Pdf) {
+        pdf = std::make_unique<QPdfWriter>(file);
+        pdf->setResolution(96);
+        pdf->setTitle(QString::fromStdString(o.expression));
+        device = pdf.get();
+    }
+    const app::QtMetrics metrics(family, device);
+
+    ToolHost host;
+    app::Keisan keisan(jk, metrics, &host);
+    typeExpression(keisan, host, o.expression);
+
+    // The board's own size: everything drawn, with a cell of margin.
+    const hissan::Board& b = keisan.board();
+    hissan::DisplayList shown;  // what a board outside step mode shows
+    for (const hissan::Op& op : keisan.ops())
+        if (!op.stepOnly) shown.push_back(op);
+    const QRect extent = app::opsExtent(shown);
+    const QSize size(std::max(extent.right(), 1) + b.CellW,
+                     std::max(extent.bottom(), 1) + b.LineH / 2);
+
+    if (format == Format::None) {
+        // nothing to write
+    } else if (format == Format::Png) {
+        QImage image(size, QImage::Format_RGB32);
+        {
+            QPainter p(&image);
+            paintBoard(p, keisan, metrics, o.scheme, size);
+        }
+        if (!image.save(file, "PNG")) cannotWrite(o.output);
+    } else if (format == Format::Svg) {
+        svg->setSize(size);
+        svg->setViewBox(QRect(QPoint(0, 0), size));
+        QPainter p;
+        if (!p.begin(svg.get())) cannotWrite(o.output);
+        paintBoard(p, keisan, metrics, o.scheme, size);
+        if (!p.end()) cannotWrite(o.output);
+    } else {
+        pdf->setPageMargins(QMarginsF(0, 0, 0, 0));
+        pdf->setPageSize(QPageSize(QSizeF(size.width() * 72.0 / 96, size.height() * 72.0 / 96),
+                                   QPageSize::Point, QString(), QPageSize::ExactMatch));
+        QPainter p;
+        if (!p.begin(pdf.get())) cannotWrite(o.output);
+        paintBoard(p, keisan, metrics, o.scheme, size);
+        if (!p.end()) cannotWrite(o.output);
+    }
+    if (format != Format::None && QFileInfo(file).size() <= 0) cannotWrite(o.output);
+
+    std::cout << keisan.Kotae() << "\n";
+    if (o.rows)
+        for (const std::string& row : hissan::boardRowTexts(keisan.ops(), keisan.board()))
+            std::cout << row << "\n";
+    return 0;
+}
