@@ -105,23 +105,28 @@ TEST(ShosuTashizanDsp, PointsAlignedAndTrailingZerosStruck) {
     EXPECT_EQ(b.Kotae, "3.25");
 }
 
-TEST(AdditionLayouts, LineBreakAtEqualsMovesEveryRowOneLineDown) {
-    for (const char* a : {"95", "1.25"}) {
-        for (int bubunwa = 0; bubunwa < 2; ++bubunwa) {
-            BoardFixture flat, broken;
-            for (BoardFixture* f : {&flat, &broken}) {
-                f->jk.BubunWa = bubunwa;
-                f->jk.QQ_FLAG = 1;
-                f->jk.KAIGYO_FLAG = f == &broken;
-                f->load(a, '+', "7.75");
-                RunAddSub(*f, '+');
-            }
-            const auto rf = boardRows(flat.ops(), flat.b), rb = boardRows(broken.ops(), broken.b);
-            ASSERT_EQ(rf.size(), rb.size());
-            for (size_t k = 1; k < rf.size(); ++k) {  // row 0 is the answer after "="
-                EXPECT_EQ(rb[k].y, rf[k].y + flat.b.LineH) << a << " row " << k;
-                EXPECT_EQ(rb[k].text, rf[k].text);
-            }
+TEST(ColumnLayouts, LineBreakAtEqualsMovesEveryRowOneLineDown) {
+    struct Case {
+        const char *a, *c;
+        char op;
+        int bubunwa;
+    };
+    for (const Case& k :
+         {Case{"95", "7", '+', 0}, Case{"95", "7", '+', 1}, Case{"1.25", "7.75", '+', 0},
+          Case{"1000", "1", '-', 0}, Case{"9.25", "7.75", '-', 0}}) {
+        BoardFixture flat, broken;
+        for (BoardFixture* f : {&flat, &broken}) {
+            f->jk.BubunWa = k.bubunwa;
+            f->jk.QQ_FLAG = 1;
+            f->jk.KAIGYO_FLAG = f == &broken;
+            f->load(k.a, k.op, k.c);
+            RunAddSub(*f, k.op);
+        }
+        const auto rf = boardRows(flat.ops(), flat.b), rb = boardRows(broken.ops(), broken.b);
+        ASSERT_EQ(rf.size(), rb.size());
+        for (size_t r = 1; r < rf.size(); ++r) {  // row 0 is the answer after "="
+            EXPECT_EQ(rb[r].y, rf[r].y + flat.b.LineH) << k.a << k.op << k.c << " row " << r;
+            EXPECT_EQ(rb[r].text, rf[r].text);
         }
     }
 }
