@@ -67,6 +67,23 @@ TEST(BubunwaTashizan, OneRowPerPlaceThenTheTotal) {
     EXPECT_TRUE(LayoutGeometryIsSound(f));
 }
 
+// The partial sums stand in the operand columns and the layout below the
+// settings panel at every font size, on screen and on a printed page.
+TEST(BubunwaTashizan, PartialSumsStayInTheOperandColumnsAtEverySize) {
+    for (bool printer : {false, true}) {
+        for (int size : {10, 24, 50}) {
+            BoardFixture f;
+            f.jk.BubunWa = f.jk.QQ_FLAG = 1;
+            f.jk.HARUFA = 65;
+            f.jk.FONTSIZE = size;
+            f.b.setMetrics(f.metrics, size, printer);
+            f.load("345", '+', "67");
+            BubunwaTashizan(f.b);
+            EXPECT_TRUE(LayoutGeometryIsSound(f)) << size << (printer ? " printed" : "");
+        }
+    }
+}
+
 TEST(BubunwaTashizan, EighteenDigitOperandsAddExactly) {
     BoardFixture f;
     f.jk.BubunWa = 1;
