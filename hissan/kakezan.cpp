@@ -33,6 +33,22 @@ bool ReadInt64(const std::string& text, int64_t& value) {
     return ec == std::errc() && ptr == end;
 }
 
+// A small carry near the left neighbour column above the row at y. The sum of
+// many partial products can carry 10 or more: all its digits are written, the
+// last one where a one-digit carry stands.
+void KuriagariDsp(Board& b, int x, int y, Colour colour, int carry) {
+    std::string digits = std::to_string(carry);
+    if (digits.size() == 1) {
+        MojiDsp(b, Trunc(x - 1.4 * b.DigitW), y, colour, b.KomojiSize, carry, 0, 0);
+        return;
+    }
+    std::string glyphs;
+    for (char ch : digits) glyphs += ZenkakuMoji(ch);
+    const int extra = b.canvas().metrics().textWidth(glyphs, b.KomojiSize, false) -
+                      b.canvas().metrics().textWidth(ZenkakuMoji('0'), b.KomojiSize, false);
+    MojiDsp(b, Trunc(x - 1.4 * b.DigitW) - extra, y, colour, b.KomojiSize, glyphs, 0, 0);
+}
+
 }  // namespace
 
 // ---- shared with the decimal layout -------------------------------------------
@@ -69,8 +85,7 @@ int KakeBubunSeki(Board& b, SekiTable& t, std::string_view multiplicand, int i, 
         t.set(i, i + j, value % 10);
         x = b.RightX - (i + j + 1) * W;
         if (b.jk->KURIAGARI == 1 && carry > 0)
-            MojiDsp(b, Trunc(x - 1.4 * b.DigitW), style.carryY, style.carryColour, b.KomojiSize,
-                    carry, 0, 0);
+            KuriagariDsp(b, x, style.carryY, style.carryColour, carry);
         MojiDsp(b, x, y, kDigit, b.MojiSize, value % 10, 0, 1);
         if (style.stepAfter) StepMachi(b);
     }
@@ -94,8 +109,7 @@ std::string KakeWa(Board& b, const SekiTable& t, int limit, const SumStyle& styl
         const int x = b.RightX - (c + 1) * b.CellW;
         StepMachi(b);
         if (b.jk->KURIAGARI == 1 && carry > 0)
-            MojiDsp(b, Trunc(x - 1.4 * b.DigitW), style.carryY, style.carryColour, b.KomojiSize,
-                    carry, 0, 0);
+            KuriagariDsp(b, x, style.carryY, style.carryColour, carry);
         // A product has as many digits as both factors or one fewer: a zero in
         // the top column is no digit.
         if (c >= limit || (digit == 0 && (c >= last || c + 1 == limit))) break;
