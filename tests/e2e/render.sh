@@ -1,0 +1,106 @@
+#!/usr/bin/env bash
+# The worksheet export tool from the command line: answers on stdout, the
+# program's refusals with exit 2, usage errors with exit 64, and PNG, SVG and
+# PDF files that are what their names say.
+# Usage: render.sh BUILD_DIR
+set -u
+BIN="${1:?build directory}/hissan-render"
+[ -x "$BIN" ] || { echo "render.sh: $BIN not built"; exit 1; }
+unset QT_QPA_PLATFORM  # the tool must choose the offscreen platform itself
+
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# run ARGS...: sets rc, out, err
+run() {
+    "$BIN" "$@" >"$tmp/out" 2>"$tmp/err"
+    rc=$?
+    out=$(cat "$tmp/out")
+    err=$(cat "$tmp/err")
+}
+
+expect() {  # expect RC [STDERR-SUBSTRING] -- ARGS...
+    local want=$1 text=$2
+    shift 3
+    run "$@"
+    [ "$rc" -eq "$want" ] || fail "$* exited $rc, expected $want (stderr: $err)"
+    if [ -n "$text" ] && [[ "$err" != *"$text"* ]]; then
+        fail "$*: stderr lacks '$text': $err"
+    fi
+}
+
+# ---- answers ------------------------------------------------------------------
+run 12+9
+[ "$rc" -eq 0 ] && [ "$out" = "21" ] || fail "12+9 gave rc $rc, '$out' ($err)"
+[ -z "$err" ] || fail "12+9 wrote to stderr: $err"
+run 1.25+3.75=
+[ "$rc" -eq 0 ] && [ "$out" = "5" ] || fail "1.25+3.75= gave rc $rc, '$out'"
+run --rows 12+9
+[ "$(sed -n 1p <<<"$out")" = "21" ] || fail "--rows: first line is not the answer: $out"
+[ "$(sed -n 2p <<<"$out")" = "◆12+9=21" ] || fail "--rows: expression line: $out"
+run --set KURIAGARI=0 --rows 19+3
+grep -qx ' *1' <<<"$out" && fail "KURIAGARI=0 still draws the carry: $out"
+run --set KAIGYO_FLAG=1 --rows 12+9
+[ "$(sed -n 3p <<<"$out")" = " =21" ] || fail "KAIGYO_FLAG=1: answer not on its own line: $out"
+
+# ---- refusals: the program's own messages, exit 2 -------------------------------
+expect 2 "引く数の方が大きい．" -- 7-9
+[ -z "$out" ] || fail "7-9 printed an answer: $out"
+expect 2 "０で割ることはできません。" -- 5/0
+expect 2 "Keta Over!!" -- 1234567890123456789+1
+expect 2 "割る数、割られる数は１７桁以下までです。残念！" -- 123456789012345678/2
+expect 2 "4文字目" -- 1.2.3+1
+expect 2 "「＝」" -- 12+
+expect 2 "使えない文字" -- 12x3
+
+# ---- malformed command lines: exit 64 with the usage line -----------------------
+expect 64 "usage:" -- --bogus 1+1
+expect 64 "usage:" -- --set POINTMAX=11 1+1
+expect 64 "usage:" -- --set NOPE=1 1+1
+expect 64 "usage:" -- --set KURIAGARI 1+1
+expect 64 "usage:" -- --font-size 99 1+1
+expect 64 "usage:" -- --scheme green 1+1
+expect 64 "usage:" -- -o "$tmp/x.txt" 1+1
+expect 64 "usage:" -- --set SHOU_ITI=1 --set POINTMAX=0 1/3
+expect 64 "usage:" --
+expect 64 "usage:" -- 1+1 2+2
+expect 0 "" -- --help
+[[ "$out" == *"--set KEY=VALUE"* ]] || fail "--help does not list the options"
+
+# ---- files ------------------------------------------------------------------------
+expect 0 "" -- -o "$tmp/b.png" --scheme black 12+9
+[ "$(head -c 8 "$tmp/b.png" | od -An -tx1 | tr -d ' \n')" = "89504e470d0a1a0a" ] ||
+    fail "b.png is not a PNG"
+expect 0 "" -- -o "$tmp/w.svg" 12+9
+grep -q '<svg' "$tmp/w.svg" || fail "w.svg is not SVG"
+expect 0 "" -- -o "$tmp/w.pdf" --font-size 20 12+9
+[ "$(head -c 5 "$tmp/w.pdf")" = "%PDF-" ] && tail -c 32 "$tmp/w.pdf" | grep -q '%%EOF' ||
+    fail "w.pdf is not a complete PDF"
+expect 0 "" -- -o "$tmp/w.png" 12+9
+if command -v convert >/dev/null; then
+    # The board's own size holds the whole layout; the corner shows the scheme.
+    size=$(convert "$tmp/w.png" -format '%w %h' info:)
+    read -r w h <<<"$size"
+    [ "$w" -ge 300 ] && [ "$h" -ge 300 ] || fail "w.png is only ${w}x$h"
+    [ "$(convert "$tmp/b.png" -format '%[pixel:p{1,1}]' info:)" = "srgb(0,128,0)" ] ||
+        fail "black scheme is not the green board"
+    case "$(convert "$tmp/w.png" -format '%[pixel:p{1,1}]' info:)" in
+        white | "srgb(255,255,255)") ;;
+        *) fail "white scheme is not white" ;;
+    esac
+    convert "$tmp/w.svg" "$tmp/svg.png" 2>/dev/null || fail "w.svg does not render"
+fi
+expect 73 "cannot write" -- -o "$tmp/no/such/dir/x.png" 12+9
+[ -z "$out" ] || fail "a failed write still printed the answer"
+for ext in png svg pdf; do
+    expect 2 "" -- -o "$tmp/refused.$ext" 7-9
+    [ ! -e "$tmp/refused.$ext" ] || fail "a refused expression still wrote refused.$ext"
+done
+
+if [ "$failures" -ne 0 ]; then
+    echo "render.sh: $failures failure(s)"
+    exit 1
+fi
+echo "render.sh: all passed"
