@@ -36,10 +36,12 @@
 //   live board.
 // * Messages: Keisan's own checks (digit limits, zero divisor, larger
 //   subtrahend) and the layouts' messages (b.messages, forwarded after a
-//   run) reach host->showMessage, which shows a modal box and returns when
-//   it is closed. A message with then == Message::ClearAndRestore asks the
-//   window to inject Delete and then Insert after the box is closed (its
-//   key map then runs VK_DeleteKey and Hukkatu).
+//   run, just after boardChanged(Run)) reach host->showMessage, which shows
+//   a modal box and returns when it is closed. relayout() and printLayout()
+//   show none: the calculation's messages were shown at its "=". A message
+//   with then == Message::ClearAndRestore asks the window to inject Delete
+//   and then Insert after the box is closed (its key map then runs
+//   VK_DeleteKey and Hukkatu).
 // * The cursor: board().CursorX/CursorY give the block cursor cell,
 //   board().CursorOn its blink phase, which the window's timer toggles.
 #pragma once
@@ -140,8 +142,8 @@ class Keisan {
     void relayout();
     void relayout(const hissan::Metrics& metrics);
     // The expression line and the finished layout laid out on a printed
-    // page's metrics (origin 2 CharH, 3 CharH / 2; ScrollY 0). `pageBoard`
-    // receives the board state of that drawing (for its grid) when given.
+    // page's metrics (empty when nothing is typed) (origin 2 CharH, 3 CharH / 2; ScrollY 0).
+    // `pageBoard` receives the board state of that drawing (for its grid) when given.
     hissan::DisplayList printLayout(const hissan::Metrics& printerMetrics,
                                     hissan::Board* pageBoard = nullptr) const;
 

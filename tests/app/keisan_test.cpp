@@ -269,15 +269,6 @@ TEST_F(KeisanTest, LineBreakPutsEqualsOnTheNextLine) {
     EXPECT_EQ(rows().at(1), " =21");
 }
 
-TEST_F(KeisanTest, SettingsPanelMovesTheLineDown) {
-    jk.PANELFLAG = 1;
-    k->R1Click();
-    EXPECT_EQ(jk.HARUFA, 65);
-    type("3");
-    EXPECT_EQ(k->board().CursorY, k->board().OriginY + 65);
-    EXPECT_EQ(k->board().LineY, k->board().OriginY + 65);
-}
-
 TEST_F(KeisanTest, DeleteThenRestoreBringsBackTheExpressionWithoutEquals) {
     type("12+9=");
     k->VK_DeleteKey();
