@@ -356,6 +356,27 @@ TEST(ShosuKakezanDsp, SettingsPanelShiftsTheWholePicture) {
     }
 }
 
+TEST(ShosuKakezanDsp, DamagedWorkCopyDrawsNothing) {
+    // Beyond the entry limits: the overflow message, as for integers.
+    BoardFixture f;
+    f.load("1.5", '*', "2");
+    f.b.w.ZenkouShosu = std::string(40, '7');
+    ShosuKakezanDsp(f.b);
+    ASSERT_EQ(f.b.messages.size(), 1u);
+    EXPECT_EQ(f.b.messages[0].text, "ケタがオーバー！");
+    EXPECT_TRUE(f.ops().empty());
+    // Not digits at all: nothing to multiply, nothing drawn.
+    for (auto damage :
+         {+[](WorkCopy& w) { w.KoukouShosu = "5."; }, +[](WorkCopy& w) { w.Zenkou.clear(); }}) {
+        BoardFixture g;
+        g.load("1.5", '*', "2.5");
+        damage(g.b.w);
+        ShosuKakezanDsp(g.b);
+        EXPECT_TRUE(g.ops().empty());
+        EXPECT_EQ(g.b.Kotae, "");
+    }
+}
+
 TEST(ShosuKakezanDsp, PartNamesAndStepPoints) {
     BoardFixture f;
     f.jk.QQ_FLAG = 1;
