@@ -70,14 +70,6 @@ std::string ProductRow(const BoardFixture& f) {
     return Tidy(whole, frac);
 }
 
-TEST(KakezanOracle, ExactProductOfDecimalTexts) {
-    EXPECT_EQ(ExactProduct("23", "45"), "1035");
-    EXPECT_EQ(ExactProduct("0.9", "0.9"), "0.81");
-    EXPECT_EQ(ExactProduct("2.5", "4"), "10");
-    EXPECT_EQ(ExactProduct("0.5", "0"), "0");
-    EXPECT_EQ(ExactProduct("007", "0.010"), "0.07");
-}
-
 // An operand of n integer and f decimal digits as a pupil could type it: zeros
 // and nines are frequent, sometimes whole runs of trailing zeros, sometimes a
 // typed leading zero, a zero operand or a small decimal.

@@ -213,16 +213,6 @@ TEST(KakezanDsp, LargestOperandsCarryTenAndMoreInTheSum) {
     EXPECT_TRUE(ten);
 }
 
-TEST(KakezanDsp, PartNamesBesideTheOperandsAndTheProduct) {
-    BoardFixture f;
-    f.jk.QQ_FLAG = 1;
-    Kakeru(f, "23", "45");
-    const auto rows = boardRows(f.ops(), f.b);
-    EXPECT_NE(rows[2].text.find("←かけられる数"), std::string::npos);
-    EXPECT_NE(rows[4].text.find("←かける数"), std::string::npos);
-    EXPECT_EQ(rows.back().text, "1035←積");
-}
-
 TEST(KakezanDsp, UnreadableOperandShowsTheOverflowMessageAndDrawsNothing) {
     BoardFixture f;
     f.load("12", '*', "34");
@@ -377,20 +367,30 @@ TEST(ShosuKakezanDsp, DamagedWorkCopyDrawsNothing) {
     }
 }
 
-TEST(ShosuKakezanDsp, PartNamesAndStepPoints) {
-    BoardFixture f;
-    f.jk.QQ_FLAG = 1;
-    Kakeru(f, "1.5", "1.5");
-    const auto rows = boardRows(f.ops(), f.b);
-    EXPECT_NE(rows[2].text.find("←かけられる数"), std::string::npos);
-    EXPECT_NE(rows[4].text.find("←かける数"), std::string::npos);
-    EXPECT_NE(rows.back().text.find("←積"), std::string::npos);
-    // One before the partial products, one before each multiplier digit and
-    // after each product digit, one per sum column, the point, the answer.
-    int steps = 0;
-    for (const Op& op : f.ops()) steps += op.kind == Op::Step;
-    EXPECT_EQ(steps, 1 + 2 + 4 + 4 + 1 + 1);
+TEST(Kakezan, PartNamesAndStepPoints) {
+    struct Case {
+        const char *a, *c, *product;
+        int steps;
+    };
+    // Integer: one before the partial products, one before each product digit,
+    // one per sum column, one before the answer. Decimal: also one before
+    // each multiplier digit and one after each product digit, and the point.
+    for (const Case& k : {Case{"23", "45", "1035←積", 1 + 4 + 4 + 1},
+                          Case{"1.5", "1.5", "2.25", 1 + 2 + 4 + 4 + 1 + 1}}) {
+        BoardFixture f;
+        f.jk.QQ_FLAG = 1;
+        Kakeru(f, k.a, k.c);
+        const auto rows = boardRows(f.ops(), f.b);
+        EXPECT_NE(rows[2].text.find("←かけられる数"), std::string::npos) << k.a;
+        EXPECT_NE(rows[4].text.find("←かける数"), std::string::npos) << k.a;
+        const bool besideTheProduct =
+            rows.back().text == k.product || (rows.back().text.find("←積") != std::string::npos &&
+                                              rows[rows.size() - 2].text == k.product);
+        EXPECT_TRUE(besideTheProduct) << k.a;
+        int steps = 0;
+        for (const Op& op : f.ops()) steps += op.kind == Op::Step;
+        EXPECT_EQ(steps, k.steps) << k.a;
+    }
 }
-
 }  // namespace
 }  // namespace hissan::test
