@@ -1,0 +1,62 @@
+#include "app/board_view.h"
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QWheelEvent>
+
+#include "app/renderer.h"
+
+namespace app {
+
+void paintBoard(QPainter& p, const QRect& area, const BoardFrame& f) {
+    p.fillRect(area, backgroundColour(f.scheme));
+    if (f.ops && f.metrics) {
+        RenderOptions opt;
+        opt.scheme = f.scheme;
+        opt.stepMode = f.stepMode;
+        opt.count = f.count;
+        opt.dy = -f.scrollY;
+        renderOps(p, *f.ops, *f.metrics, opt);
+    }
+    if (f.cursorShown && f.cursor.isValid())
+        p.fillRect(f.cursor.translated(0, -f.scrollY), f.cursorColour);
+}
+
+BoardView::BoardView(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("Board"));
+    // Every paint covers the whole area: no background erase needed first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+    setContextMenuPolicy(Qt::DefaultContextMenu);
+}
+
+void BoardView::paintEvent(QPaintEvent* e) {
+    QPainter p(this);
+    p.setClipRegion(e->region());
+    const BoardFrame f = source_ ? source_() : BoardFrame{};
+    paintBoard(p, rect(), f);
+    p.end();
+    emit painted();
+}
+
+void BoardView::mousePressEvent(QMouseEvent* e) {
+    if (e->button() == Qt::LeftButton) emit leftClicked();
+    QWidget::mousePressEvent(e);
+}
+
+void BoardView::wheelEvent(QWheelEvent* e) {
+    // One notch (120 units) is one scroll step, as a wheel message is.
+    wheelRest_ += e->angleDelta().y();
+    while (wheelRest_ >= 120) {
+        wheelRest_ -= 120;
+        emit wheelUp();
+    }
+    while (wheelRest_ <= -120) {
+        wheelRest_ += 120;
+        emit wheelDown();
+    }
+    e->accept();
+}
+
+}  // namespace app

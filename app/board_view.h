@@ -1,0 +1,59 @@
+// The board: the client area of the main window on which the calculation is
+// drawn. It replays the recorded drawing (as far as it has been revealed),
+// then the block cursor on top, and reports clicks and wheel turns.
+#pragma once
+
+#include <QColor>
+#include <QRect>
+#include <QWidget>
+#include <functional>
+
+#include "hissan/display_list.h"
+
+class QPainter;
+
+namespace app {
+
+class QtMetrics;
+
+// Everything one paint of the board needs.
+struct BoardFrame {
+    const hissan::DisplayList* ops = nullptr;
+    const QtMetrics* metrics = nullptr;
+    int scheme = 0;             // 0 blackboard, 1 whiteboard
+    bool stepMode = false;      // show the step-mode-only ops
+    size_t count = size_t(-1);  // ops revealed so far
+    int scrollY = 0;            // vertical scroll position
+    QRect cursor;               // block cursor cell, in board coordinates
+    bool cursorShown = false;
+    QColor cursorColour;
+};
+
+// Paints a whole board frame onto `p` (background, drawing, cursor) over `area`.
+void paintBoard(QPainter& p, const QRect& area, const BoardFrame& f);
+
+class BoardView : public QWidget {
+    Q_OBJECT
+  public:
+    explicit BoardView(QWidget* parent = nullptr);
+
+    // Called at every paint for the frame to show.
+    void setFrameSource(std::function<BoardFrame()> source) { source_ = std::move(source); }
+
+  signals:
+    void painted();      // after every paint
+    void leftClicked();  // left mouse button pressed on the board
+    void wheelUp();
+    void wheelDown();
+
+  protected:
+    void paintEvent(QPaintEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
+
+  private:
+    std::function<BoardFrame()> source_;
+    int wheelRest_ = 0;  // part of a wheel notch not yet turned into a step
+};
+
+}  // namespace app

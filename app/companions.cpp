@@ -1,0 +1,109 @@
+#include "app/companions.h"
+
+#include <QEvent>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace app {
+
+ToolWindow::ToolWindow(QWidget* owner, const QString& caption, QSize client, bool titleButtons)
+    : QWidget(owner, Qt::Tool | Qt::WindowStaysOnTopHint) {
+    if (!titleButtons) {
+        setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
+                       Qt::WindowTitleHint);
+    }
+    setWindowTitle(caption);
+    resize(client);
+    // The keyboard belongs to the board; these windows are clicked, not typed in.
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void ToolWindow::minimise() {
+    setWindowState(windowState() | Qt::WindowMinimized);
+    hide();
+}
+
+void ToolWindow::restoreNormal() {
+    setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+    show();
+}
+
+bool ToolWindow::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate) emit activated();
+    if (e->type() == QEvent::WindowDeactivate) emit deactivated();
+    return QWidget::event(e);
+}
+
+namespace {
+
+QLabel* stepText(QWidget* parent, const QString& text, const char* fg, const char* bg,
+                 const QString& hint = QString()) {
+    auto* l = new QLabel(text, parent);
+    l->setStyleSheet(QStringLiteral("QLabel { color: %1; background: %2; font-weight: bold; "
+                                    "padding: 2px; }")
+                         .arg(QLatin1String(fg), QLatin1String(bg)));
+    l->setAlignment(Qt::AlignCenter);
+    if (!hint.isEmpty()) l->setToolTip(hint);
+    return l;
+}
+
+}  // namespace
+
+TStepGoForm::TStepGoForm(QWidget* owner)
+    : ToolWindow(owner, QStringLiteral("◆手動ステップ◆"), QSize(180, 150), false) {
+    setObjectName(QStringLiteral("StepGoForm"));
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, QColor(0, 0, 128));  // navy
+    setPalette(pal);
+    auto* lay = new QVBoxLayout(this);
+    lay->setContentsMargins(6, 6, 6, 6);
+    lay->setSpacing(3);
+    lay->addWidget(stepText(this, QStringLiteral("<手動ステップ中>"), "#ff0000", "#ffff00"));
+    lay->addWidget(stepText(this, QStringLiteral(" 《ステップ進行》 "), "#ffffff", "#ff0000",
+                            QStringLiteral("Enter(=)を入力後は、G or 左Clickで進行します。")));
+    lay->addWidget(stepText(this, QStringLiteral(" G / 左クリック"), "#ffff00", "transparent"));
+    lay->addWidget(stepText(this, QStringLiteral(" 《ステップ解除》 "), "#ffffff", "#008000",
+                            QStringLiteral("Escでは、入力途中でも、解除できます。")));
+    lay->addWidget(stepText(this, QStringLiteral(" Y or Endキー"), "#ff0000", "transparent"));
+    // Whenever the box becomes active, the board gets the keyboard back.
+    connect(this, &ToolWindow::activated, this, [owner] {
+        if (owner) owner->activateWindow();
+    });
+}
+
+Companions createCompanions(QWidget* owner, const MainBounds& m, QPoint jouken, int bLeft,
+                            int bTop) {
+    Companions c;
+    c.JoukenSetFormM =
+        new ToolWindow(owner, QStringLiteral("□条件の設定□　▲Ｆ６▼"), QSize(242, 462), false);
+    c.JoukenSetFormM->setObjectName(QStringLiteral("JoukenSetFormM"));
+    c.JoukenSetFormM->move(jouken.x(), jouken.y() + m.harufa);
+
+    c.StepGoForm = new TStepGoForm(owner);
+    c.StepGoForm->move(m.left + m.width - 220, m.top + 300);
+
+    c.SenExForm = new ToolWindow(owner, QStringLiteral("文章題の例文"), QSize(811, 342), true);
+    c.SenExForm->setObjectName(QStringLiteral("SenExForm"));
+    c.SenExForm->move(bLeft, bTop);
+
+    c.InputFormM =
+        new ToolWindow(owner, QStringLiteral("<入力パネル>　▼ Ｆ８ ▲"), QSize(162, 186), false);
+    c.InputFormM->setObjectName(QStringLiteral("InputFormM"));
+    c.InputFormM->move(m.left + m.width - 200, m.top + m.height - 220);
+    c.InputFormM->show();
+
+    c.FaceS = new ToolWindow(owner, QStringLiteral("◇ピコタだよ。<F4>"), QSize(132, 132), false);
+    c.FaceS->setObjectName(QStringLiteral("FaceS"));
+    c.FaceS->setMinimumSize(96, 96);
+    c.FaceS->move(m.left + m.width - 180, m.top + m.harufa);
+    c.FaceS->show();
+
+    c.VoiceSetForm =
+        new ToolWindow(owner, QStringLiteral("★読み上げの設定"), QSize(282, 229), true);
+    c.VoiceSetForm->setObjectName(QStringLiteral("VoiceSetForm"));
+    c.VoiceSetForm->move(m.left + 40, m.top + 80);
+    return c;
+}
+
+}  // namespace app

@@ -1,0 +1,69 @@
+// The tool windows that stand beside the blackboard: created once at start-up
+// in a fixed order, kept on top of the board and moved with it.
+#pragma once
+
+#include <QWidget>
+
+namespace app {
+
+// A stay-on-top tool window with a caption and a fixed client size. Without
+// title-bar buttons it can be neither closed nor minimised by the user.
+class ToolWindow : public QWidget {
+    Q_OBJECT
+  public:
+    ToolWindow(QWidget* owner, const QString& caption, QSize client, bool titleButtons);
+
+    // Minimised as the keyboard's I/F8 does it: the window leaves the screen
+    // and remembers the state, so the main window can tell the state apart.
+    void minimise();
+    void restoreNormal();
+    bool isMinimised() const { return windowState() & Qt::WindowMinimized; }
+
+  signals:
+    void activated();
+    void deactivated();
+
+  protected:
+    bool event(QEvent* e) override;
+};
+
+// The manual-step box: tells the pupil which keys go on and which end the
+// stepping. It has no behaviour of its own; when it becomes active it hands
+// the keyboard focus straight back to the board.
+class TStepGoForm : public ToolWindow {
+    Q_OBJECT
+  public:
+    explicit TStepGoForm(QWidget* owner);
+};
+
+// Every companion window, in the order of creation.
+struct Companions {
+    ToolWindow* JoukenSetFormM = nullptr;  // conditions dialog
+    TStepGoForm* StepGoForm = nullptr;     // manual-step box
+    ToolWindow* SenExForm = nullptr;       // word-problem window
+    ToolWindow* InputFormM = nullptr;      // on-screen keypad
+    ToolWindow* FaceS = nullptr;           // character face
+    ToolWindow* VoiceSetForm = nullptr;    // speech settings
+
+    // Keypad focus flag: 1 while the keypad is being used; 0 once it lost the
+    // activation, after which the main window's timer takes the focus back.
+    int KeypadActive = 1;
+    // Last face state asked for by the main window's timer.
+    int LastViseme = -1;
+    int EyeState = 1;
+};
+
+// Places the windows of a main window at (left, top), width x height, on
+// their start positions.
+struct MainBounds {
+    int left, top, width, height, harufa;
+};
+
+// Creates the six windows in the fixed order: conditions dialog, step box,
+// word-problem window (at bLeft, bTop), keypad, face, speech settings. The
+// keypad and the face are shown, the others stay hidden. `jouken` is the
+// conditions dialog's start position (JoukenLeft, JoukenTop).
+Companions createCompanions(QWidget* owner, const MainBounds& m, QPoint jouken, int bLeft,
+                            int bTop);
+
+}  // namespace app

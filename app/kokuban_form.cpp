@@ -1,0 +1,927 @@
+// The main window: construction, menus, the keyboard map, the timer, the
+// companion windows and closing. The board view and the settings panel are
+// in kokuban_panel.cpp.
+#include "app/kokuban_form.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QRandomGenerator>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSpinBox>
+#include <QUrl>
+
+#include "app/settings.h"
+
+namespace app {
+
+FormHooks& formHooks() {
+    static FormHooks hooks;
+    return hooks;
+}
+
+const std::array<const char*, 9> TKokubanFormM::kFaceNames = {"FACE00",  "MOUTH_A",  "MOUTH_I",
+                                                              "MOUTH_U", "MOUTH_E",  "MOUTH_O",
+                                                              "MOUTH_N", "EYE_OPEN", "EYE_CLOSE"};
+
+namespace {
+
+const QColor kGreen(0, 128, 0);
+
+// The address opened by "ヘルプ[HomePage] (&W)"; the item is disabled while
+// no home page is known.
+const char* const kHomePageUrl = "";
+
+QString u8(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+// The minus key of the main keyboard: "=" with or without Shift. Shift turns
+// it into "_" on a US layout and "=" on a Japanese one; X11 reports scan code
+// 20 for it on either.
+bool isMinusKey(int key, Qt::KeyboardModifiers mods, quint32 scan) {
+    if (mods & Qt::KeypadModifier) return false;
+    if (key == Qt::Key_Minus) return true;
+    const bool shift = mods & Qt::ShiftModifier;
+    if (shift && (key == Qt::Key_Underscore || key == Qt::Key_Equal)) return true;
+    return scan == 20 && QGuiApplication::platformName() == QLatin1String("xcb");
+}
+
+}  // namespace
+
+// ---- construction ------------------------------------------------------------------
+
+TKokubanFormM::TKokubanFormM(const QString& settingsDir, QWidget* parent) : QMainWindow(parent) {
+    // The form: caption, green, the board with the form's scroll bar; the
+    // settings panel starts hidden.
+    setObjectName(QStringLiteral("KokubanFormM"));
+    setWindowTitle(QStringLiteral("縦書き計算器"));
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, kGreen);
+    setPalette(pal);
+    resize(975, 629);
+    move(168, 306);
+    auto* central = new QWidget(this);
+    auto* row = new QHBoxLayout(central);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    board_ = new BoardView(central);
+    vbar_ = new QScrollBar(Qt::Vertical, central);
+    vbar_->setFocusPolicy(Qt::NoFocus);
+    row->addWidget(board_, 1);
+    row->addWidget(vbar_);
+    setCentralWidget(central);
+    buildMenus();
+    buildPanel();
+    Panel1->hide();
+
+    ExeDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+    std::string readPath;
+    if (settingsDir.isEmpty()) {
+        readPath = settingsReadPath(ExeDir.toStdString());
+        iniWritePath_ = QString::fromStdString(settingsFilePath(ExeDir.toStdString()));
+    } else {
+        iniWritePath_ = QDir(settingsDir).filePath(QString::fromLatin1(kSettingsFileName));
+        readPath = iniWritePath_.toStdString();
+    }
+    IniRead(jk_, readPath);
+
+    Panel1->setVisible(jk_.PANELFLAG == 1);
+    jk_.HARUFA = jk_.PANELFLAG == 1 ? 65 : 0;
+
+    jk_.PNTDSPFLAG00 = jk_.POINTMAX;
+    showPointMax();
+
+    if (jk_.FONTSIZE < 10) jk_.FONTSIZE = 10;
+
+    actJk1st->setChecked(jk_.JK1ST_FLAG != 0);
+
+    // Window bounds from the settings; a window stored off every screen
+    // (a projector that is gone) is brought back where it can be seen.
+    QRect bounds(jk_.LEFT, jk_.TOP, std::max(jk_.WIDTH, 200), std::max(jk_.HEIGHT, 150));
+    bool onScreen = false;
+    for (QScreen* s : QGuiApplication::screens())
+        if (s->availableGeometry().intersects(bounds)) onScreen = true;
+    if (!onScreen && QGuiApplication::primaryScreen())
+        bounds.moveTopLeft(QGuiApplication::primaryScreen()->availableGeometry().topLeft() +
+                           QPoint(20, 20));
+    move(bounds.topLeft());
+    resize(bounds.size());
+    PrevTop = LastPaintTop = y();
+    PrevLeft = LastPaintLeft = x();
+    PrevHeight = height();
+    PrevWidth = width();
+    JoukenTop = y() + 230;
+    JoukenLeft = x() + width() - 270;
+
+    // The window always opens in the blackboard scheme.
+    jk_.DSP_CL_TYPE = 0;
+    IroSet(0);
+
+    // Board font and metrics; the entry starts on a cleared board.
+    metrics_ = std::make_unique<QtMetrics>(boardFontFamily(jk_.FONTNAME));
+    keisan_ = std::make_unique<Keisan>(jk_, *metrics_, this);
+    player_ = std::make_unique<Player>(
+        jk_, [this]() -> const hissan::DisplayList& { return keisan_->ops(); }, this);
+    connect(player_.get(), &Player::progressed, board_, qOverload<>(&QWidget::update));
+    connect(player_.get(), &Player::finished, this, &TKokubanFormM::onRunFinished);
+    connect(player_.get(), &Player::beep, this, &TKokubanFormM::beep);
+    connect(player_.get(), &Player::stepModeEnded, this, [this] {
+        // Escape at a step point: the box goes, the step panel shows "なし".
+        if (comp_.StepGoForm) comp_.StepGoForm->hide();
+        StepBoxShown = 0;
+        stepLook();
+    });
+    board_->setFrameSource([this] { return frame(); });
+    connect(board_, &BoardView::painted, this, &TKokubanFormM::afterPaint);
+    connect(board_, &BoardView::leftClicked, this, [this] {
+        if (drawing()) player_->stepGo();
+    });
+    connect(board_, &BoardView::wheelUp, this, &TKokubanFormM::ScrollUp);
+    connect(board_, &BoardView::wheelDown, this, &TKokubanFormM::ScrollDown);
+
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    PageH = static_cast<int>((screen ? screen->logicalDotsPerInchY() : 96.0) * 11.7);
+
+    Timer1 = new QTimer(this);
+    Timer1->stop();
+    jk_.CUR_SEC = std::clamp(jk_.CUR_SEC, 200, 1000);
+    Timer1->setInterval(jk_.CUR_SEC);
+    connect(Timer1, &QTimer::timeout, this, &TKokubanFormM::Timer1Timer);
+    Timer1->start();
+
+    Edit2->setText(QString::number(jk_.ENZANSPEED));
+
+    vbar_->setSingleStep(5);
+    vbar_->setFixedWidth(25);
+    updateScrollRange();
+    vbar_->setValue(0);
+    vbar_->show();
+    connect(vbar_, &QScrollBar::valueChanged, this, [this](int v) {
+        scrollY_ = v;
+        board_->update();
+    });
+
+    JoukenShown = 0;
+    SB7_dsp();
+    StepBoxShown = 0;
+
+    Panel2dsp();
+    Panel4dsp();
+    // The other toggles show the stored state from the start too.
+    Panel3dsp();
+    Panel6dsp();
+    Panel7dsp();
+
+    loadFaceBitmaps();
+
+    BlinkTick = 0;
+    actStepView->setChecked(false);
+    actStepCtx->setChecked(false);
+
+    Closing = 0;
+    RendoDsp();
+
+    ReibunOn = 0;
+    Panel10Dsp();
+    ReiGet();
+    GB2_look();
+    GB4Set();
+    keisan_->R1Click();
+
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
+        if (s == Qt::ApplicationActive) AppActivated = 1;
+    });
+    qApp->installEventFilter(this);
+    board_->setFocus();
+
+    // The companion windows, in their fixed order after the main window.
+    comp_ = createCompanions(this, MainBounds{x(), y(), width(), height(), jk_.HARUFA},
+                             QPoint(JoukenLeft, JoukenTop), jk_.BLEFT, jk_.BTOP);
+    for (ToolWindow* w : {comp_.JoukenSetFormM, static_cast<ToolWindow*>(comp_.StepGoForm),
+                          comp_.SenExForm, comp_.InputFormM, comp_.FaceS, comp_.VoiceSetForm})
+        w->setAttribute(Qt::WA_ShowWithoutActivating);
+    connect(comp_.InputFormM, &ToolWindow::deactivated, this, [this] { comp_.KeypadActive = 0; });
+    connect(comp_.FaceS, &ToolWindow::activated, this, [this] {
+        comp_.FaceS->move(comp_.FaceS->x(), y() + jk_.HARUFA);
+        if (AppActivated == 1 && !isActiveWindow()) activateWindow();
+    });
+    GB4Set();
+}
+
+TKokubanFormM::~TKokubanFormM() {
+    qApp->removeEventFilter(this);
+    // The player may still hold a timer into the board's list.
+    if (player_) player_->disconnect(this);
+}
+
+void TKokubanFormM::buildMenus() {
+    auto add = [this](QMenu* m, const QString& text, void (TKokubanFormM::*slot)(),
+                      const QKeySequence& key = QKeySequence()) {
+        QAction* a = m->addAction(text);
+        if (!key.isEmpty()) a->setShortcut(key);
+        if (slot) connect(a, &QAction::triggered, this, [this, slot] { (this->*slot)(); });
+        return a;
+    };
+    QMenuBar* bar = menuBar();
+
+    QMenu* f = bar->addMenu(QStringLiteral("黒板(&F)"));
+    add(f, QStringLiteral("印刷(&P)..."), &TKokubanFormM::Print1Click);
+    add(f, QStringLiteral("ページ設定(&R)..."), nullptr)->setEnabled(false);
+    add(f, QStringLiteral("画面を前の大きさにする(&R)"), &TKokubanFormM::ResClick);
+    add(f, QStringLiteral("画面の最大化(&Z)"), &TKokubanFormM::Z1Click);
+    add(f, QStringLiteral("画面既定値サイズ(&D)"), &TKokubanFormM::N3Click,
+        QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_V));
+    add(f, QStringLiteral("文章題の例を読み込む(&E)"), &TKokubanFormM::ReiGet);
+    add(f, QStringLiteral("終了(&X)"), &TKokubanFormM::Exit1Click);
+
+    QMenu* c = bar->addMenu(QStringLiteral("条件設定（&C)"));
+    actPanel = add(c, QStringLiteral("設定パネルを表示/非表示(&P)"), &TKokubanFormM::P1Click,
+                   QKeySequence(Qt::CTRL | Qt::Key_P));
+    actPanel->setCheckable(true);
+    add(c, QStringLiteral("条件設定ボックスを表示/非表示(&J)"), &TKokubanFormM::SokudoClick);
+    add(c, QStringLiteral("読み上げ設定(&K)"), &TKokubanFormM::VoiceK1Click);
+    add(c, QStringLiteral("ステップ表示/非表示(&Y)"), &TKokubanFormM::Y1Click);
+    actJk1st = add(c, QStringLiteral("条件ボックスを起動時に表示"), &TKokubanFormM::N12Click,
+                   QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_J));
+    actJk1st->setCheckable(true);
+    add(c, QStringLiteral("詳細設定(&A)"), nullptr)->setEnabled(false);
+
+    QMenu* v = bar->addMenu(QStringLiteral("表示(&V)"));
+    add(v, QStringLiteral("フォント(&F)"), &TKokubanFormM::Font1Click);
+    add(v, QStringLiteral("フォント大きく(&O)"), &TKokubanFormM::MojiBigButtonClick);
+    add(v, QStringLiteral("フォント小さく(&T)"), &TKokubanFormM::MojiSmallButtonClick);
+    actStepView = add(v, QStringLiteral("ステップ表示(&Y)"), &TKokubanFormM::Y1Click);
+    actStepView->setCheckable(true);
+    add(v, QStringLiteral("「ピコタ」の表示(&S)"), &TKokubanFormM::Button1Click,
+        QKeySequence(Qt::Key_F4));
+    // The same command as in the board menu; one accelerator serves both.
+    QAction* n3 = add(v, QStringLiteral("既定値サイズ(&D)"), &TKokubanFormM::N3Click,
+                      QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_V));
+    n3->setShortcutContext(Qt::WidgetShortcut);
+
+    QMenu* h = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
+    add(h, QStringLiteral("ヘルプ(&C)"), &TKokubanFormM::Contents1Click, QKeySequence(Qt::Key_F1));
+    actHomePage = add(h, QStringLiteral("ヘルプ[HomePage] (&W)"), &TKokubanFormM::HomePage1Click);
+    actHomePage->setEnabled(kHomePageUrl[0] != '\0');
+    add(h, QStringLiteral("バージョン情報(&A)"), &TKokubanFormM::About1Click);
+    add(h, QStringLiteral("Test(&Q)"), nullptr, QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_T))
+        ->setVisible(false);
+
+    // Context menu of the board. Accelerators it shares with the menu bar are
+    // shown here but served by the menu bar's items.
+    contextMenu = new QMenu(this);
+    actPanelCtx = add(contextMenu, QStringLiteral("設定パネルを表示する(&P)"),
+                      &TKokubanFormM::P1Click, QKeySequence(Qt::CTRL | Qt::Key_P));
+    actPanelCtx->setShortcutContext(Qt::WidgetShortcut);
+    actPanelCtx->setCheckable(true);
+    add(contextMenu, QStringLiteral("条件設定ボックスを開く(&J)"), &TKokubanFormM::J2Click);
+    actJk1stCtx = add(contextMenu, QStringLiteral("起動時にボックスを開く(&Z)"),
+                      &TKokubanFormM::N12Click, QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_J));
+    actJk1stCtx->setShortcutContext(Qt::WidgetShortcut);
+    actJk1stCtx->setCheckable(true);
+    actJk1stCtx->setChecked(true);
+    add(contextMenu, QStringLiteral("読み上げ設定(&K)"), &TKokubanFormM::VoiceK1Click);
+    actStepCtx = add(contextMenu, QStringLiteral("ステップ計算(&Y)"), &TKokubanFormM::Y1Click);
+    actStepCtx->setCheckable(true);
+    actMatsubiKake = add(contextMenu, QStringLiteral("末尾の０を分けてかけ算"),
+                         &TKokubanFormM::N11Click, QKeySequence(Qt::CTRL | Qt::Key_K));
+    actMatsubiKake->setCheckable(true);
+    actMatsubiWari = add(contextMenu, QStringLiteral("末尾の０を消して割り算"),
+                         &TKokubanFormM::N15Click, QKeySequence(Qt::CTRL | Qt::Key_W));
+    actMatsubiWari->setCheckable(true);
+    QAction* g = add(contextMenu, QStringLiteral("文章題の例を示す"), &TKokubanFormM::Panel10Click,
+                     QKeySequence(Qt::CTRL | Qt::Key_G));
+    // Accelerators only of the context menu work while the menu is closed.
+    for (QAction* a : {actMatsubiKake, actMatsubiWari, g}) addAction(a);
+    // A checkable item flips its own mark before its handler runs; the
+    // handlers set the marks from the state, so they are the only source.
+    for (QAction* a : {actPanel, actPanelCtx, actJk1st, actJk1stCtx, actStepView, actStepCtx,
+                       actMatsubiKake, actMatsubiWari})
+        a->setCheckable(true);
+}
+
+void TKokubanFormM::contextMenuEvent(QContextMenuEvent* e) {
+    contextMenu->popup(e->globalPos());
+}
+
+// The face pictures come with the program's resources as :/face/<name>.png
+// (or .bmp). A program built without them shows the plain window; a set that
+// is only partly there, or a picture that cannot be read, is reported once.
+void TKokubanFormM::loadFaceBitmaps() {
+    auto resourceOf = [](const char* name) {
+        for (const char* ext : {".png", ".bmp"}) {
+            const QString path =
+                QStringLiteral(":/face/") + QLatin1String(name) + QLatin1String(ext);
+            if (QFile::exists(path)) return path;
+        }
+        return QString();
+    };
+    bool any = false;
+    for (const char* name : kFaceNames)
+        if (!resourceOf(name).isEmpty()) any = true;
+    if (!any) return;
+    for (size_t i = 0; i < kFaceNames.size(); ++i) {
+        const QString path = resourceOf(kFaceNames[i]);
+        if (path.isEmpty() || !FaceBitmaps[i].load(path)) {
+            FaceBitmaps[i] = QPixmap();
+            message(QStringLiteral("Could not load or display bitmap"), QString());
+            return;
+        }
+    }
+}
+
+// ---- KeisanHost ----------------------------------------------------------------------
+
+void TKokubanFormM::showMessage(const hissan::Message& m) {
+    if (formHooks().message) {
+        formHooks().message(m);
+    } else {
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        switch (m.icon) {
+            case hissan::Message::Information:
+                icon = QMessageBox::Information;
+                break;
+            case hissan::Message::Warning:
+            case hissan::Message::Exclamation:
+                icon = QMessageBox::Warning;
+                break;
+            case hissan::Message::NoIcon:
+                break;
+        }
+        QMessageBox box(icon, u8(m.title), u8(m.text), QMessageBox::Ok, this);
+        box.exec();
+    }
+    if (m.then == hissan::Message::ClearAndRestore) {
+        injectKey(Qt::Key_Delete);
+        injectKey(Qt::Key_Insert);
+    }
+}
+
+void TKokubanFormM::message(const QString& text, const QString& title, hissan::Message::Icon icon) {
+    showMessage(
+        hissan::Message{text.toStdString(), title.toStdString(), icon, hissan::Message::Nothing});
+}
+
+void TKokubanFormM::beep() {
+    if (formHooks().beep)
+        formHooks().beep();
+    else
+        QApplication::beep();
+}
+
+void TKokubanFormM::Yomiage(const std::string& text) {
+    if (speak && !text.empty()) speak(text);
+}
+
+void TKokubanFormM::setInputWindowsEnabled(bool on) {
+    if (comp_.InputFormM) comp_.InputFormM->setEnabled(on);
+    if (comp_.JoukenSetFormM) comp_.JoukenSetFormM->setEnabled(on);
+}
+
+void TKokubanFormM::wordProblem(int answerMode) {
+    if (ReibunOn != 1) return;
+    AmariMode = answerMode;
+    if (comp_.SenExForm) comp_.SenExForm->show();
+}
+
+void TKokubanFormM::wordProblemRedraw() {
+    if (ReibunOn == 1 && comp_.SenExForm) comp_.SenExForm->update();
+}
+
+void TKokubanFormM::setBusyCursor(bool) {
+    // Laying out takes a moment only; the board shows the busy cursor for as
+    // long as the drawing plays instead (see boardChanged / onRunFinished).
+}
+
+void TKokubanFormM::boardChanged(BoardChange change) {
+    switch (change) {
+        case BoardChange::Cleared:
+            if (drawing()) player_->finish();
+            setScroll(0);
+            break;
+        case BoardChange::Typed:
+            break;
+        case BoardChange::Run:
+            stepToggledInRun_ = false;
+            if (!busyCursor_) {
+                board_->setCursor(Qt::BusyCursor);
+                busyCursor_ = true;
+            }
+            player_->start(keisan_->runStart());
+            break;
+        case BoardChange::Relaid:
+            if (drawing()) player_->finish();
+            break;
+    }
+    board_->update();
+}
+
+void TKokubanFormM::onRunFinished() {
+    if (busyCursor_) {
+        board_->unsetCursor();
+        busyCursor_ = false;
+    }
+    // A step toggle made during the run changed only the flags; now the
+    // panel and the step box follow.
+    if (stepToggledInRun_) {
+        stepToggledInRun_ = false;
+        GB4Set();
+    }
+    board_->update();
+    if (!deferred_.empty()) QTimer::singleShot(0, this, &TKokubanFormM::drainDeferred);
+}
+
+void TKokubanFormM::drainDeferred() {
+    while (!drawing() && !deferred_.empty()) {
+        auto action = std::move(deferred_.front());
+        deferred_.pop_front();
+        action();
+    }
+}
+
+void TKokubanFormM::whenIdle(std::function<void()> action) {
+    if (drawing())
+        deferred_.push_back(std::move(action));
+    else
+        action();
+}
+
+void TKokubanFormM::finishDrawing() {
+    for (int guard = 0; guard < 1000 && (drawing() || !deferred_.empty()); ++guard) {
+        player_->finish();
+        drainDeferred();
+    }
+}
+
+// ---- keyboard ---------------------------------------------------------------------
+
+bool TKokubanFormM::eventFilter(QObject* o, QEvent* e) {
+    // The settings panel spans the board's width.
+    if (o == board_ && e->type() == QEvent::Resize && Panel1) {
+        Panel1->setGeometry(0, 0, std::max(width(), board_->width()), 62);
+        updateScrollRange();
+        return false;
+    }
+    if (e->type() != QEvent::KeyPress) return false;
+    auto* w = qobject_cast<QWidget*>(o);
+    if (!w || w->window() != this || qobject_cast<QMenuBar*>(w)) return false;
+    auto* ke = static_cast<QKeyEvent*>(e);
+    // The window sees every key before its controls. The quotient-places box
+    // still steps with its arrows when it has the focus.
+    const bool arrowForEdit1 = w == Edit1 && !(ke->modifiers() & ~Qt::KeypadModifier) &&
+                               (ke->key() == Qt::Key_Up || ke->key() == Qt::Key_Down);
+    keyPressed(ke->key(), ke->modifiers(), ke->nativeScanCode());
+    return !arrowForEdit1;
+}
+
+void TKokubanFormM::injectKey(int key, Qt::KeyboardModifiers mods) {
+    QCoreApplication::postEvent(this, new QKeyEvent(QEvent::KeyPress, key, mods));
+}
+
+void TKokubanFormM::keyPressed(int key, Qt::KeyboardModifiers mods, quint32 scan) {
+    if (!drawing()) {
+        FormKeyDown(key, mods, scan);
+        return;
+    }
+    // While a drawing plays: G, a click and Escape belong to its step points.
+    if (key == Qt::Key_Escape) {
+        player_->stepEscape();
+        return;
+    }
+    if (key == Qt::Key_G) {
+        player_->stepGo();
+        return;
+    }
+    // Keys whose rules look at a drawing in progress act at once: they only
+    // change the flags and delays the drawing reads at its next mark.
+    const bool upDown = key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp ||
+                        key == Qt::Key_PageDown;
+    const bool equalKey =
+        key == Qt::Key_Return || key == Qt::Key_Enter || isMinusKey(key, mods, scan);
+    if (key == Qt::Key_Y || key == Qt::Key_End || ((mods & Qt::ShiftModifier) && upDown) ||
+        (equalKey && jk_.STEPFLAG == 1)) {
+        FormKeyDown(key, mods, scan);
+        return;
+    }
+    deferred_.push_back([this, key, mods, scan] { FormKeyDown(key, mods, scan); });
+}
+
+void TKokubanFormM::FormKeyDown(int key, Qt::KeyboardModifiers mods, quint32 scan) {
+    const bool keypad = mods & Qt::KeypadModifier;
+    const bool shift = mods & Qt::ShiftModifier;
+    const bool ctrl = mods & Qt::ControlModifier;
+    const bool alt = mods & Qt::AltModifier;
+    const bool up = key == Qt::Key_Up || key == Qt::Key_PageUp;
+    const bool down = key == Qt::Key_Down || key == Qt::Key_PageDown;
+    const bool minusKey = isMinusKey(key, mods, scan);
+    Keisan& k = *keisan_;
+
+    if (alt) return;   // 1
+    if (ctrl && up) {  // 2: one more quotient place
+        if (jk_.POINTMAX < 10) jk_.POINTMAX += 1;
+        showPointMax();
+        if (jk_.RENDOFLAG == 1) k.ReCalcButtonClick();
+        return;
+    }
+    if (ctrl && down) {  // 3: one place less; rounding keeps at least one
+        if (jk_.SHOU_ITI == 1 && jk_.POINTMAX == 1) return;
+        if (jk_.POINTMAX > 0) jk_.POINTMAX -= 1;
+        showPointMax();
+        if (jk_.RENDOFLAG == 1) k.ReCalcButtonClick();
+        return;
+    }
+    if (ctrl) return;   // 4
+    if (shift && up) {  // 5: slower strokes
+        if (jk_.StrokeDelay < 100) jk_.StrokeDelay += 1;
+        showStrokeDelay();
+        return;
+    }
+    if (shift && down) {  // 6: faster strokes
+        if (jk_.StrokeDelay > 0) jk_.StrokeDelay -= 1;
+        showStrokeDelay();
+        return;
+    }
+    if (shift && !minusKey) return;                   // 7
+    if (key == Qt::Key_D || key == Qt::Key_Delete) {  // 8
+        k.VK_DeleteKey();
+        if (comp_.SenExForm) comp_.SenExForm->hide();
+        return;
+    }
+    if (key == Qt::Key_End) {  // 9
+        if (drawing()) return;
+        if (jk_.STEPFLAG == 1) StepToggle();
+        return;
+    }
+    if (key == Qt::Key_Y) {  // 10
+        StepToggle();
+        return;
+    }
+    if (key == Qt::Key_V) {  // 11
+        if (jk_.YOMIAGEFLAG2 > 0) SpeedButton8Click();
+        return;
+    }
+    // 12: while a step-mode calculation is on the board only the keys above act.
+    if (jk_.STEPFLAG == 1 && k.NyuryokuKa() == 0) return;
+    switch (key) {
+        case Qt::Key_F:  // 13
+            Font1Click();
+            return;
+        case Qt::Key_K:  // 14
+            VoiceK1Click();
+            return;
+        case Qt::Key_B:  // 15
+            if (k.NyuryokuKa() == 1) {
+                beep();
+            } else {
+                toggleCondition(&hissan::TJouken::SYOUPTLNDSP);
+                Panel7dsp();
+            }
+            return;
+        case Qt::Key_U:  // 16
+            Panel8Click();
+            return;
+        case Qt::Key_Q:  // 17
+            toggleCondition(&hissan::TJouken::QQ_FLAG);
+            Panel6dsp();
+            return;
+        case Qt::Key_M: {  // 18
+            const int item = IroChanged == 0 ? 1 : 1 - jk_.DSP_CL_TYPE;
+            const QSignalBlocker block(RadioGroup1Items);
+            RadioGroup1Items->button(item)->setChecked(true);
+            RadioGroup1Click();
+            return;
+        }
+        case Qt::Key_R:  // 19
+            k.ReCalcButtonClick();
+            return;
+        case Qt::Key_L:  // 20
+            Panel4Click();
+            return;
+        case Qt::Key_Z:  // 21
+            Panel10Click();
+            return;
+        case Qt::Key_O:  // 22
+            MojiBigButtonClick();
+            return;
+        case Qt::Key_T:  // 23
+            MojiSmallButtonClick();
+            return;
+        case Qt::Key_A:  // 24
+            toggleCondition(&hissan::TJouken::KURIAGARI);
+            Panel2dsp();
+            return;
+        case Qt::Key_S:  // 25
+            toggleCondition(&hissan::TJouken::KURISAGARI);
+            Panel3dsp();
+            return;
+        case Qt::Key_H:  // 26
+        case Qt::Key_Insert:
+            k.Hukkatu();
+            return;
+        case Qt::Key_Home:  // 27
+            HomeDsp();
+            return;
+        case Qt::Key_J:  // 28
+        case Qt::Key_F6:
+            if (JoukenShown == 1) {
+                comp_.JoukenSetFormM->hide();
+                JoukenShown = 0;
+                repaintBoard();
+            } else {
+                comp_.JoukenSetFormM->show();
+                JoukenShown = 1;
+            }
+            return;
+        case Qt::Key_I:  // 29
+        case Qt::Key_F8:
+            if (!comp_.InputFormM->isMinimised()) {
+                comp_.InputFormM->minimise();
+            } else {
+                comp_.InputFormM->restoreNormal();
+                if (k.ShikiNyuryoku.empty()) {
+                    const std::string mae = k.MaeShiki;
+                    k.R1Click();
+                    k.ShikiClear();
+                    k.board().NyuryokuKa = 1;
+                    k.MaeShiki = mae;
+                    repaintBoard();
+                }
+            }
+            return;
+        case Qt::Key_Up:  // 30
+            ScrollUp();
+            return;
+        case Qt::Key_Down:  // 31
+            ScrollDown();
+            return;
+        case Qt::Key_P:  // 32
+            k.TypePi();
+            return;
+        case Qt::Key_Left:  // 33
+        case Qt::Key_Backspace:
+            k.BackSpace();
+            return;
+        default:
+            break;
+    }
+    if (key == Qt::Key_Return || key == Qt::Key_Enter || minusKey) {  // 34
+        if (jk_.STEPFLAG == 1 && drawing()) return;
+        k.MojiInput('=');
+        return;
+    }
+    if (keypad) {  // 35 - 38: the operators come from the numeric pad only
+        switch (key) {
+            case Qt::Key_Plus:
+                k.MojiInput('+');
+                return;
+            case Qt::Key_Minus:
+                k.MojiInput('-');
+                return;
+            case Qt::Key_Asterisk:
+                k.MojiInput('*');
+                return;
+            case Qt::Key_Slash:
+                k.MojiInput('/');
+                return;
+            default:
+                break;
+        }
+    }
+    if (key == Qt::Key_Period || (keypad && key == Qt::Key_Comma)) {  // 39
+        k.MojiInput('.');
+        return;
+    }
+    if (key >= Qt::Key_0 && key <= Qt::Key_9) {  // 40
+        k.MojiInput(static_cast<char>('0' + (key - Qt::Key_0)));
+        return;
+    }
+    // 41: anything else does nothing.
+}
+
+// A display condition flipped from the keyboard: the board is laid out again.
+void TKokubanFormM::toggleCondition(int hissan::TJouken::*field) {
+    jk_.*field = 1 - jk_.*field;
+    relayoutBoard();
+}
+
+// ---- start-up and lifecycle ----------------------------------------------------------
+
+void TKokubanFormM::placeCompanions() {
+    const int l = x(), t = y(), w = width(), h = height();
+    auto place = [](ToolWindow* win, int left, int top) {
+        if (!win) return;
+        if (win->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)) return;
+        win->move(left, top);
+    };
+    place(comp_.InputFormM, l + w - 210, t + h - 220);
+    place(comp_.JoukenSetFormM, l + w - 290, t + 230);
+    place(comp_.StepGoForm, l + w - 220, t + 300);
+    place(comp_.FaceS, l + w - 180, t + 60);
+}
+
+void TKokubanFormM::FormResize() {
+    if (Closing == 1) return;
+    if (Panel1) Panel1->setGeometry(0, 0, std::max(width(), board_->width()), 62);
+    placeCompanions();
+}
+
+void TKokubanFormM::moveEvent(QMoveEvent* e) {
+    QMainWindow::moveEvent(e);
+    FormResize();
+}
+
+void TKokubanFormM::resizeEvent(QResizeEvent* e) {
+    QMainWindow::resizeEvent(e);
+    updateScrollRange();
+    FormResize();
+}
+
+void TKokubanFormM::Timer1Timer() {
+    // The face blinks and moves its mouth on every fourth tick.
+    BlinkTick += 1;
+    if (BlinkTick > BlinkPeriod) {
+        if (comp_.FaceS) {
+            comp_.FaceS->move(comp_.FaceS->x(), y() + jk_.HARUFA + 65);
+            comp_.EyeState = 0;
+            comp_.FaceS->update();
+            QTimer::singleShot(100, this, [this] {
+                comp_.EyeState = 1;
+                if (comp_.FaceS) comp_.FaceS->update();
+            });
+            comp_.LastViseme = static_cast<int>(QRandomGenerator::global()->generate() % 11);
+        }
+        BlinkTick = 0;
+    }
+    // The keyboard belongs to the board once the keypad is left.
+    if (comp_.KeypadActive == 0) {
+        QWidget* active = QApplication::activeWindow();
+        if (active &&
+            (active == comp_.InputFormM || active == comp_.FaceS || active == comp_.JoukenSetFormM))
+            activateWindow();
+    }
+    // The block cursor blinks; with input disabled it is erased once and
+    // then stays off.
+    hissan::Board& b = keisan_->board();
+    if (b.NyuryokuKa == 0 && b.CursorOn == 1) return;
+    cursorShown_ = b.CursorOn == 1;
+    b.CursorOn = 1 - b.CursorOn;
+    board_->update(cursorRect().translated(0, -scrollY_).adjusted(-1, -1, 1, 1));
+}
+
+void TKokubanFormM::closeEvent(QCloseEvent* e) {
+    Closing = 1;
+    finishDrawing();
+    jk_.LEFT = x();
+    jk_.TOP = y();
+    jk_.HEIGHT = height();
+    jk_.WIDTH = width();
+    // Manual stepping is kept for the next start only with automatic stepping.
+    if (jk_.AUTOSTEP == 0) jk_.STEPFLAG = 0;
+    const int bLeft = comp_.SenExForm ? comp_.SenExForm->x() : jk_.BLEFT;
+    const int bTop = comp_.SenExForm ? comp_.SenExForm->y() : jk_.BTOP;
+    IniWrite(jk_, iniWritePath_.toStdString(), bLeft, bTop);
+    Timer1->stop();
+    // The companions go with the board.
+    for (ToolWindow* w : {comp_.JoukenSetFormM, static_cast<ToolWindow*>(comp_.StepGoForm),
+                          comp_.SenExForm, comp_.InputFormM, comp_.FaceS, comp_.VoiceSetForm})
+        if (w) w->hide();
+    e->accept();
+}
+
+void TKokubanFormM::Exit1Click() {
+    close();
+}
+
+void TKokubanFormM::N3Click() {
+    showNormal();
+    move(100, 100);
+    resize(840, 780);
+}
+
+void TKokubanFormM::Z1Click() {
+    PrevTop = y();
+    PrevLeft = x();
+    PrevHeight = height();
+    PrevWidth = width();
+    showMaximized();
+}
+
+void TKokubanFormM::ResClick() {
+    showNormal();
+    move(PrevLeft, PrevTop);
+    resize(PrevWidth, PrevHeight);
+}
+
+void TKokubanFormM::SokudoClick() {
+    if (comp_.JoukenSetFormM->isHidden()) {
+        comp_.JoukenSetFormM->show();
+        HomeDsp();
+    }
+}
+
+void TKokubanFormM::VoiceK1Click() {
+    comp_.VoiceSetForm->setVisible(comp_.VoiceSetForm->isHidden());
+}
+
+void TKokubanFormM::Y1Click() {
+    injectKey(Qt::Key_Y);
+}
+
+void TKokubanFormM::J2Click() {
+    injectKey(Qt::Key_J);
+}
+
+void TKokubanFormM::N12Click() {
+    jk_.JK1ST_FLAG = 1 - jk_.JK1ST_FLAG;
+    actJk1st->setChecked(jk_.JK1ST_FLAG != 0);
+    actJk1stCtx->setChecked(jk_.JK1ST_FLAG != 0);
+}
+
+void TKokubanFormM::N11Click() {
+    jk_.MatsubiZeroKake = 1 - jk_.MatsubiZeroKake;
+    actMatsubiKake->setChecked(jk_.MatsubiZeroKake == 1);
+}
+
+void TKokubanFormM::N15Click() {
+    jk_.MatsubiZeroWari = 1 - jk_.MatsubiZeroWari;
+    actMatsubiWari->setChecked(jk_.MatsubiZeroWari == 1);
+}
+
+void TKokubanFormM::Button1Click() {
+    jk_.PKTIMAGE = 1 - jk_.PKTIMAGE;
+    PktImgDsp();
+}
+
+void TKokubanFormM::PktImgDsp() {
+    comp_.FaceS->setVisible(jk_.PKTIMAGE == 1);
+}
+
+void TKokubanFormM::ReiGet() {
+    // The word-problem examples arrive with the word-problem window; until
+    // then none are loaded and the "文" panel says so after a calculation.
+    ReibunAri = 0;
+}
+
+void TKokubanFormM::Print1Click() {
+    scrollY_ = 0;
+    vbar_->setValue(0);
+    if (keisan_->ShikiNyuryoku.empty()) {
+        message(QStringLiteral("印刷する式がありません。"), QStringLiteral("お知らせ"));
+        return;
+    }
+    finishDrawing();
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintDialog dlg(&printer, this);
+    if (dlg.exec() != QDialog::Accepted) return;
+    // The page is laid out again on the printer's own metrics and printed in
+    // the whiteboard colours.
+    QtMetrics pm(metrics_->family(), &printer);
+    const hissan::DisplayList ops = keisan_->printLayout(pm);
+    QPainter p;
+    if (!p.begin(&printer)) {
+        message(QStringLiteral("印刷を始められませんでした。"), QStringLiteral("お知らせ"),
+                hissan::Message::Warning);
+        return;
+    }
+    RenderOptions opt;
+    opt.scheme = 1;
+    opt.stepMode = jk_.STEPFLAG == 1;
+    renderOps(p, ops, pm, opt);
+    p.end();
+    keisan_->MaeShiki = keisan_->ShikiNyuryoku;
+}
+
+void TKokubanFormM::Contents1Click() {
+    const QString help = ExeDir + QStringLiteral("pkt_M41R.chm");
+    if (!QFileInfo::exists(help) || !QDesktopServices::openUrl(QUrl::fromLocalFile(help)))
+        message(QStringLiteral("pkt_M41R.chm が見あたりません。"), QStringLiteral("お知らせ"));
+}
+
+void TKokubanFormM::HomePage1Click() {
+    if (kHomePageUrl[0] != '\0') QDesktopServices::openUrl(QUrl(QString::fromUtf8(kHomePageUrl)));
+}
+
+void TKokubanFormM::About1Click() {
+    QMessageBox::about(this, QStringLiteral("バージョン情報"),
+                       QStringLiteral("縦書き計算器\n\n式を打って「＝」を押すと、"
+                                      "筆算を黒板に書いて見せます。"));
+}
+
+}  // namespace app

@@ -1,0 +1,29 @@
+// Program entry: one copy per user, the blackboard and its companion windows,
+// then the event loop until the blackboard is closed.
+#include <QApplication>
+#include <QMessageBox>
+#include <exception>
+
+#include "app/kokuban_form.h"
+#include "app/single_instance.h"
+
+int main(int argc, char** argv) {
+    // A second start shows nothing and leaves with 1 while the first runs.
+    app::SingleInstance instance;
+    if (instance.heldElsewhere()) return 1;
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("hissan"));
+    QApplication::setApplicationDisplayName(QString());
+
+    try {
+        app::TKokubanFormM form;
+        form.show();
+        form.activateWindow();
+        QApplication::exec();
+    } catch (const std::exception& e) {
+        QMessageBox::critical(nullptr, QStringLiteral("縦書き計算器"),
+                              QString::fromLocal8Bit(e.what()));
+    }
+    return 0;
+}
