@@ -42,6 +42,22 @@ struct Colour {
     friend bool operator==(const Colour&, const Colour&) = default;
 };
 
+// The scheme roles by the names the layouts draw with.
+constexpr Colour kDigit = Colour::of(Role::Digit);
+constexpr Colour kSign = Colour::of(Role::Sign);
+constexpr Colour kPoint = Colour::of(Role::Point);
+constexpr Colour kRule = Colour::of(Role::Rule);
+constexpr Colour kCarry = Colour::of(Role::Carry);
+constexpr Colour kNote = Colour::of(Role::Note);
+constexpr Colour kAnswer = Colour::of(Role::Answer);
+constexpr Colour kAux = Colour::of(Role::Aux);
+constexpr Colour kAddedPoint = Colour::of(Role::AddedPoint);
+constexpr Colour kAquaLine = Colour::of(Role::AquaLine);
+constexpr Colour kNewPoint = Colour::of(Role::NewPoint);
+constexpr Colour kRedLine = Colour::of(Role::RedLine);
+constexpr Colour kReducedDigit = Colour::of(Role::ReducedDigit);
+
+// Fixed colours, the same in both schemes.
 constexpr Colour kGrey = Colour::fixed(128, 128, 128);
 constexpr Colour kSilver = Colour::fixed(192, 192, 192);
 constexpr Colour kAqua = Colour::fixed(0, 255, 255);

@@ -13,13 +13,6 @@ namespace hissan {
 
 namespace {
 
-constexpr Colour kDigit = Colour::of(Role::Digit);
-constexpr Colour kSign = Colour::of(Role::Sign);
-constexpr Colour kPoint = Colour::of(Role::Point);
-constexpr Colour kRule = Colour::of(Role::Rule);
-constexpr Colour kCarry = Colour::of(Role::Carry);
-constexpr Colour kNote = Colour::of(Role::Note);
-
 // One column: the digit written and the borrow taken from the next column.
 int HikuColumn(int top, int bottom, int& borrow) {
     int diff = top - bottom - borrow;

@@ -17,15 +17,6 @@ namespace hissan {
 
 namespace {
 
-constexpr Colour kDigit = Colour::of(Role::Digit);
-constexpr Colour kSign = Colour::of(Role::Sign);
-constexpr Colour kRule = Colour::of(Role::Rule);
-constexpr Colour kCarry = Colour::of(Role::Carry);
-constexpr Colour kAnswer = Colour::of(Role::Answer);
-constexpr Colour kAux = Colour::of(Role::Aux);
-constexpr Colour kAquaLine = Colour::of(Role::AquaLine);
-constexpr Colour kRedLine = Colour::of(Role::RedLine);
-
 bool ReadInt64(const std::string& text, int64_t& value) {
     if (!IsDigitText(text)) return false;
     const char* end = text.data() + text.size();

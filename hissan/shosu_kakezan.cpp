@@ -15,16 +15,6 @@ namespace hissan {
 
 namespace {
 
-constexpr Colour kDigit = Colour::of(Role::Digit);
-constexpr Colour kSign = Colour::of(Role::Sign);
-constexpr Colour kPoint = Colour::of(Role::Point);
-constexpr Colour kRule = Colour::of(Role::Rule);
-constexpr Colour kCarry = Colour::of(Role::Carry);
-constexpr Colour kNote = Colour::of(Role::Note);
-constexpr Colour kAux = Colour::of(Role::Aux);
-constexpr Colour kAquaLine = Colour::of(Role::AquaLine);
-constexpr Colour kRedLine = Colour::of(Role::RedLine);
-
 // The entry limits of a multiplication: 18 digits per operand, 29 for both.
 constexpr int kMaxOperandDigits = 18;
 constexpr int kMaxBothDigits = 29;

@@ -12,12 +12,6 @@ namespace hissan {
 
 namespace {
 
-constexpr Colour kDigit = Colour::of(Role::Digit);
-constexpr Colour kSign = Colour::of(Role::Sign);
-constexpr Colour kPoint = Colour::of(Role::Point);
-constexpr Colour kRule = Colour::of(Role::Rule);
-constexpr Colour kCarry = Colour::of(Role::Carry);
-
 struct IntegerRows {
     int y2 = 0;      // row of the second operand
     int labelX = 0;  // where the part names start
