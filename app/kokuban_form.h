@@ -49,7 +49,7 @@ class ClickPanel : public QLabel {
     ClickPanel(const QString& caption, QWidget* parent);
     void setLook(const QString& caption, const QColor& back, const QColor& text, bool bold = false);
     QColor back() const { return back_; }
-    QColor text() const { return text_; }
+    QColor textColour() const { return text_; }
 
   signals:
     void clicked();

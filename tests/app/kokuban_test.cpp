@@ -1,0 +1,804 @@
+// The real blackboard window on the offscreen platform, driven with key
+// events: start-up from the settings file, the keyboard map, the board view,
+// the settings panel, step mode, the companion windows and closing.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QAction>
+#include <QButtonGroup>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QScrollBar>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "app/kokuban_form.h"
+#include "app/settings.h"
+#include "app/single_instance.h"
+#include "hissan/rows.h"
+
+QT_BEGIN_NAMESPACE
+// Readable QStrings in failure messages.
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+QT_END_NAMESPACE
+
+namespace {
+
+using app::TKokubanFormM;
+
+const QColor kBlackboard(0, 128, 0);
+const QColor kWhiteboard(255, 255, 255);
+
+class KokubanTest : public ::testing::Test {
+  protected:
+    QTemporaryDir dir;
+    std::vector<hissan::Message> messages;
+    int beeps = 0;
+    std::unique_ptr<TKokubanFormM> form;
+
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        app::formHooks().message = [this](const hissan::Message& m) { messages.push_back(m); };
+        app::formHooks().beep = [this] { ++beeps; };
+    }
+    void TearDown() override {
+        form.reset();
+        app::formHooks() = {};
+    }
+
+    QString iniPath() const { return dir.filePath(QStringLiteral("pkt_m41.ini")); }
+    void writeIni(const std::string& text) {
+        std::ofstream(iniPath().toStdString(), std::ios::binary) << text;
+    }
+    std::string readIni() const {
+        std::ifstream in(iniPath().toStdString(), std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    TKokubanFormM& open(const std::string& ini = std::string()) {
+        if (!ini.empty()) writeIni(ini);
+        form = std::make_unique<TKokubanFormM>(dir.path());
+        form->show();
+        QCoreApplication::processEvents();
+        return *form;
+    }
+    void key(int k, Qt::KeyboardModifiers m = Qt::NoModifier) {
+        QTest::keyClick(form.get(), Qt::Key(k), m);
+    }
+    // Types an expression the way a pupil does: digits and the point on the
+    // main keyboard, operators on the numeric pad, "=" with Enter.
+    void type(const std::string& s) {
+        for (char c : s) {
+            if (c >= '0' && c <= '9')
+                key(Qt::Key_0 + (c - '0'));
+            else if (c == '.')
+                key(Qt::Key_Period);
+            else if (c == '=')
+                key(Qt::Key_Return);
+            else if (c == '+')
+                key(Qt::Key_Plus, Qt::KeypadModifier);
+            else if (c == '-')
+                key(Qt::Key_Minus, Qt::KeypadModifier);
+            else if (c == '*')
+                key(Qt::Key_Asterisk, Qt::KeypadModifier);
+            else if (c == '/')
+                key(Qt::Key_Slash, Qt::KeypadModifier);
+        }
+    }
+    std::string typed() const { return form->keisan().ShikiNyuryoku; }
+    std::string lastMessage() const { return messages.empty() ? "" : messages.back().text; }
+    // Injected keys are posted: let them arrive.
+    void settle() {
+        for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+    }
+    // Top of the first digit of the expression line.
+    int expressionY() const {
+        for (const hissan::Op& op : form->keisan().ops())
+            if (op.kind == hissan::Op::Text && op.text == "１") return op.y1;
+        return -1;
+    }
+    QAction* action(const QString& text) const {
+        for (QAction* a : form->findChildren<QAction*>())
+            if (a->text() == text) return a;
+        return nullptr;
+    }
+};
+
+// ---- start-up ---------------------------------------------------------------------
+
+TEST_F(KokubanTest, OpensWithDefaultsOnAGreenBoard) {
+    TKokubanFormM& f = open();
+    EXPECT_EQ(f.windowTitle(), QStringLiteral("縦書き計算器"));
+    EXPECT_EQ(f.pos(), QPoint(200, 200));
+    EXPECT_EQ(f.size(), QSize(500, 300));
+    EXPECT_EQ(f.jouken().FONTSIZE, 40);
+    EXPECT_EQ(f.keisan().board().MojiSize, 40);
+    EXPECT_EQ(f.Timer1->interval(), 500);
+    EXPECT_FALSE(f.Panel1->isVisible());
+    EXPECT_EQ(f.scrollBar()->singleStep(), 5);
+    EXPECT_EQ(f.scrollBar()->maximum() + f.scrollBar()->pageStep(), f.PageH);
+    EXPECT_EQ(f.JoukenTop, 200 + 230);
+    EXPECT_EQ(f.JoukenLeft, 200 + 500 - 270);
+
+    const QImage board = f.grabBoard();
+    EXPECT_EQ(board.pixelColor(board.width() - 5, board.height() - 5), kBlackboard);
+    EXPECT_EQ(board.pixelColor(5, 5), kBlackboard);
+    // The red prompt of the expression line.
+    const hissan::Board& b = f.keisan().board();
+    const QPoint prompt(b.OriginX - b.CellW + b.DigitW, b.OriginY + b.CharH / 2);
+    EXPECT_EQ(board.pixelColor(prompt), QColor(255, 0, 0));
+}
+
+TEST_F(KokubanTest, StoredValuesAreClampedAndTheSchemeIsAlwaysBlackboard) {
+    open(
+        "[FONT]\r\nFONTSIZE=8\r\n[CURSOR]\r\nCUR_SEC=50\r\n[DSPCLTYPE]\r\nDSP_CL_TYPE=1\r\n"
+        "[SPEED]\r\nPOINTMAX=3\r\nPNTDSPFLAG00=7\r\n[FORMPOS]\r\nPANELFLAG=1\r\nHARUFA=0\r\n");
+    EXPECT_EQ(form->jouken().FONTSIZE, 10);
+    EXPECT_EQ(form->keisan().board().MojiSize, 10);
+    EXPECT_EQ(form->Timer1->interval(), 200);
+    EXPECT_EQ(form->jouken().DSP_CL_TYPE, 0);
+    EXPECT_EQ(form->jouken().PNTDSPFLAG00, 3);
+    EXPECT_EQ(form->Edit1->value(), 3);
+    EXPECT_EQ(form->jouken().HARUFA, 65);
+    EXPECT_TRUE(form->Panel1->isVisible());
+    EXPECT_EQ(form->grabBoard().pixelColor(300, 200), kBlackboard);
+    form.reset();
+
+    open("[CURSOR]\r\nCUR_SEC=5000\r\n[FORMPOS]\r\nLEFT=-30000\r\nTOP=-30000\r\n");
+    EXPECT_EQ(form->Timer1->interval(), 1000);
+    // A window stored off every screen comes back into view.
+    EXPECT_GT(form->x(), -1000);
+    EXPECT_GT(form->y(), -1000);
+}
+
+TEST_F(KokubanTest, MenusCarryTheirCaptionsAcceleratorsAndStates) {
+    open();
+    const QStringList menus = [&] {
+        QStringList out;
+        for (QAction* a : form->menuBar()->actions()) out << a->text();
+        return out;
+    }();
+    EXPECT_EQ(menus, (QStringList{QStringLiteral("黒板(&F)"), QStringLiteral("条件設定（&C)"),
+                                  QStringLiteral("表示(&V)"), QStringLiteral("ヘルプ(&H)")}));
+    struct Item {
+        const char* text;
+        QKeySequence key;
+    };
+    const Item items[] = {
+        {"印刷(&P)...", {}},
+        {"画面を前の大きさにする(&R)", {}},
+        {"画面の最大化(&Z)", {}},
+        {"画面既定値サイズ(&D)", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_V)},
+        {"文章題の例を読み込む(&E)", {}},
+        {"終了(&X)", {}},
+        {"設定パネルを表示/非表示(&P)", QKeySequence(Qt::CTRL | Qt::Key_P)},
+        {"条件設定ボックスを表示/非表示(&J)", {}},
+        {"読み上げ設定(&K)", {}},
+        {"ステップ表示/非表示(&Y)", {}},
+        {"条件ボックスを起動時に表示", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_J)},
+        {"フォント(&F)", {}},
+        {"フォント大きく(&O)", {}},
+        {"フォント小さく(&T)", {}},
+        {"ステップ表示(&Y)", {}},
+        {"「ピコタ」の表示(&S)", QKeySequence(Qt::Key_F4)},
+        {"既定値サイズ(&D)", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_V)},
+        {"ヘルプ(&C)", QKeySequence(Qt::Key_F1)},
+        {"バージョン情報(&A)", {}},
+        {"設定パネルを表示する(&P)", QKeySequence(Qt::CTRL | Qt::Key_P)},
+        {"条件設定ボックスを開く(&J)", {}},
+        {"起動時にボックスを開く(&Z)", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_J)},
+        {"ステップ計算(&Y)", {}},
+        {"末尾の０を分けてかけ算", QKeySequence(Qt::CTRL | Qt::Key_K)},
+        {"末尾の０を消して割り算", QKeySequence(Qt::CTRL | Qt::Key_W)},
+        {"文章題の例を示す", QKeySequence(Qt::CTRL | Qt::Key_G)},
+    };
+    for (const Item& it : items) {
+        QAction* a = action(QString::fromUtf8(it.text));
+        ASSERT_NE(a, nullptr) << it.text;
+        EXPECT_EQ(a->shortcut(), it.key) << it.text;
+        EXPECT_TRUE(a->isEnabled()) << it.text;
+    }
+    EXPECT_FALSE(action(QStringLiteral("ページ設定(&R)..."))->isEnabled());
+    EXPECT_FALSE(action(QStringLiteral("詳細設定(&A)"))->isEnabled());
+    EXPECT_FALSE(action(QStringLiteral("Test(&Q)"))->isVisible());
+    // Start-up check marks: the context menu's box item keeps its mark until
+    // the first toggle, which sets both from the flag.
+    EXPECT_FALSE(form->actJk1st->isChecked());
+    EXPECT_TRUE(form->actJk1stCtx->isChecked());
+    form->actJk1stCtx->trigger();
+    EXPECT_EQ(form->jouken().JK1ST_FLAG, 1);
+    EXPECT_TRUE(form->actJk1st->isChecked());
+    EXPECT_TRUE(form->actJk1stCtx->isChecked());
+    form->actJk1st->trigger();
+    EXPECT_EQ(form->jouken().JK1ST_FLAG, 0);
+    EXPECT_FALSE(form->actJk1stCtx->isChecked());
+    // The trailing-zero items follow their flags.
+    form->actMatsubiKake->trigger();
+    EXPECT_EQ(form->jouken().MatsubiZeroKake, 1);
+    EXPECT_TRUE(form->actMatsubiKake->isChecked());
+    form->actMatsubiWari->trigger();
+    form->actMatsubiWari->trigger();
+    EXPECT_EQ(form->jouken().MatsubiZeroWari, 0);
+    EXPECT_FALSE(form->actMatsubiWari->isChecked());
+}
+
+// ---- typing --------------------------------------------------------------------------
+
+TEST_F(KokubanTest, KeyboardMapBuildsTheExpression) {
+    open();
+    type(".");  // a point cannot start an expression
+    EXPECT_EQ(typed(), "");
+    type("12++");  // the second operator is ignored
+    EXPECT_EQ(typed(), "12+");
+    key(Qt::Key_Delete);
+    type("1.2.3");  // and so is the second point
+    EXPECT_EQ(typed(), "1.23");
+    key(Qt::Key_Delete);
+
+    // Operators only from the numeric pad: the main keyboard's shifted keys
+    // and its slash do nothing, shifted digits neither.
+    type("4");
+    key(Qt::Key_Plus, Qt::ShiftModifier);
+    key(Qt::Key_Asterisk, Qt::ShiftModifier);
+    key(Qt::Key_Slash);
+    key(Qt::Key_5, Qt::ShiftModifier);
+    EXPECT_EQ(typed(), "4");
+    // Numeric-pad digits and its decimal key.
+    key(Qt::Key_5, Qt::KeypadModifier);
+    key(Qt::Key_Comma, Qt::KeypadModifier);
+    key(Qt::Key_6, Qt::KeypadModifier);
+    key(Qt::Key_Minus, Qt::KeypadModifier);
+    EXPECT_EQ(typed(), "45.6-");
+    // Left arrow and Backspace take back the last character.
+    key(Qt::Key_Left);
+    key(Qt::Key_Backspace);
+    EXPECT_EQ(typed(), "45.");
+    // Alt and Ctrl with a digit do nothing.
+    key(Qt::Key_7, Qt::AltModifier);
+    key(Qt::Key_7, Qt::ControlModifier);
+    EXPECT_EQ(typed(), "45.");
+    // P types π.
+    key(Qt::Key_Delete);
+    key(Qt::Key_P);
+    EXPECT_EQ(typed(), "3.14");
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(KokubanTest, DigitLimitsShowTheirMessages) {
+    open();
+    type("1234567890123456789");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, "Keta Over!!");
+    EXPECT_EQ(messages[0].title, "ご注意！");
+    EXPECT_LE(typed().size(), 18u);
+
+    key(Qt::Key_Delete);
+    messages.clear();
+    type("123456789012345678/1");
+    ASSERT_FALSE(messages.empty());
+    EXPECT_EQ(lastMessage(), "割る数、割られる数は１７桁以下までです。残念！");
+    EXPECT_EQ(typed().find('/'), std::string::npos);
+}
+
+TEST_F(KokubanTest, EqualsRestoreAndRecalculation) {
+    open();
+    type("12+=");  // an incomplete expression: "=" does nothing
+    EXPECT_EQ(typed(), "12+");
+    EXPECT_EQ(form->keisan().KotaeZumi, 0);
+    type("9=");
+    form->finishDrawing();
+    EXPECT_EQ(typed(), "12+9=");
+    EXPECT_EQ(form->keisan().Kotae(), "21");
+    EXPECT_EQ(form->keisan().NyuryokuKa(), 0);
+    const size_t drawn = form->keisan().ops().size();
+    type("=");  // "=" twice: the second is ignored
+    key(Qt::Key_Minus);
+    EXPECT_EQ(form->keisan().ops().size(), drawn);
+    EXPECT_EQ(typed(), "12+9=");
+
+    // R draws the same answer again.
+    key(Qt::Key_R);
+    form->finishDrawing();
+    EXPECT_EQ(form->keisan().Kotae(), "21");
+    EXPECT_EQ(typed(), "12+9=");
+
+    // Delete keeps the expression for H, which brings it back without "=".
+    key(Qt::Key_D);
+    EXPECT_EQ(typed(), "");
+    key(Qt::Key_H);
+    EXPECT_EQ(typed(), "12+9");
+    key(Qt::Key_Delete);
+    key(Qt::Key_Insert);
+    EXPECT_EQ(typed(), "12+9");
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(KokubanTest, MinusKeyOfTheMainKeyboardIsEquals) {
+    open();
+    // US layout: Shift turns the key into "_"; Japanese layout: into "=".
+    for (auto [k, mods] :
+         {std::pair{int(Qt::Key_Minus), Qt::KeyboardModifiers()},
+          std::pair{int(Qt::Key_Underscore), Qt::KeyboardModifiers(Qt::ShiftModifier)},
+          std::pair{int(Qt::Key_Equal), Qt::KeyboardModifiers(Qt::ShiftModifier)}}) {
+        type("7-2");
+        key(k, mods);
+        form->finishDrawing();
+        EXPECT_EQ(typed(), "7-2=") << k;
+        EXPECT_EQ(form->keisan().Kotae(), "5") << k;
+        key(Qt::Key_Delete);
+    }
+    // The "=" key of a US keyboard without Shift is not the minus key.
+    type("7-2");
+    key(Qt::Key_Equal);
+    EXPECT_EQ(typed(), "7-2");
+}
+
+TEST_F(KokubanTest, RefusedEqualsShowsItsMessageAndStaysEditable) {
+    open();
+    type("7-9=");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, "引く数の方が大きい．");
+    EXPECT_EQ(messages[0].title, "注意!");
+    EXPECT_EQ(messages[0].icon, hissan::Message::Exclamation);
+    EXPECT_EQ(typed(), "7-9");
+    key(Qt::Key_Backspace);  // still editable
+    type("5=");
+    form->finishDrawing();
+    EXPECT_EQ(typed(), "7-5=");
+    // B while typing beeps; after the answer it toggles the reference line.
+    key(Qt::Key_Delete);
+    type("1");
+    key(Qt::Key_B);
+    EXPECT_EQ(beeps, 1);
+    EXPECT_EQ(form->jouken().SYOUPTLNDSP, 0);
+}
+
+// ---- the board view ----------------------------------------------------------------------
+
+TEST_F(KokubanTest, MSwitchesToTheWhiteboardFirstAndBackAgain) {
+    open();
+    key(Qt::Key_M);
+    EXPECT_EQ(form->jouken().DSP_CL_TYPE, 1);
+    EXPECT_EQ(form->grabBoard().pixelColor(300, 250), kWhiteboard);
+    EXPECT_EQ(form->cursorColour(), QColor(0, 128, 0));
+    EXPECT_EQ(form->RadioGroup1Items->checkedId(), 1);
+    key(Qt::Key_M);
+    EXPECT_EQ(form->jouken().DSP_CL_TYPE, 0);
+    EXPECT_EQ(form->grabBoard().pixelColor(300, 250), kBlackboard);
+    EXPECT_EQ(form->cursorColour(), QColor(255, 255, 0));
+    // While an expression is being typed the scheme stays.
+    type("3");
+    key(Qt::Key_M);
+    EXPECT_EQ(form->jouken().DSP_CL_TYPE, 0);
+    EXPECT_EQ(form->RadioGroup1Items->checkedId(), 0);
+    // The finished calculation can be switched; its line is drawn in black.
+    type("+4=");
+    form->finishDrawing();
+    key(Qt::Key_M);
+    EXPECT_EQ(form->jouken().DSP_CL_TYPE, 1);
+}
+
+TEST_F(KokubanTest, FontSizeStepsStayWithinFiveToFifty) {
+    open("[FONT]\r\nFONTSIZE=50\r\n");
+    type("12");
+    key(Qt::Key_O);
+    EXPECT_EQ(form->jouken().FONTSIZE, 50);
+    EXPECT_EQ(form->keisan().board().MojiSize, 50);
+    key(Qt::Key_T);
+    EXPECT_EQ(form->jouken().FONTSIZE, 49);
+    // The typed expression survives the new metrics.
+    EXPECT_EQ(typed(), "12");
+    for (int i = 0; i < 60; ++i) key(Qt::Key_T);
+    EXPECT_EQ(form->jouken().FONTSIZE, 5);
+    key(Qt::Key_T);
+    EXPECT_EQ(form->jouken().FONTSIZE, 5);
+    key(Qt::Key_O);
+    EXPECT_EQ(form->jouken().FONTSIZE, 6);
+    EXPECT_EQ(typed(), "12");
+}
+
+TEST_F(KokubanTest, ScrollingOnlyWithAFinishedCalculation) {
+    open();
+    type("12");
+    key(Qt::Key_Down);
+    key(Qt::Key_Down);
+    EXPECT_EQ(form->scrollY(), 0);
+    type("+9=");
+    form->finishDrawing();
+    key(Qt::Key_Down);
+    key(Qt::Key_Down);
+    EXPECT_EQ(form->scrollY(), 8);
+    key(Qt::Key_Up);
+    EXPECT_EQ(form->scrollY(), 4);
+    // The wheel scrolls the same way.
+    QWheelEvent wheel(QPointF(50, 50), form->board()->mapToGlobal(QPointF(50, 50)), QPoint(),
+                      QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(form->board(), &wheel);
+    EXPECT_EQ(form->scrollY(), 8);
+    // The drawing moves with the scroll position.
+    const QImage scrolled = form->grabBoard();
+    key(Qt::Key_Home);
+    EXPECT_EQ(form->scrollY(), 0);
+    EXPECT_NE(scrolled, form->grabBoard());
+    // Clearing the board scrolls back to the top.
+    key(Qt::Key_Down);
+    key(Qt::Key_Delete);
+    EXPECT_EQ(form->scrollY(), 0);
+}
+
+TEST_F(KokubanTest, HidingThePanelMovesTheLine65PixelsUp) {
+    open("[FORMPOS]\r\nPANELFLAG=1\r\n");
+    type("12");
+    const int shown = expressionY();
+    form->actPanel->trigger();
+    EXPECT_FALSE(form->Panel1->isVisible());
+    EXPECT_EQ(form->jouken().PANELFLAG, 0);
+    EXPECT_FALSE(form->actPanel->isChecked());
+    EXPECT_FALSE(form->actPanelCtx->isChecked());
+    EXPECT_EQ(typed(), "");  // the board was cleared
+    key(Qt::Key_H);
+    EXPECT_EQ(typed(), "12");
+    EXPECT_EQ(expressionY(), shown - 65);
+    form->actPanelCtx->trigger();
+    EXPECT_TRUE(form->Panel1->isVisible());
+    EXPECT_TRUE(form->actPanel->isChecked());
+    key(Qt::Key_H);
+    EXPECT_EQ(expressionY(), shown);
+    // The panel spans the board.
+    EXPECT_EQ(form->Panel1->height(), 62);
+    EXPECT_GE(form->Panel1->width(), form->board()->width());
+}
+
+TEST_F(KokubanTest, QuotientPlacesWithCtrlUpAndDown) {
+    open("[SHOUJOUKEN]\r\nSHOU_ITI=1\r\n[SPEED]\r\nPOINTMAX=3\r\n");
+    EXPECT_EQ(form->Edit1->minimum(), 1);
+    for (int i = 0; i < 5; ++i) key(Qt::Key_Down, Qt::ControlModifier);
+    EXPECT_EQ(form->jouken().POINTMAX, 1);
+    EXPECT_EQ(form->Edit1->value(), 1);
+    for (int i = 0; i < 15; ++i) key(Qt::Key_PageUp, Qt::ControlModifier);
+    EXPECT_EQ(form->jouken().POINTMAX, 10);
+    EXPECT_EQ(form->Edit1->value(), 10);
+    // The division group shows the rounding mode.
+    EXPECT_EQ(form->GB2Text2->text(), QStringLiteral("位で"));
+    EXPECT_EQ(form->GB2Text4->text(), QStringLiteral("四捨五入"));
+    form.reset();
+
+    open("[SPEED]\r\nPOINTMAX=1\r\n");
+    for (int i = 0; i < 3; ++i) key(Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(form->jouken().POINTMAX, 0);
+    // The up-down box sets the places too.
+    form->Edit1->setValue(4);
+    EXPECT_EQ(form->jouken().POINTMAX, 4);
+    EXPECT_EQ(form->jouken().PNTDSPFLAG00, 4);
+}
+
+TEST_F(KokubanTest, TogglePanelsFollowTheirFlags) {
+    open("[FORMPOS]\r\nPANELFLAG=1\r\n");
+    EXPECT_EQ(form->Panel2->text(), QStringLiteral("くり上がり(A)◎"));
+    EXPECT_EQ(form->Panel2->back(), QColor(255, 0, 0));
+    key(Qt::Key_A);
+    EXPECT_EQ(form->jouken().KURIAGARI, 0);
+    EXPECT_EQ(form->Panel2->text(), QStringLiteral("くり上がり(A)×"));
+    EXPECT_EQ(form->Panel2->back(), QColor(0, 0, 255));
+    // A click on the panel injects the key.
+    QTest::mouseClick(form->Panel3, Qt::LeftButton);
+    settle();
+    EXPECT_EQ(form->jouken().KURISAGARI, 0);
+    EXPECT_EQ(form->Panel3->text(), QStringLiteral("くり下がり(S)×"));
+    key(Qt::Key_L);
+    EXPECT_EQ(form->jouken().KAIGYO_FLAG, 1);
+    EXPECT_EQ(form->Panel4->text(), QStringLiteral("＝で改行(L)◎"));
+    key(Qt::Key_Q);
+    EXPECT_EQ(form->Panel6->text(), QStringLiteral("名称表示(Q)◎"));
+    QTest::mouseClick(form->Panel7, Qt::LeftButton);
+    EXPECT_EQ(form->jouken().SYOUPTLNDSP, 1);
+    EXPECT_EQ(form->Panel7->text(), QStringLiteral("参考線(B)◎"));
+    key(Qt::Key_U);
+    EXPECT_EQ(form->jouken().RENDOFLAG, 0);
+    EXPECT_EQ(form->Panel8->back(), QColor(0, 255, 0));
+    EXPECT_EQ(form->Panel8->toolTip(),
+              QStringLiteral("割り算で、条件の変更と表示が連動しない(一部)。(U)"));
+    QTest::mouseClick(form->SpeedButton7, Qt::LeftButton);
+    EXPECT_EQ(form->jouken().SHOU0_DSP, 1);
+    EXPECT_EQ(form->SpeedButton7->text(), QStringLiteral("●"));
+
+    // "文" after a calculation without example file: its message, panel off.
+    type("1+2=");
+    form->finishDrawing();
+    key(Qt::Key_Z);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].title, "★☆お願い☆★");
+    EXPECT_EQ(form->ReibunOn, 0);
+    EXPECT_EQ(form->Panel10->back(), QColor(192, 192, 192));
+    // Before a calculation only the look changes.
+    key(Qt::Key_Delete);
+    key(Qt::Key_Z);
+    EXPECT_EQ(form->ReibunOn, 1);
+    EXPECT_EQ(form->Panel10->back(), QColor(0, 255, 0));
+    EXPECT_EQ(messages.size(), 1u);
+}
+
+TEST_F(KokubanTest, CarriesToggleRedrawsTheFinishedLayout) {
+    open();
+    type("18+4=");
+    form->finishDrawing();
+    auto carries = [&] {
+        int small = 0;
+        for (const hissan::Op& op : form->keisan().ops())
+            if (op.kind == hissan::Op::Text && op.size < form->keisan().board().MojiSize) ++small;
+        return small;
+    };
+    const int with = carries();
+    key(Qt::Key_A);
+    EXPECT_LT(carries(), with);
+    EXPECT_EQ(form->keisan().Kotae(), "22");
+    EXPECT_FALSE(form->drawing());  // shown at once, not played again
+}
+
+// ---- step mode and the player --------------------------------------------------------------
+
+TEST_F(KokubanTest, StepModeWithYEndAndEscape) {
+    open("[FORMPOS]\r\nPANELFLAG=1\r\n");
+    key(Qt::Key_End);  // End does nothing while manual stepping is off
+    EXPECT_EQ(form->jouken().STEPFLAG, 0);
+    key(Qt::Key_Y);
+    EXPECT_EQ(form->jouken().STEPFLAG, 1);
+    EXPECT_TRUE(form->companions().StepGoForm->isVisible());
+    EXPECT_EQ(form->Panel5->text(), QStringLiteral("手動"));
+    EXPECT_EQ(form->Panel5->back(), QColor(0, 128, 0));
+    EXPECT_TRUE(form->actStepView->isChecked());
+    key(Qt::Key_Y);
+    EXPECT_EQ(form->jouken().STEPFLAG, 0);
+    EXPECT_FALSE(form->companions().StepGoForm->isVisible());
+    EXPECT_EQ(form->Panel5->text(), QStringLiteral("なし"));
+    EXPECT_EQ(form->Panel5->back(), QColor(0, 0, 255));
+    EXPECT_FALSE(form->actStepCtx->isChecked());
+
+    // A calculation in manual mode stops at its first step point; keys wait
+    // for the drawing, Escape ends stepping and draws the rest.
+    key(Qt::Key_Y);
+    type("18+4=");
+    ASSERT_TRUE(form->drawing());
+    EXPECT_TRUE(form->player().atStepPoint());
+    key(Qt::Key_D);  // waits for the end of the drawing
+    EXPECT_EQ(typed(), "18+4=");
+    key(Qt::Key_Escape);
+    EXPECT_FALSE(form->drawing());
+    EXPECT_EQ(form->jouken().STEPFLAG, 0);
+    EXPECT_FALSE(form->companions().StepGoForm->isVisible());
+    EXPECT_EQ(form->Panel5->text(), QStringLiteral("なし"));
+    EXPECT_EQ(form->keisan().Kotae(), "22");
+    settle();
+    EXPECT_EQ(typed(), "");  // the waiting Delete has cleared the board
+
+    // With the calculation on the board in manual mode only the first keys act.
+    key(Qt::Key_Y);
+    type("1+1=");
+    form->finishDrawing();
+    key(Qt::Key_A);
+    EXPECT_EQ(form->jouken().KURIAGARI, 1);
+    key(Qt::Key_End);
+    EXPECT_EQ(form->jouken().STEPFLAG, 0);
+}
+
+TEST_F(KokubanTest, LeftClickAndGGoOnFromAStepPoint) {
+    open();
+    key(Qt::Key_Y);
+    type("12+9=");
+    ASSERT_TRUE(form->player().atStepPoint());
+    const size_t first = form->player().revealed();
+    QTRY_COMPARE_WITH_TIMEOUT(form->player().state(), app::Player::State::StepWait, 2000);
+    QTest::mouseClick(form->board(), Qt::LeftButton, Qt::NoModifier, QPoint(100, 200));
+    EXPECT_GT(form->player().revealed(), first);
+    const size_t second = form->player().revealed();
+    QTRY_COMPARE_WITH_TIMEOUT(form->player().state(), app::Player::State::StepWait, 2000);
+    key(Qt::Key_G);
+    EXPECT_GT(form->player().revealed(), second);
+    form->finishDrawing();
+    EXPECT_EQ(form->keisan().Kotae(), "21");
+}
+
+TEST_F(KokubanTest, StrokeDelayWithShiftAndPacedDrawing) {
+    open();
+    key(Qt::Key_Up, Qt::ShiftModifier);
+    key(Qt::Key_PageUp, Qt::ShiftModifier);
+    EXPECT_EQ(form->jouken().StrokeDelay, 2);
+    EXPECT_EQ(form->Edit2->text(), QStringLiteral("2"));
+    key(Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(form->jouken().StrokeDelay, 1);
+    type("12+9=");
+    ASSERT_TRUE(form->drawing());
+    // The board shows only what has been drawn so far; a repaint does not
+    // start the drawing again.
+    const size_t shown = form->player().revealed();
+    EXPECT_LT(shown, form->keisan().ops().size());
+    form->grabBoard();
+    EXPECT_EQ(form->player().revealed(), shown);
+    form->finishDrawing();
+    EXPECT_EQ(form->keisan().Kotae(), "21");
+    for (int i = 0; i < 120; ++i) key(Qt::Key_Up, Qt::ShiftModifier);
+    EXPECT_EQ(form->jouken().StrokeDelay, 100);
+}
+
+// ---- companion windows and closing -----------------------------------------------------------
+
+TEST_F(KokubanTest, CompanionWindowsStandBesideTheBoardAndFollowIt) {
+    open();
+    app::Companions& c = form->companions();
+    const std::pair<QWidget*, const char*> windows[] = {{c.JoukenSetFormM, "□条件の設定□　▲Ｆ６▼"},
+                                                        {c.StepGoForm, "◆手動ステップ◆"},
+                                                        {c.SenExForm, "文章題の例文"},
+                                                        {c.InputFormM, "<入力パネル>　▼ Ｆ８ ▲"},
+                                                        {c.FaceS, "◇ピコタだよ。<F4>"},
+                                                        {c.VoiceSetForm, "★読み上げの設定"}};
+    for (auto [w, caption] : windows) {
+        ASSERT_NE(w, nullptr) << caption;
+        EXPECT_EQ(w->windowTitle(), QString::fromUtf8(caption));
+        EXPECT_TRUE(w->windowFlags() & Qt::WindowStaysOnTopHint) << caption;
+        EXPECT_EQ(w->windowType(), Qt::Tool) << caption;
+    }
+    EXPECT_TRUE(c.InputFormM->isVisible());
+    EXPECT_TRUE(c.FaceS->isVisible());
+    EXPECT_FALSE(c.JoukenSetFormM->isVisible());
+    EXPECT_FALSE(c.SenExForm->isVisible());
+    EXPECT_EQ(c.SenExForm->pos(), QPoint(200, 500));
+
+    form->move(300, 250);
+    QCoreApplication::processEvents();
+    const int l = form->x(), t = form->y(), w = form->width(), h = form->height();
+    EXPECT_EQ(c.JoukenSetFormM->pos(), QPoint(l + w - 290, t + 230));
+    EXPECT_EQ(c.StepGoForm->pos(), QPoint(l + w - 220, t + 300));
+    EXPECT_EQ(c.FaceS->pos(), QPoint(l + w - 180, t + 60));
+    // The keypad also follows; a paint after a move puts it 10 pixels on.
+    EXPECT_EQ(c.InputFormM->y(), t + h - 220);
+
+    // J toggles the conditions dialog, F4 the face, K the speech settings.
+    key(Qt::Key_J);
+    EXPECT_TRUE(c.JoukenSetFormM->isVisible());
+    key(Qt::Key_F6);
+    EXPECT_FALSE(c.JoukenSetFormM->isVisible());
+    form->Button1Click();  // PKTIMAGE 0 -> 1: stays shown
+    EXPECT_TRUE(c.FaceS->isVisible());
+    form->Button1Click();
+    EXPECT_FALSE(c.FaceS->isVisible());
+    key(Qt::Key_K);
+    EXPECT_TRUE(c.VoiceSetForm->isVisible());
+
+    // I minimises the keypad, which then stays where it is.
+    key(Qt::Key_I);
+    EXPECT_TRUE(c.InputFormM->isMinimised());
+    const QPoint parked = c.InputFormM->pos();
+    form->move(100, 120);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(c.InputFormM->pos(), parked);
+    type("5");
+    key(Qt::Key_F8);
+    EXPECT_FALSE(c.InputFormM->isMinimised());
+    EXPECT_TRUE(c.InputFormM->isVisible());
+    EXPECT_EQ(typed(), "5");
+
+    // The face moves down on every fourth tick.
+    for (int i = 0; i < 4; ++i) form->Timer1Timer();
+    EXPECT_EQ(c.FaceS->y(), form->y() + form->jouken().HARUFA + 65);
+    EXPECT_GE(c.LastViseme, 0);
+    EXPECT_LE(c.LastViseme, 10);
+}
+
+TEST_F(KokubanTest, CursorBlinksOnlyWhileTyping) {
+    open();
+    ASSERT_FALSE(form->cursorVisible());
+    form->Timer1Timer();
+    EXPECT_TRUE(form->cursorVisible());
+    const QRect cell = form->cursorRect();
+    EXPECT_EQ(form->grabBoard().pixelColor(cell.center()), QColor(255, 255, 0));
+    form->Timer1Timer();
+    EXPECT_FALSE(form->cursorVisible());
+    EXPECT_EQ(form->grabBoard().pixelColor(cell.center()), kBlackboard);
+    form->Timer1Timer();
+    type("3+4=");
+    form->finishDrawing();
+    for (int i = 0; i < 4; ++i) {
+        form->Timer1Timer();
+        EXPECT_FALSE(form->cursorVisible());
+    }
+}
+
+TEST_F(KokubanTest, SettingsRoundTripThroughTheWindow) {
+    open("[STEPDSP]\r\nAUTOSTEP=0\r\n");
+    form->move(321, 234);
+    form->resize(640, 480);
+    form->actPanel->trigger();
+    key(Qt::Key_O);
+    key(Qt::Key_A);
+    key(Qt::Key_Y);  // manual stepping is not kept without automatic stepping
+    form->actJk1st->trigger();
+    form->companions().SenExForm->move(77, 88);
+    for (int i = 0; i < 2; ++i) key(Qt::Key_Up, Qt::ControlModifier);
+    form->close();
+    form.reset();
+
+    const std::string ini = readIni();
+    EXPECT_NE(ini.find("PNTDSPFLAG=2"), std::string::npos);
+    hissan::TJouken back;
+    app::IniRead(back, iniPath().toStdString());
+    EXPECT_EQ(back.LEFT, 321);
+    EXPECT_EQ(back.TOP, 234);
+    EXPECT_EQ(back.WIDTH, 640);
+    EXPECT_EQ(back.HEIGHT, 480);
+    EXPECT_EQ(back.PANELFLAG, 1);
+    EXPECT_EQ(back.FONTSIZE, 41);
+    EXPECT_EQ(back.KURIAGARI, 0);
+    EXPECT_EQ(back.STEPFLAG, 0);
+    EXPECT_EQ(back.JK1ST_FLAG, 1);
+    EXPECT_EQ(back.POINTMAX, 2);
+    EXPECT_EQ(back.BLEFT, 77);
+    EXPECT_EQ(back.BTOP, 88);
+
+    open();
+    EXPECT_EQ(form->pos(), QPoint(321, 234));
+    EXPECT_EQ(form->size(), QSize(640, 480));
+    EXPECT_TRUE(form->Panel1->isVisible());
+    EXPECT_EQ(form->keisan().board().MojiSize, 41);
+    EXPECT_EQ(form->Panel2->text(), QStringLiteral("くり上がり(A)×"));
+    EXPECT_TRUE(form->actJk1st->isChecked());
+    EXPECT_FALSE(form->companions().JoukenSetFormM->isVisible());  // never opened at start
+    EXPECT_EQ(form->jouken().STEPFLAG, 0);
+    form.reset();
+
+    // With automatic stepping the step flag is kept.
+    writeIni("[STEPDSP]\r\nAUTOSTEP=1\r\nSTEPFLAG=1\r\n");
+    open();
+    EXPECT_EQ(form->Panel5->text(), QStringLiteral("自動"));
+    form->close();
+    form.reset();
+    hissan::TJouken kept;
+    app::IniRead(kept, iniPath().toStdString());
+    EXPECT_EQ(kept.STEPFLAG, 1);
+}
+
+// ---- one copy at a time ----------------------------------------------------------------------
+
+TEST(SingleInstance, SecondHolderIsRefusedUntilTheFirstEndsOrDies) {
+    QTemporaryDir dir;
+    {
+        app::SingleInstance first(dir.path());
+        ASSERT_TRUE(first.acquired());
+        app::SingleInstance second(dir.path());
+        EXPECT_TRUE(second.heldElsewhere());
+        EXPECT_EQ(second.path(), first.path());
+    }
+    app::SingleInstance again(dir.path());
+    EXPECT_TRUE(again.acquired());
+    // A holder that dies without cleaning up does not block the next start.
+    { app::SingleInstance released(dir.path()); }
+    QTemporaryDir dir2;
+    const pid_t child = fork();
+    if (child == 0) {
+        app::SingleInstance held(dir2.path());
+        if (!held.acquired()) _exit(3);
+        kill(getpid(), SIGKILL);  // a crash with the lock held
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status));
+    app::SingleInstance after(dir2.path());
+    EXPECT_TRUE(after.acquired());
+    // A folder where no lock can be made does not keep the program from running.
+    app::SingleInstance nowhere(QStringLiteral("/nonexistent/folder"));
+    EXPECT_TRUE(nowhere.acquired());
+    EXPECT_TRUE(nowhere.path().isEmpty());
+}
+
+}  // namespace
