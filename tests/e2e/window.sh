@@ -1,0 +1,126 @@
+#!/bin/bash
+# End to end: the built program on a virtual X display. Types 12+9 and Enter
+# with xdotool, checks the screenshot for the green board with the expression
+# and its red answer, checks that a second start leaves with 1 while the first
+# runs, and that quitting through the menu writes the settings beside the
+# program.
+#
+# Usage: window.sh BUILD_DIR
+set -u
+
+build=${1:?build directory}
+exe="$build/hissan"
+
+if [ "${WINDOW_E2E_INNER:-}" != 1 ]; then
+    for tool in xvfb-run xdotool import convert; do
+        if ! command -v "$tool" >/dev/null; then
+            echo "FAIL: $tool is not installed"
+            exit 1
+        fi
+    done
+    [ -x "$exe" ] || { echo "FAIL: $exe not built"; exit 1; }
+    work=$(mktemp -d)
+    trap 'rm -rf "$work"' EXIT
+    # A copy of the program in its own folder: the settings it writes land
+    # there, not in the build directory; its own runtime folder keeps its
+    # lock apart from any other copy running on this machine.
+    mkdir -p "$work/prog" "$work/home" "$work/runtime"
+    chmod 700 "$work/runtime"
+    cp "$exe" "$work/prog/hissan"
+    printf '[FORMPOS]\r\nLEFT=0\r\nTOP=0\r\nHEIGHT=629\r\nWIDTH=975\r\nPANELFLAG=0\r\n' \
+        >"$work/prog/pkt_m41.ini"
+    WINDOW_E2E_INNER=1 WORK="$work" HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime" \
+        timeout 120 xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" bash "$0" "$build" \
+        >"$work/log" 2>&1
+    rc=$?
+    cat "$work/log"
+    if [ ! -e "$work/started" ]; then
+        echo "SKIP: Xvfb could not start (exit $rc); end-to-end test not run"
+        exit 0
+    fi
+    exit $rc
+fi
+
+# ---- inside the virtual display -------------------------------------------------
+touch "$WORK/started"
+prog="$WORK/prog/hissan"
+shot="$WORK/shot.png"
+fail() {
+    echo "FAIL: $*"
+    [ -n "${pid:-}" ] && kill "$pid" 2>/dev/null
+    exit 1
+}
+
+"$prog" 2>"$WORK/stderr" &
+pid=$!
+win=$(timeout 20 xdotool search --sync --onlyvisible --name "縦書き計算器" | head -n1)
+[ -n "$win" ] || fail "the main window did not appear"
+sleep 0.5
+xdotool windowactivate --sync "$win" 2>/dev/null || xdotool windowfocus --sync "$win"
+
+# A second start shows nothing and leaves with 1 while the first runs.
+timeout 20 "$prog"
+second=$?
+[ "$second" = 1 ] || fail "second start exited with $second, expected 1"
+kill -0 "$pid" 2>/dev/null || fail "the first copy is gone after the second start"
+
+# 12+9 with the operator on the numeric pad (NumLock on), then Enter.
+xdotool key Num_Lock
+xdotool key --delay 60 1 2 KP_Add 9 Return
+sleep 1
+import -window root "$shot" || fail "no screenshot"
+
+# Colour counts of a region of the screenshot: "count colour" lines.
+colours() {
+    convert "$shot" -crop "$1" +repage -depth 8 -format %c histogram:info:- |
+        sed -n 's/^ *\([0-9]*\):.*#\([0-9A-F]\{6\}\).*/\1 \2/p'
+}
+count() {
+    colours "$1" | awk -v c="$2" '$2 == c { n += $1 } END { print n + 0 }'
+}
+
+# The window sits at (0, 0), 975 x 629. The expression line is the band
+# below the menu bar; the written calculation lies below it.
+board=$(count 900x560+0+60 008000)
+[ "$board" -gt 300000 ] || fail "board is not blackboard green ($board green pixels)"
+line_white=$(count 900x110+0+40 FFFFFF)
+line_red=$(count 900x110+0+40 FF0000)
+line_yellow=$(count 900x110+0+40 FFFF00)
+[ "$line_white" -gt 200 ] || fail "no white digits on the expression line ($line_white)"
+[ "$line_red" -gt 400 ] || fail "no red prompt and answer on the expression line ($line_red)"
+[ "$line_yellow" -gt 100 ] || fail "no yellow + and = on the expression line ($line_yellow)"
+below_white=$(count 900x300+0+180 FFFFFF)
+[ "$below_white" -gt 300 ] || fail "no written calculation below the line ($below_white)"
+
+# The answer stands right of "=": red pixels in the right part of the line.
+answer_red=$(count 500x110+380+40 FF0000)
+[ "$answer_red" -gt 200 ] || fail "no red answer after the equals sign ($answer_red)"
+
+# Quitting through the menu (黒板 > 終了) writes the settings beside the program.
+xdotool key alt+f
+sleep 0.3
+xdotool key x
+for _ in $(seq 50); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+done
+if kill -0 "$pid" 2>/dev/null; then
+    fail "the program did not quit through its menu"
+fi
+wait "$pid"
+rc=$?
+pid=
+[ "$rc" = 0 ] || fail "the program exited with $rc"
+grep -q "LEFT=" "$WORK/prog/pkt_m41.ini" || fail "settings were not written beside the program"
+grep -q "PNTDSPFLAG=" "$WORK/prog/pkt_m41.ini" || fail "settings file is incomplete"
+
+# After the first copy ended, the program starts again.
+"$prog" 2>/dev/null &
+pid=$!
+win=$(timeout 20 xdotool search --sync --onlyvisible --name "縦書き計算器" | head -n1)
+[ -n "$win" ] || fail "the program did not start again after the first copy ended"
+kill "$pid"
+wait "$pid" 2>/dev/null
+echo "PASS: board green ($board), line white $line_white red $line_red yellow $line_yellow," \
+    "calculation $below_white, answer $answer_red; second start exit $second"
+exit 0
