@@ -1,0 +1,74 @@
+// One full repaint of the real blackboard window's board: the expression line
+// and a finished calculation, replayed onto an image the size of the board.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "app/kokuban_form.h"
+
+namespace {
+
+QApplication& application() {
+    static int argc = 1;
+    static char name[] = "window_bench";
+    static char* argv[] = {name, nullptr};
+    if (!QApplication::instance()) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QApplication app(argc, argv);
+    return app;
+}
+
+// A shown window with `expr` typed and drawn to its end.
+struct Board {
+    QTemporaryDir dir;
+    std::unique_ptr<app::TKokubanFormM> form;
+    explicit Board(const char* expr, bool panel) {
+        application();
+        app::formHooks().message = [](const hissan::Message&) {};
+        form = std::make_unique<app::TKokubanFormM>(dir.path());
+        form->resize(975, 629);
+        form->show();
+        if (panel) form->P1Click();
+        QCoreApplication::processEvents();
+        for (const char* c = expr; *c; ++c) {
+            if (*c >= '0' && *c <= '9')
+                form->FormKeyDown(Qt::Key_0 + (*c - '0'), Qt::NoModifier);
+            else if (*c == '*')
+                form->FormKeyDown(Qt::Key_Asterisk, Qt::KeypadModifier);
+            else if (*c == '+')
+                form->FormKeyDown(Qt::Key_Plus, Qt::KeypadModifier);
+            else if (*c == '=')
+                form->FormKeyDown(Qt::Key_Return, Qt::NoModifier);
+        }
+        form->finishDrawing();
+    }
+};
+
+void repaint(benchmark::State& state, const char* expr, bool panel) {
+    Board b(expr, panel);
+    QImage img(b.form->board()->size(), QImage::Format_RGB32);
+    for (auto _ : state) {
+        b.form->board()->render(&img);
+        benchmark::DoNotOptimize(img.constBits());
+    }
+    state.counters["ops"] = double(b.form->keisan().ops().size());
+}
+
+void BM_RepaintAddition(benchmark::State& state) {
+    repaint(state, "12+9=", false);
+}
+void BM_RepaintMultiplication(benchmark::State& state) {
+    repaint(state, "987654321*123456789=", false);
+}
+void BM_RepaintMultiplicationWithPanel(benchmark::State& state) {
+    repaint(state, "987654321*123456789=", true);
+}
+BENCHMARK(BM_RepaintAddition)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RepaintMultiplication)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RepaintMultiplicationWithPanel)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
