@@ -72,12 +72,13 @@ TKokubanFormM::TKokubanFormM(const QString& settingsDir, QWidget* parent) : QMai
     // settings panel starts hidden.
     setObjectName(QStringLiteral("KokubanFormM"));
     setWindowTitle(QStringLiteral("縦書き計算器"));
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, kGreen);
-    setPalette(pal);
     resize(975, 629);
     move(168, 306);
     auto* central = new QWidget(this);
+    central->setAutoFillBackground(true);
+    QPalette pal = central->palette();
+    pal.setColor(QPalette::Window, kGreen);
+    central->setPalette(pal);
     auto* row = new QHBoxLayout(central);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
@@ -138,7 +139,7 @@ TKokubanFormM::TKokubanFormM(const QString& settingsDir, QWidget* parent) : QMai
     metrics_ = std::make_unique<QtMetrics>(boardFontFamily(jk_.FONTNAME));
     keisan_ = std::make_unique<Keisan>(jk_, *metrics_, this);
     player_ = std::make_unique<Player>(
-        jk_, [this]() -> const hissan::DisplayList& { return keisan_->ops(); }, this);
+        jk_, [this]() -> const hissan::DisplayList& { return keisan_->ops(); });
     connect(player_.get(), &Player::progressed, board_, qOverload<>(&QWidget::update));
     connect(player_.get(), &Player::finished, this, &TKokubanFormM::onRunFinished);
     connect(player_.get(), &Player::beep, this, &TKokubanFormM::beep);
@@ -390,7 +391,14 @@ void TKokubanFormM::Yomiage(const std::string& text) {
     if (speak && !text.empty()) speak(text);
 }
 
+// The keypad and the conditions dialog take no input while a calculation is
+// drawn; they come back when the drawing is over.
 void TKokubanFormM::setInputWindowsEnabled(bool on) {
+    inputWindowsWanted_ = on;
+    enableInputWindows(on && !drawing());
+}
+
+void TKokubanFormM::enableInputWindows(bool on) {
     if (comp_.InputFormM) comp_.InputFormM->setEnabled(on);
     if (comp_.JoukenSetFormM) comp_.JoukenSetFormM->setEnabled(on);
 }
@@ -424,6 +432,7 @@ void TKokubanFormM::boardChanged(BoardChange change) {
                 board_->setCursor(Qt::BusyCursor);
                 busyCursor_ = true;
             }
+            enableInputWindows(false);
             player_->start(keisan_->runStart());
             break;
         case BoardChange::Relaid:
@@ -438,6 +447,7 @@ void TKokubanFormM::onRunFinished() {
         board_->unsetCursor();
         busyCursor_ = false;
     }
+    enableInputWindows(inputWindowsWanted_);
     // A step toggle made during the run changed only the flags; now the
     // panel and the step box follow.
     if (stepToggledInRun_) {
@@ -880,8 +890,7 @@ void TKokubanFormM::ReiGet() {
 }
 
 void TKokubanFormM::Print1Click() {
-    scrollY_ = 0;
-    vbar_->setValue(0);
+    setScroll(0);
     if (keisan_->ShikiNyuryoku.empty()) {
         message(QStringLiteral("印刷する式がありません。"), QStringLiteral("お知らせ"));
         return;
@@ -890,22 +899,23 @@ void TKokubanFormM::Print1Click() {
     QPrinter printer(QPrinter::HighResolution);
     QPrintDialog dlg(&printer, this);
     if (dlg.exec() != QDialog::Accepted) return;
-    // The page is laid out again on the printer's own metrics and printed in
-    // the whiteboard colours.
+    if (!printOn(printer))
+        message(QStringLiteral("印刷を始められませんでした。"), QStringLiteral("お知らせ"),
+                hissan::Message::Warning);
+}
+
+bool TKokubanFormM::printOn(QPrinter& printer) {
     QtMetrics pm(metrics_->family(), &printer);
     const hissan::DisplayList ops = keisan_->printLayout(pm);
     QPainter p;
-    if (!p.begin(&printer)) {
-        message(QStringLiteral("印刷を始められませんでした。"), QStringLiteral("お知らせ"),
-                hissan::Message::Warning);
-        return;
-    }
+    if (!p.begin(&printer)) return false;
     RenderOptions opt;
     opt.scheme = 1;
     opt.stepMode = jk_.STEPFLAG == 1;
     renderOps(p, ops, pm, opt);
     p.end();
     keisan_->MaeShiki = keisan_->ShikiNyuryoku;
+    return true;
 }
 
 void TKokubanFormM::Contents1Click() {

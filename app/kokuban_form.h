@@ -26,6 +26,7 @@ class QButtonGroup;
 class QGroupBox;
 class QLineEdit;
 class QMenu;
+class QPrinter;
 class QRadioButton;
 class QScrollBar;
 class QSpinBox;
@@ -111,6 +112,9 @@ class TKokubanFormM : public QMainWindow, public KeisanHost {
     void PktImgDsp();
     void ReiGet();
     void Print1Click();
+    // Prints the expression and its calculation on one page of `printer`,
+    // laid out on the printer's own metrics, in the whiteboard colours.
+    bool printOn(QPrinter& printer);
     void Contents1Click();
     void HomePage1Click();
     void About1Click();
@@ -272,6 +276,8 @@ class TKokubanFormM : public QMainWindow, public KeisanHost {
     bool cursorShown_ = false;
     bool stepToggledInRun_ = false;
     bool busyCursor_ = false;
+    bool inputWindowsWanted_ = true;  // keypad and dialog, once no drawing plays
+    void enableInputWindows(bool on);
     std::deque<std::function<void()>> deferred_;
 };
 

@@ -379,9 +379,13 @@ void TKokubanFormM::ScrollDown() {
 void TKokubanFormM::IroSet(int scheme) {
     scheme_ = scheme == 1 ? 1 : 0;
     cursorColour_ = scheme_ == 0 ? kYellow : kGreen;
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, backgroundColour(scheme_));
-    setPalette(pal);
+    // The form's colour: what shows around the board (the menu bar keeps
+    // the desktop's colours).
+    if (QWidget* c = centralWidget()) {
+        QPalette pal = c->palette();
+        pal.setColor(QPalette::Window, backgroundColour(scheme_));
+        c->setPalette(pal);
+    }
     if (board_) board_->update();
 }
 
@@ -436,7 +440,10 @@ void TKokubanFormM::FontDialog1Apply(const QFont& font) {
 }
 
 void TKokubanFormM::newFont(const QFont& font) {
-    jk_.FONTNAME = font.family().toStdString();
+    // The stored name stays while the chosen family is the one it stands for
+    // here ("ＭＳゴシック" shown with the installed Japanese font), so the
+    // settings file keeps working on the machines it came from.
+    if (font.family() != boardFontFamily(jk_.FONTNAME)) jk_.FONTNAME = font.family().toStdString();
     const int size = font.pointSize() > 0 ? font.pointSize() : jk_.FONTSIZE;
     jk_.FONTSIZE = std::max(1, size);
     if (drawing()) player_->finish();

@@ -10,8 +10,10 @@
 #include <QButtonGroup>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPrinter>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTemporaryDir>
@@ -624,12 +626,33 @@ TEST_F(KokubanTest, StrokeDelayWithShiftAndPacedDrawing) {
     // start the drawing again.
     const size_t shown = form->player().revealed();
     EXPECT_LT(shown, form->keisan().ops().size());
+    // The keypad and the conditions dialog wait for the drawing too.
+    EXPECT_FALSE(form->companions().InputFormM->isEnabled());
     form->grabBoard();
     EXPECT_EQ(form->player().revealed(), shown);
     form->finishDrawing();
     EXPECT_EQ(form->keisan().Kotae(), "21");
+    EXPECT_TRUE(form->companions().InputFormM->isEnabled());
     for (int i = 0; i < 120; ++i) key(Qt::Key_Up, Qt::ShiftModifier);
     EXPECT_EQ(form->jouken().StrokeDelay, 100);
+}
+
+TEST_F(KokubanTest, PrintsOnePageAndLeavesTheScreenAsItWas) {
+    open();
+    form->Print1Click();  // nothing to print yet: said, no printer dialog
+    EXPECT_EQ(lastMessage(), "印刷する式がありません。");
+    type("12+9=");
+    form->finishDrawing();
+    const QString pdf = dir.filePath(QStringLiteral("page.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    ASSERT_TRUE(form->printOn(printer));
+    EXPECT_GT(QFileInfo(pdf).size(), 1000);
+    EXPECT_EQ(form->scheme(), 0);
+    EXPECT_EQ(form->grabBoard().pixelColor(300, 250), kBlackboard);
+    key(Qt::Key_H);  // the board still holds the expression
+    EXPECT_EQ(typed(), "12+9=");
 }
 
 // ---- companion windows and closing -----------------------------------------------------------
