@@ -43,6 +43,8 @@ fi
 
 # ---- inside the virtual display -------------------------------------------------
 touch "$WORK/started"
+# The test runner may ask Qt for its offscreen platform; this run is on X.
+export QT_QPA_PLATFORM=xcb
 prog="$WORK/prog/hissan"
 shot="$WORK/shot.png"
 fail() {
