@@ -139,7 +139,9 @@ class Keisan {
     // Index of the first op of the newest "=" run; equals ops().size() after
     // a clear, typing or a relayout.
     size_t runStart() const { return runStart_; }
+    // Rebuilds the board from state, without animation, speech or messages.
     void relayout();
+    // The same after a font change: new metrics, carries at half the size.
     void relayout(const hissan::Metrics& metrics);
     // The expression line and the finished layout laid out on a printed
     // page's metrics (empty when nothing is typed) (origin 2 CharH, 3 CharH / 2; ScrollY 0).
