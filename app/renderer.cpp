@@ -74,12 +74,23 @@ const QFontMetrics& cachedMetrics(const QtMetrics& m, const QPaintDevice* device
 }  // namespace
 
 int QtMetrics::textWidth(std::string_view utf8, int pointSize, bool bold) const {
+    std::string key = std::to_string(pointSize * 2 + (bold ? 1 : 0));
+    key += '|';
+    key += utf8;
+    auto it = widths_.find(key);
+    if (it != widths_.end()) return it->second;
     const QFontMetrics& fm = cachedMetrics(*this, device_, pointSize, bold);
-    return fm.horizontalAdvance(QString::fromUtf8(utf8.data(), qsizetype(utf8.size())));
+    const int w = fm.horizontalAdvance(QString::fromUtf8(utf8.data(), qsizetype(utf8.size())));
+    widths_.emplace(std::move(key), w);
+    return w;
 }
 
 int QtMetrics::textHeight(int pointSize) const {
-    return cachedMetrics(*this, device_, pointSize, false).height();
+    auto it = heights_.find(pointSize);
+    if (it != heights_.end()) return it->second;
+    const int h = cachedMetrics(*this, device_, pointSize, false).height();
+    heights_.emplace(pointSize, h);
+    return h;
 }
 
 int QtMetrics::fontHeightValue(int pointSize) const {

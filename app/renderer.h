@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QString>
 #include <string>
+#include <unordered_map>
 
 #include "hissan/canvas.h"
 #include "hissan/display_list.h"
@@ -33,6 +34,10 @@ class QtMetrics : public hissan::Metrics {
   private:
     QString family_;
     const QPaintDevice* device_;
+    // Widths already measured, by size, boldness and text: a layout asks for
+    // the same few glyphs over and over.
+    mutable std::unordered_map<std::string, int> widths_;
+    mutable std::unordered_map<int, int> heights_;
 };
 
 struct RenderOptions {
