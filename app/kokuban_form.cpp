@@ -485,7 +485,7 @@ void TKokubanFormM::finishDrawing() {
 bool TKokubanFormM::eventFilter(QObject* o, QEvent* e) {
     // The settings panel spans the board's width.
     if (o == board_ && e->type() == QEvent::Resize && Panel1) {
-        Panel1->setGeometry(0, 0, std::max(width(), board_->width()), 62);
+        placePanel1();
         updateScrollRange();
         return false;
     }
@@ -748,7 +748,7 @@ void TKokubanFormM::placeCompanions() {
 
 void TKokubanFormM::FormResize() {
     if (Closing == 1) return;
-    if (Panel1) Panel1->setGeometry(0, 0, std::max(width(), board_->width()), 62);
+    if (Panel1) placePanel1();
     placeCompanions();
 }
 

@@ -134,6 +134,10 @@ class TKokubanFormM : public QMainWindow, public KeisanHost {
     void MojiSmallButtonClick();
     void KaigyouToggle();
     void P1Click();
+    // The settings panel across the top of the board: as wide as the window,
+    // never narrower than its controls need (a narrow window clips its right end
+    // instead of squeezing the labels unreadable).
+    void placePanel1();
     void GB2_set();
     void UpDown1Click(int position);
     void SpeedButton7Click();

@@ -83,7 +83,6 @@ void TKokubanFormM::buildPanel() {
     QFont small = Panel1->font();
     small.setPixelSize(11);
     Panel1->setFont(small);
-    Panel1->setGeometry(0, 0, board_->width(), 62);
 
     auto* row = new QHBoxLayout(Panel1);
     row->setContentsMargins(2, 1, 2, 1);
@@ -286,6 +285,7 @@ void TKokubanFormM::buildPanel() {
     Edit3->setFocusProxy(board_);
     row->addWidget(Edit3, 0, Qt::AlignBottom);
     row->addStretch(1);
+    placePanel1();
 }
 
 // ---- painting ----------------------------------------------------------------------------
@@ -334,6 +334,11 @@ void TKokubanFormM::afterPaint() {
 void TKokubanFormM::repaintBoard() {
     scrollY_ = vbar_->value();
     board_->update();
+}
+
+void TKokubanFormM::placePanel1() {
+    const int need = Panel1->layout() ? Panel1->layout()->minimumSize().width() : 0;
+    Panel1->setGeometry(0, 0, std::max({width(), board_->width(), need}), 62);
 }
 
 void TKokubanFormM::relayoutBoard() {
@@ -480,7 +485,7 @@ void TKokubanFormM::P1Click() {
     actPanelCtx->setChecked(jk_.PANELFLAG == 1);
     jk_.HARUFA = jk_.PANELFLAG == 1 ? 65 : 0;
     Panel1->setVisible(jk_.PANELFLAG == 1);
-    if (jk_.PANELFLAG == 1) Panel1->setGeometry(0, 0, std::max(width(), board_->width()), 62);
+    if (jk_.PANELFLAG == 1) placePanel1();
     keisan_->R1Click();
     board_->setFocus();
 }
