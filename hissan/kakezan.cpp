@@ -239,8 +239,11 @@ int KakezanDsp(Board& b) {
                 SenDsp(b, R, y, R - span * W, y, 3, kRedLine);
             }
             if (e2 == 1) {
-                // One non-zero multiplier digit: the sum is written over it.
-                y = jk.KURIAGARI == 1 ? Trunc(y - 1.86 * W) : Trunc(y - 1.39 * W);
+                // One non-zero multiplier digit: the sum is written over the
+                // only partial product, exactly on its row, so that no edge of
+                // the digits below shows above the new ones whatever the
+                // font's cell and line proportions.
+                y = lastY - cs - L / 4;
             }
             seki = KakeWa(b, table, k1 + k2, SumStyle{y + cs + L / 4, y + cs / 2, kCarry});
             lastY = y;

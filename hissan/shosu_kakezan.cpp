@@ -206,12 +206,14 @@ int ShosuKakezanDsp(Board& b) {
         int skipped = 0;
         int partials = 0;
         int yi = yRow0;
+        int yPartial = yRow0;  // row of the last partial product drawn
         for (int i = 0; i < t2; ++i) {
             StepMachi(b);
             yi = Trunc((1.2 * L + cs) * (i - skipped) + yb + b.harufa());
             const int di = DigitValue(B[t2 - 1 - i]);
             if (di > 0) {
                 ++partials;
+                yPartial = yi;
                 KakeBubunSeki(b, table, kakerare, i, di, yi,
                               PartialStyle{Trunc(yi - 0.45 * L), kCarry, false, true});
                 continue;
@@ -224,17 +226,17 @@ int ShosuKakezanDsp(Board& b) {
             if (q < t2 - i) MojiPut(b, R - (i + 1) * W, yi, kAux, b.MojiSize, "0");
         }
 
-        // The sum: over the only partial product, or under rule 2.
-        ys = Trunc(yi + 1.2 * L);
+        // The sum: exactly over the only partial product (its digits cover
+        // the product's own, whatever the font's proportions), or under rule 2.
         int yRule2 = yr;
         if (partials == 1) {
-            const double k = f2 > 0 ? (kuriagari ? 2.38 : 1.68) : (kuriagari ? 1.9 : 1.56);
-            ys = Trunc(ys - k * L);
+            ys = yPartial;
         } else {
+            ys = Trunc(yi + 1.2 * L);
             yRule2 = ys + L / 20;
             SenDsp(b, R - (P - Z) * W, yRule2, R, yRule2, 3, kRedLine);
+            ys = Trunc(cs + 0.4 * L + ys);
         }
-        ys = Trunc(cs + 0.4 * L + ys);
         seki = KakeWa(b, table, P - Z, SumStyle{ys, Trunc(ys - 0.4 * L), kNote});
         std::reverse(seki.begin(), seki.end());
 

@@ -47,8 +47,7 @@ std::string ExactProduct(const std::string& a, const std::string& c) {
 }
 
 // The product row as the board shows it: the row of the last full-size glyph
-// the layout drew (its part name left out), read as a number. A sum written
-// over a single partial product may stand a pixel above or below it.
+// the layout drew (its part name left out), read as a number.
 std::string ProductRow(const BoardFixture& f) {
     int y = -1;
     for (const Op& op : f.ops())
@@ -134,6 +133,20 @@ std::vector<const Op*> LayoutTexts(const BoardFixture& f) {
                            << p.text << " at " << p.x1 << " and " << q.text << " at " << q.x1
                            << " overlap on y " << key.first;
             }
+    // Full-size glyphs on different rows never share pixels either: a digit
+    // written over another (the sum over a single partial product) takes its
+    // place exactly, or the edges of the one below show around it.
+    const std::vector<const Op*> texts = LayoutTexts(f);
+    for (size_t i = 0; i < texts.size(); ++i)
+        for (size_t j = i + 1; j < texts.size(); ++j) {
+            const Op &p = *texts[i], &q = *texts[j];
+            if (p.size != b.MojiSize || q.size != b.MojiSize || p.y1 == q.y1) continue;
+            if (p.x1 < q.x1 + q.size && q.x1 < p.x1 + p.size && p.y1 < q.y1 + q.size &&
+                q.y1 < p.y1 + p.size)
+                return ::testing::AssertionFailure()
+                       << p.text << " at " << p.x1 << "," << p.y1 << " and " << q.text << " at "
+                       << q.x1 << "," << q.y1 << " overlap";
+        }
     // The part names run into no full-size glyph.
     const int labelSize = Trunc(0.7 * b.MojiSize);
     for (const Op* l : LayoutTexts(f)) {
