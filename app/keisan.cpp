@@ -26,6 +26,7 @@ const char* const kKoukouOver = "後項のケタ オーバー";
 const char* const kWarizanOver = "割る数、割られる数は１７桁以下までです。残念！";
 const char* const kWarareruOver = "わられる数が、18ケタをオーバー!!";
 const char* const kChuui = "ご注意！";
+const char* const kNoLayout = "この式の筆算はまだ書けません。";
 
 bool isOperator(char ch) {
     return ch == '+' || ch == '-' || ch == '*' || ch == '/';
@@ -41,8 +42,8 @@ int len(const std::string& s) {
 }
 
 // The layout of each HissanKind: 1-4 integers (+ - * /), 5-8 decimals.
-// Division has no layout yet; its "=" is validated and draws the expression
-// line only.
+// Division has no layout yet: its "=" is validated, draws the expression line
+// and tells the pupil that the written calculation cannot be drawn.
 using Layout = int (*)(Board&);
 constexpr Layout kLayouts[9] = {
     nullptr,
@@ -161,6 +162,9 @@ int dispatch(Board& b, KeisanHost* host) {
             b.messages.push_back(
                 Message{"この式の筆算を書けませんでした。", "お知らせ", Message::Warning});
         }
+    } else {
+        // Without a layout the board would show the "=" and no answer at all.
+        b.messages.push_back(Message{kNoLayout, "お知らせ", Message::Information});
     }
     if (host) host->setBusyCursor(false);
     b.Busy = 0;
@@ -210,6 +214,14 @@ void Keisan::eraseCursor() {
     cv.setBrushColour(Colour::of(Role::Background));
     cv.fillRect(b_.CursorX + 2, b_.CursorY + 2, b_.CursorX + b_.DigitW - 2,
                 b_.CursorY + b_.CharH - 2);
+}
+
+std::string Keisan::Kotae() const {
+    // An integer difference keeps the leading zeros of its columns ("01" for
+    // 10-9); the answer after "=" is written without them, and that is the
+    // answer everyone outside the layouts reads and hears.
+    if (b_.Kotae.empty() || b_.Kotae.find('R') != std::string::npos) return b_.Kotae;
+    return hissan::KotaeSeiri(b_.Kotae);
 }
 
 // ---- entry ------------------------------------------------------------------
@@ -391,7 +403,7 @@ void Keisan::Equal() {
     host_->wordProblem(b_.Kotae.find('R') != std::string::npos ? 4 : 0);
     if (jk_.YOMIAGEFLAG2 > 0) {
         host_->Yomiage(ShikiNyuryoku + "イコール");
-        host_->Yomiage(b_.Kotae);
+        host_->Yomiage(Kotae());
     }
     if (jk_.STEPFLAG == 1 || jk_.AUTOSTEP == 1) host_->setInputWindowsEnabled(true);
 }

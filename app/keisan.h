@@ -152,7 +152,9 @@ class Keisan {
     hissan::Board& board() { return b_; }
     const hissan::Board& board() const { return b_; }
     hissan::TJouken& jouken() { return jk_; }
-    const std::string& Kotae() const { return b_.Kotae; }
+    // The answer as written after "=" (without the leading zeros that the
+    // columns of an integer difference keep in board().Kotae).
+    std::string Kotae() const;
     int Busy() const { return b_.Busy; }
     int NyuryokuKa() const { return b_.NyuryokuKa; }
 

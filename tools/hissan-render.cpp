@@ -41,7 +41,9 @@ const char* const kHelp =
     "prints its answer on the first line of standard output.\n"
     "\n"
     "  EXPRESSION          as typed on the board: 12+9, 1.25+3.75, 230*30, 7-2= ;\n"
-    "                      '*' is ×, '/' is ÷; a final '=' may be given\n"
+    "                      '*' is ×, '/' is ÷; a final '=' may be given;\n"
+    "                      full-width digits and ＋ － × ÷ ＝ ． are read as\n"
+    "                      the keys they stand for\n"
     "  -o FILE             write the finished board; the format follows the\n"
     "                      extension: .png, .svg or .pdf\n"
     "  --scheme S          black (blackboard) or white (whiteboard, default)\n"
@@ -194,6 +196,81 @@ class ToolHost : public app::KeisanHost {
     std::exit(kExitRefused);
 }
 
+// One character of the expression as given on the command line: the key the
+// board gets for it (0 when there is none) and the character itself.
+struct Typed {
+    char ch = 0;
+    std::string given;
+};
+
+// The board's key for a full-width character, as a Japanese input method
+// writes digits and signs: "１２×３" is typed as 12*3.
+char keyOfWide(char32_t cp) {
+    if (cp >= U'０' && cp <= U'９') return static_cast<char>('0' + (cp - U'０'));
+    switch (cp) {
+        case U'＋':
+            return '+';
+        case U'－':
+        case U'−':
+            return '-';
+        case U'×':
+        case U'＊':
+            return '*';
+        case U'÷':
+        case U'／':
+            return '/';
+        case U'＝':
+            return '=';
+        case U'．':
+            return '.';
+        default:
+            return 0;
+    }
+}
+
+std::string byteText(unsigned char c) {
+    static const char hex[] = "0123456789ABCDEF";
+    return std::string("\\x") + hex[c >> 4] + hex[c & 15];
+}
+
+// Splits the argument into its UTF-8 characters. A byte that does not belong
+// to a UTF-8 character, and a control character, are shown by their value.
+std::vector<Typed> splitExpression(const std::string& text) {
+    std::vector<Typed> out;
+    for (size_t i = 0; i < text.size();) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c < 0x80) {
+            const bool control = c < 0x20 || c == 0x7F;
+            out.push_back({static_cast<char>(c), control ? byteText(c) : std::string(1, c)});
+            ++i;
+            continue;
+        }
+        const size_t len = c >= 0xC2 && c <= 0xDF   ? 2
+                           : c >= 0xE0 && c <= 0xEF ? 3
+                           : c >= 0xF0 && c <= 0xF4 ? 4
+                                                    : 0;
+        char32_t cp = len == 2 ? c & 0x1F : len == 3 ? c & 0x0F : c & 0x07;
+        bool valid = len != 0 && i + len <= text.size();
+        for (size_t j = 1; valid && j < len; ++j) {
+            const unsigned char cc = static_cast<unsigned char>(text[i + j]);
+            valid = (cc & 0xC0) == 0x80;
+            cp = (cp << 6) | (cc & 0x3F);
+        }
+        if (valid) {
+            valid = (len == 3 && cp >= 0x800 && (cp < 0xD800 || cp > 0xDFFF)) ||
+                    (len == 4 && cp >= 0x10000 && cp <= 0x10FFFF) || len == 2;
+        }
+        if (!valid) {
+            out.push_back({0, byteText(c)});
+            ++i;
+            continue;
+        }
+        out.push_back({keyOfWide(cp), text.substr(i, len)});
+        i += len;
+    }
+    return out;
+}
+
 // Why the board left a character out, in the program's words.
 std::string whyIgnored(const app::Keisan& k, char ch) {
     const bool op = ch == '+' || ch == '-' || ch == '*' || ch == '/';
@@ -205,32 +282,42 @@ std::string whyIgnored(const app::Keisan& k, char ch) {
     if (ch == '.') return "小数点は１つの数に１つだけです。";
     if (op && k.ZenkouKeta == 0) return "演算子の前に数を入力します。";
     if (op) return "演算子は１つだけです。";
-    if (ch == '=') return "式ができていないので「＝」を受け付けません。";
+    if (ch == '=') {
+        if (k.ZenkouKeta == 0) return "式が入力されていません。12+9 のように入力します。";
+        if (k.EnzanshiAri == 0) return "演算子 + - * / と、その後の数が必要です。";
+        if (k.KoukouTen == 1) return "演算子の後の数は 0.5 のように 0 から入力します。";
+        return "演算子の後に数が必要です。";
+    }
     return "入力されませんでした。";
 }
 
 // Types the expression on the board; exits with the program's message when
 // a character or the calculation is refused.
-void typeExpression(app::Keisan& k, ToolHost& host, std::string expr) {
-    if (expr.back() != '=') expr += '=';
-    for (size_t i = 0; i < expr.size(); ++i) {
-        const char ch = expr[i];
+void typeExpression(app::Keisan& k, ToolHost& host, const std::string& expr) {
+    std::vector<Typed> typed = splitExpression(expr);
+    // The "=" that finishes the expression may be left out.
+    const bool equalsGiven = !typed.empty() && typed.back().ch == '=';
+    if (!equalsGiven) typed.push_back({'=', ""});
+    for (size_t i = 0; i < typed.size(); ++i) {
+        const char ch = typed[i].ch;
         const size_t typedBefore = k.ShikiNyuryoku.size();
         const std::string why = whyIgnored(k, ch);
-        k.MojiInput(ch);
+        if (ch != 0) k.MojiInput(ch);
         if (!host.messages.empty()) {
             std::string text;
             for (const hissan::Message& m : host.messages)
                 text += (text.empty() ? "" : "\n") + m.text;
             refuse(text);
         }
-        const bool accepted =
-            ch == '=' ? k.KotaeZumi == 1 : k.ShikiNyuryoku.size() == typedBefore + 1;
-        if (!accepted) {
-            const std::string shown(1, ch);
-            refuse(std::to_string(i + 1) + "文字目の「" + shown +
-                   "」は入力されませんでした: " + why);
-        }
+        const bool accepted = ch == 0     ? false
+                              : ch == '=' ? k.KotaeZumi == 1
+                                          : k.ShikiNyuryoku.size() == typedBefore + 1;
+        if (accepted) continue;
+        if (ch == '=' && typed[i].given.empty())
+            refuse("式ができていないので計算できません: " + why);
+        refuse(std::to_string(i + 1) + "文字目の「" + typed[i].given +
+               "」は入力されませんでした: " +
+               (ch == '=' ? "式ができていないので「＝」を受け付けません。" : "") + why);
     }
     if (k.Kotae().empty()) refuse("この式の筆算はまだ書けません。");
 }

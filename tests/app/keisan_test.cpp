@@ -188,16 +188,20 @@ TEST_F(KeisanTest, LayoutFollowsOperatorAndKindOfNumber) {
         const char* kotae;
     } cases[] = {{"9-7=", 2, "2"},   {"12*3=", 3, "36"}, {"1.5+2=", 5, "3.5"},
                  {"2.0+1=", 5, "3"}, {"2.+1=", 1, "3"},  {"5.5-1.25=", 6, "4.25"},
-                 {"1.5*2=", 7, "3"}, {"12/4=", 4, ""},   {"1.2/4=", 8, ""}};
+                 {"1.5*2=", 7, "3"}, {"12/4=", 4, ""},   {"1.2/4=", 8, ""},
+                 {"10-9=", 2, "1"},  {"12-12=", 2, "0"}};
     for (const auto& c : cases) {
         k->R1Click();
+        host.messages.clear();
         type(c.expr);
         EXPECT_EQ(k->board().HissanKind, c.kind) << c.expr;
         EXPECT_EQ(k->Kotae(), c.kotae) << c.expr;
         EXPECT_EQ(k->KotaeZumi, 1) << c.expr;
+        // Division has no layout yet: the expression line with its "=", and
+        // the pupil is told why no answer follows.
+        EXPECT_EQ(lastMessage(), c.kind % 4 == 0 ? "この式の筆算はまだ書けません。" : "") << c.expr;
+        if (c.kind == 8) EXPECT_EQ(rows(), std::vector<std::string>{"◆1.2/4="});
     }
-    // Division has no layout yet: the expression line with its "=" only.
-    EXPECT_EQ(rows(), std::vector<std::string>{"◆1.2/4="});
 
     jk.BubunWa = 1;
     k->R1Click();
@@ -363,6 +367,13 @@ TEST_F(KeisanTest, SpeechAndWindowsAroundEquals) {
     EXPECT_EQ(host.spoken,
               (std::vector<std::string>{"1", ".", ".", "+", "2", "=", "1.+2=イコール", "3"}));
     EXPECT_EQ(host.enabled, (std::vector<bool>{false, true}));
+
+    // The answer is read as it is written, not with the leading zeros the
+    // columns of a difference keep.
+    k->R1Click();
+    type("10-9=");
+    EXPECT_EQ(k->board().Kotae, "01");
+    EXPECT_EQ(host.spoken.back(), "1");
 }
 
 TEST_F(KeisanTest, RelayoutRebuildsTheSameBoardQuietly) {

@@ -42,6 +42,10 @@ run --rows 12+9
 [ "$(sed -n 2p <<<"$out")" = "◆12+9=21" ] || fail "--rows: expression line: $out"
 run --set KURIAGARI=0 --rows 19+3
 grep -qx ' *1' <<<"$out" && fail "KURIAGARI=0 still draws the carry: $out"
+run 10-9  # the columns keep 01; the answer is 1
+[ "$rc" -eq 0 ] && [ "$out" = "1" ] || fail "10-9 gave rc $rc, '$out'"
+run １２×３＝  # digits and signs as a Japanese input method writes them
+[ "$rc" -eq 0 ] && [ "$out" = "36" ] || fail "１２×３＝ gave rc $rc, '$out' ($err)"
 run --set KAIGYO_FLAG=1 --rows 12+9
 [ "$(sed -n 3p <<<"$out")" = " =21" ] || fail "KAIGYO_FLAG=1: answer not on its own line: $out"
 
@@ -52,8 +56,13 @@ expect 2 "０で割ることはできません。" -- 5/0
 expect 2 "Keta Over!!" -- 1234567890123456789+1
 expect 2 "割る数、割られる数は１７桁以下までです。残念！" -- 123456789012345678/2
 expect 2 "4文字目" -- 1.2.3+1
-expect 2 "「＝」" -- 12+
+expect 2 "式ができていないので計算できません: 演算子の後に数が必要です。" -- 12+
+[[ "$err" != *文字目* ]] || fail "12+: the '=' the tool adds is counted as typed: $err"
+expect 2 "3文字目の「=」" -- 12=
 expect 2 "使えない文字" -- 12x3
+expect 2 "2文字目の「Ａ」" -- 1Ａ2
+expect 2 '1文字目の「\xFF」' -- $'\xff'
+expect 2 "この式の筆算はまだ書けません。" -- 12/4
 
 # ---- malformed command lines: exit 64 with the usage line -----------------------
 expect 64 "usage:" -- --bogus 1+1
