@@ -110,7 +110,10 @@ Options parseArgs(int argc, char** argv) {
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
-        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
+        // "-5+3" is an expression (which the board refuses), not an option.
+        const bool negative =
+            arg.size() > 1 && arg[0] == '-' && ((arg[1] >= '0' && arg[1] <= '9') || arg[1] == '.');
+        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-" || negative) {
             if (haveExpression) usageError("only one expression can be drawn: '" + arg + "'");
             o.expression = arg;
             haveExpression = true;

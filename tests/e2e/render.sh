@@ -60,6 +60,7 @@ expect 2 "式ができていないので計算できません: 演算子の後�
 [[ "$err" != *文字目* ]] || fail "12+: the '=' the tool adds is counted as typed: $err"
 expect 2 "3文字目の「=」" -- 12=
 expect 2 "使えない文字" -- 12x3
+expect 2 "演算子の前に数を入力します。" -- -5+3  # an expression, not an unknown option
 expect 2 "2文字目の「Ａ」" -- 1Ａ2
 expect 2 '1文字目の「\xFF」' -- $'\xff'
 expect 2 "この式の筆算はまだ書けません。" -- 12/4
