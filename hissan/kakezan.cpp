@@ -186,14 +186,13 @@ int KakezanDsp(Board& b) {
     Sleep(b, 1);
     SenDsp(b, R - (m + 2) * W, yr, zeroCase == 3 ? R : R + Z * W, yr, 4, kRule);
 
-    std::string seki;  // product digits, ones first
-    int lastY = yr;    // the row the product name goes beside
-    int yp = 0;
+    std::string seki;        // product digits, ones first
+    int sekiY = yr + L / 2;  // the product's row, where its name goes too
     if (zeroCase != 3) {
-        MojiPut(b, x0, yr + L / 2, kAnswer, b.MojiSize, "0");
+        MojiPut(b, x0, sekiY, kAnswer, b.MojiSize, "0");
         seki = "0";
     } else {
-        yp = Trunc(yr + 0.3 * L) + cs;
+        const int yp = Trunc(yr + 0.3 * L) + cs;
         if (Z > 0) {
             SenDsp(b, R, yr, R + Z * W, yr, 4, kRule);
             for (int j = 0; j < Z; ++j) MojiPut(b, R + j * W, yp, kAux, b.MojiSize, "0");
@@ -206,6 +205,7 @@ int KakezanDsp(Board& b) {
         SekiTable table(k2, k1 + k2);
         int skipped = 0;
         int xLast = R;
+        int lastY = yp;
         for (int i = 0; i < k2; ++i) {
             const int d = DigitValue(kou[k2 - 1 - i]);
             const int yi = yp + (W + cs) * (i - skipped);
@@ -221,6 +221,7 @@ int KakezanDsp(Board& b) {
 
         if (k2 == 1) {
             // The only partial product is the product.
+            sekiY = yp;
             for (int c = 0; c < table.cols(); ++c) {
                 if (c == table.cols() - 1 && table.get(0, c) == 0) break;
                 seki += static_cast<char>('0' + table.get(0, c));
@@ -245,8 +246,8 @@ int KakezanDsp(Board& b) {
                 // font's cell and line proportions.
                 y = lastY - cs - L / 4;
             }
-            seki = KakeWa(b, table, k1 + k2, SumStyle{y + cs + L / 4, y + cs / 2, kCarry});
-            lastY = y;
+            sekiY = y + cs + L / 4;
+            seki = KakeWa(b, table, k1 + k2, SumStyle{sekiY, y + cs / 2, kCarry});
         }
     }
 
@@ -257,8 +258,8 @@ int KakezanDsp(Board& b) {
 
     if (jk.QQ_FLAG == 1) {
         labelX += W / 4;
-        int sekiY = lastY + b.CharH / 4 + (jk.KURIAGARI == 1 ? b.CharH / 2 : 0);
-        if (zeroCase == 3 && jk.MatsubiZeroKake == 0 && e2k == 1) sekiY = yp;
+        // "←積" stands on the product's row: the zero product, the only
+        // partial product or the sum (also when written over a partial product).
         KakezanMeishou(b, labelX, Trunc(y1 + 0.3 * L), 1.1, labelX + W * std::min(s1, s2), sekiY);
     }
 

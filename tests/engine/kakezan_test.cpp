@@ -371,22 +371,35 @@ TEST(Kakezan, PartNamesAndStepPoints) {
     struct Case {
         const char *a, *c, *product;
         int steps;
+        int matsubi = 0, kuriagari = 1;
     };
     // Integer: one before the partial products, one before each product digit,
     // one per sum column, one before the answer. Decimal: also one before
     // each multiplier digit and one after each product digit, and the point.
-    for (const Case& k : {Case{"23", "45", "1035←積", 1 + 4 + 4 + 1},
-                          Case{"1.5", "1.5", "2.25", 1 + 2 + 4 + 4 + 1 + 1}}) {
+    // An integer product has its name on its own row, also when it is the
+    // only partial product or the zero product.
+    for (const Case& k :
+         {Case{"23", "45", "1035←積", 1 + 4 + 4 + 1}, Case{"230", "30", "6900←積", 1 + 2 + 1, 1},
+          Case{"0", "57", "0←積", 1, 0, 0}, Case{"0", "57", "0←積", 1},
+          Case{"1.5", "1.5", "2.25", 1 + 2 + 4 + 4 + 1 + 1}}) {
         BoardFixture f;
         f.jk.QQ_FLAG = 1;
+        f.jk.MatsubiZeroKake = k.matsubi;
+        f.jk.KURIAGARI = k.kuriagari;
         Kakeru(f, k.a, k.c);
         const auto rows = boardRows(f.ops(), f.b);
         EXPECT_NE(rows[2].text.find("←かけられる数"), std::string::npos) << k.a;
         EXPECT_NE(rows[4].text.find("←かける数"), std::string::npos) << k.a;
+        auto trimmed = [](std::string t) {
+            t.erase(0, t.find_first_not_of(' '));
+            return t;
+        };
+        const bool integer = std::string(k.a).find('.') == std::string::npos;
         const bool besideTheProduct =
-            rows.back().text == k.product || (rows.back().text.find("←積") != std::string::npos &&
-                                              rows[rows.size() - 2].text == k.product);
-        EXPECT_TRUE(besideTheProduct) << k.a;
+            trimmed(rows.back().text) == k.product ||
+            (!integer && rows.back().text.find("←積") != std::string::npos &&
+             rows[rows.size() - 2].text == k.product);
+        EXPECT_TRUE(besideTheProduct) << k.a << "*" << k.c << ": " << rows.back().text;
         int steps = 0;
         for (const Op& op : f.ops()) steps += op.kind == Op::Step;
         EXPECT_EQ(steps, k.steps) << k.a;
