@@ -105,6 +105,9 @@ TKokubanFormM::TKokubanFormM(const QString& settingsDir, QWidget* parent) : QMai
 
     Panel1->setVisible(jk_.PANELFLAG == 1);
     jk_.HARUFA = jk_.PANELFLAG == 1 ? 65 : 0;
+    // Both panel menu items show whether the panel is there.
+    actPanel->setChecked(jk_.PANELFLAG == 1);
+    actPanelCtx->setChecked(jk_.PANELFLAG == 1);
 
     jk_.PNTDSPFLAG00 = jk_.POINTMAX;
     showPointMax();
@@ -202,6 +205,13 @@ TKokubanFormM::TKokubanFormM(const QString& settingsDir, QWidget* parent) : QMai
     ReibunOn = 0;
     Panel10Dsp();
     ReiGet();
+    // Rounding works at the first decimal place or later: a file that asks
+    // for rounding at the ones place starts at the first decimal place, as
+    // the up-down box shows it.
+    if (jk_.SHOU_ITI == 1 && jk_.POINTMAX < 1) {
+        jk_.POINTMAX = jk_.PNTDSPFLAG00 = 1;
+        showPointMax();
+    }
     GB2_look();
     GB4Set();
     keisan_->R1Click();
@@ -487,6 +497,12 @@ bool TKokubanFormM::eventFilter(QObject* o, QEvent* e) {
     if (o == board_ && e->type() == QEvent::Resize && Panel1) {
         placePanel1();
         updateScrollRange();
+        return false;
+    }
+    // A control of the panel changed its size (the division group's texts
+    // follow the quotient mode): the panel takes the width it needs now.
+    if (o == Panel1 && e->type() == QEvent::LayoutRequest) {
+        placePanel1();
         return false;
     }
     if (e->type() != QEvent::KeyPress) return false;
@@ -842,6 +858,8 @@ void TKokubanFormM::ResClick() {
 void TKokubanFormM::SokudoClick() {
     if (comp_.JoukenSetFormM->isHidden()) {
         comp_.JoukenSetFormM->show();
+        // The J / F6 toggle knows the box is open: its next press closes it.
+        JoukenShown = 1;
         HomeDsp();
     }
 }

@@ -2,6 +2,7 @@
 // and its settings panel with the toggle panels, the division and step groups.
 #include <QApplication>
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QFontDialog>
 #include <QGridLayout>
@@ -428,6 +429,10 @@ void TKokubanFormM::Font1Click() {
     QFontDialog dlg(chosen, this);
     dlg.setOption(QFontDialog::DontUseNativeDialog);
     dlg.setWindowTitle(QStringLiteral("フォント"));
+    // Only the face and the size count on the board: the effects (strikeout,
+    // underline) cannot be chosen.
+    for (QGroupBox* g : dlg.findChildren<QGroupBox*>())
+        if (!g->findChildren<QCheckBox*>().isEmpty()) g->setEnabled(false);
     if (auto* box = dlg.findChild<QDialogButtonBox*>()) {
         QPushButton* apply = box->addButton(QDialogButtonBox::Apply);
         connect(apply, &QPushButton::clicked, this,
@@ -682,6 +687,16 @@ void TKokubanFormM::GB2_look() {
             GB2Text3->setText(QStringLiteral("(Max小数第10位まで)"));
             GB2Text4->hide();
             break;
+    }
+    // Dividing until exact has the long first text alone on the top line and
+    // its note under it, where the places box and its notes were; the group
+    // then stays as narrow as in the other modes.
+    if (auto* grid = qobject_cast<QGridLayout*>(GroupBox2->layout())) {
+        grid->removeWidget(GB2Text3);
+        if (places)
+            grid->addWidget(GB2Text3, 0, 3);
+        else
+            grid->addWidget(GB2Text3, 1, 0, 1, 4);
     }
 }
 

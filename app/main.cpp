@@ -1,7 +1,9 @@
 // Program entry: one copy per user, the blackboard and its companion windows,
 // then the event loop until the blackboard is closed.
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QMessageBox>
+#include <QTranslator>
 #include <exception>
 
 #include "app/kokuban_form.h"
@@ -15,6 +17,13 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("hissan"));
     QApplication::setApplicationDisplayName(QString());
+    // The program speaks Japanese whatever the desktop's language: Qt's own
+    // dialogs (font, printer, message box buttons) too, when the Japanese Qt
+    // translations are installed.
+    QTranslator qtJapanese;
+    if (qtJapanese.load(QStringLiteral("qtbase_ja"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtJapanese);
 
     try {
         app::TKokubanFormM form;

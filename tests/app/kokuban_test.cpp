@@ -11,6 +11,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPrinter>
@@ -442,6 +444,9 @@ TEST_F(KokubanTest, ScrollingOnlyWithAFinishedCalculation) {
 
 TEST_F(KokubanTest, HidingThePanelMovesTheLine65PixelsUp) {
     open("[FORMPOS]\r\nPANELFLAG=1\r\n");
+    // A panel shown at start is checked in both menus.
+    EXPECT_TRUE(form->actPanel->isChecked());
+    EXPECT_TRUE(form->actPanelCtx->isChecked());
     type("12");
     const int shown = expressionY();
     form->actPanel->trigger();
@@ -484,6 +489,33 @@ TEST_F(KokubanTest, QuotientPlacesWithCtrlUpAndDown) {
     form->Edit1->setValue(4);
     EXPECT_EQ(form->jouken().POINTMAX, 4);
     EXPECT_EQ(form->jouken().PNTDSPFLAG00, 4);
+    form.reset();
+
+    // Rounding stored at the ones place starts at the first decimal place,
+    // as the box shows it.
+    open("[SHOUJOUKEN]\r\nSHOU_ITI=1\r\n[SPEED]\r\nPOINTMAX=0\r\n");
+    EXPECT_EQ(form->jouken().POINTMAX, 1);
+    EXPECT_EQ(form->Edit1->value(), 1);
+    form.reset();
+
+    // The division group's texts change with the quotient mode; the panel
+    // widens with them instead of squeezing the texts over each other.
+    open("[FORMPOS]\r\nPANELFLAG=1\r\n[SHOUJOUKEN]\r\nSHOU_ITI=2\r\n");
+    auto unsqueezed = [&] {
+        for (QLabel* l :
+             {form->GB2Text1, form->GB2Text2, form->GB2Text3, form->GB2Text4, form->GB2CtrlText})
+            if (l->isVisible())
+                EXPECT_GE(l->width(), l->minimumSizeHint().width()) << l->text().toStdString();
+    };
+    unsqueezed();
+    EXPECT_EQ(form->GB2Text1->text(), QStringLiteral("割り切れるまで割り進む"));
+    form->resize(520, 300);  // the panel is placed for this mode's texts
+    settle();
+    form->jouken().SHOU_ITI = 0;
+    form->GB2_set();
+    settle();
+    EXPECT_TRUE(form->Edit1->isVisible());
+    unsqueezed();
 }
 
 TEST_F(KokubanTest, TogglePanelsFollowTheirFlags) {
@@ -691,6 +723,11 @@ TEST_F(KokubanTest, CompanionWindowsStandBesideTheBoardAndFollowIt) {
     key(Qt::Key_J);
     EXPECT_TRUE(c.JoukenSetFormM->isVisible());
     key(Qt::Key_F6);
+    EXPECT_FALSE(c.JoukenSetFormM->isVisible());
+    // Opened from the menu, the box closes with the next J.
+    form->SokudoClick();
+    EXPECT_TRUE(c.JoukenSetFormM->isVisible());
+    key(Qt::Key_J);
     EXPECT_FALSE(c.JoukenSetFormM->isVisible());
     form->Button1Click();  // PKTIMAGE 0 -> 1: stays shown
     EXPECT_TRUE(c.FaceS->isVisible());
