@@ -146,12 +146,7 @@ TKokubanFormM::TKokubanFormM(const QString& settingsDir, QWidget* parent) : QMai
     connect(player_.get(), &Player::progressed, board_, qOverload<>(&QWidget::update));
     connect(player_.get(), &Player::finished, this, &TKokubanFormM::onRunFinished);
     connect(player_.get(), &Player::beep, this, &TKokubanFormM::beep);
-    connect(player_.get(), &Player::stepModeEnded, this, [this] {
-        // Escape at a step point: the box goes, the step panel shows "なし".
-        if (comp_.StepGoForm) comp_.StepGoForm->hide();
-        StepBoxShown = 0;
-        stepLook();
-    });
+    connect(player_.get(), &Player::stepModeEnded, this, &TKokubanFormM::stepEscaped);
     board_->setFrameSource([this] { return frame(); });
     connect(board_, &BoardView::painted, this, &TKokubanFormM::afterPaint);
     connect(board_, &BoardView::leftClicked, this, [this] {
@@ -523,6 +518,14 @@ void TKokubanFormM::injectKey(int key, Qt::KeyboardModifiers mods) {
 
 void TKokubanFormM::keyPressed(int key, Qt::KeyboardModifiers mods, quint32 scan) {
     if (!drawing()) {
+        // Escape ends manual stepping also while an expression is being
+        // typed, as the step box tells the pupil.
+        if (key == Qt::Key_Escape && jk_.STEPFLAG == 1 && !(mods & ~Qt::KeypadModifier)) {
+            jk_.STEPFLAG = 0;
+            jk_.StrokeDelay = 0;
+            stepEscaped();
+            return;
+        }
         FormKeyDown(key, mods, scan);
         return;
     }
@@ -739,6 +742,13 @@ void TKokubanFormM::FormKeyDown(int key, Qt::KeyboardModifiers mods, quint32 sca
         return;
     }
     // 41: anything else does nothing.
+}
+
+// Escape ended manual stepping: the box goes, the step panel shows "なし".
+void TKokubanFormM::stepEscaped() {
+    if (comp_.StepGoForm) comp_.StepGoForm->hide();
+    StepBoxShown = 0;
+    stepLook();
 }
 
 // A display condition flipped from the keyboard: the board is laid out again.

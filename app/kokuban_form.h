@@ -260,6 +260,7 @@ class TKokubanFormM : public QMainWindow, public KeisanHost {
     void showStrokeDelay();
     void GB2_look();
     void stepLook();
+    void stepEscaped();
     void onRunFinished();
     void drainDeferred();
     void whenIdle(std::function<void()> action);

@@ -625,6 +625,19 @@ TEST_F(KokubanTest, StepModeWithYEndAndEscape) {
     EXPECT_EQ(form->jouken().KURIAGARI, 1);
     key(Qt::Key_End);
     EXPECT_EQ(form->jouken().STEPFLAG, 0);
+
+    // Escape while typing ends manual stepping too: the calculation is
+    // then drawn at once.
+    key(Qt::Key_Delete);
+    key(Qt::Key_Y);
+    type("5");
+    key(Qt::Key_Escape);
+    EXPECT_EQ(form->jouken().STEPFLAG, 0);
+    EXPECT_FALSE(form->companions().StepGoForm->isVisible());
+    EXPECT_EQ(form->Panel5->text(), QStringLiteral("なし"));
+    type("+3=");
+    EXPECT_FALSE(form->drawing());
+    EXPECT_EQ(form->keisan().Kotae(), "8");
 }
 
 TEST_F(KokubanTest, LeftClickAndGGoOnFromAStepPoint) {
