@@ -119,31 +119,13 @@ void drawShiki(Board& b) {
     b.EqualX = b.NextX;
 }
 
-void restoreWork(Board& b) {
-    const hissan::TShiki& s = b.shiki;
-    hissan::WorkCopy& w = b.w;
-    w.ShikiNyuryoku = s.Shiki;
-    w.Zenkou = hissan::SentouZeroKesi(s.ZenkouSeisu);
-    w.Koukou = hissan::SentouZeroKesi(s.KoukouSeisu);
-    w.ZenkouShosu = s.ZenkouShosu;
-    w.KoukouShosu = s.KoukouShosu;
-    w.ZenkouKeta = len(w.Zenkou);
-    w.KoukouKeta = len(w.Koukou);
-    w.ZenkouShosuKeta = s.ZenkouShosuKeta;
-    w.KoukouShosuKeta = s.KoukouShosuKeta;
-    w.EnzanshiNyuryoku = s.Enzanshi;
-    w.MaxSeisuKeta = std::max(w.ZenkouKeta, w.KoukouKeta);
-    w.MaxShosuKeta = s.MaxShosuKeta;
-    w.MaxKeta = s.MaxKeta;
-}
-
 // The expression line and, once "=" was accepted, the layout. The busy
 // cursor is shown around the layout when a host is given.
 int dispatch(Board& b, KeisanHost* host) {
     b.Busy = 0;
     drawShiki(b);
     if (b.shiki.Kakutei == 0) return 0;
-    restoreWork(b);
+    b.restoreWork();
     b.Kotae.clear();
     b.NyuryokuKa = 0;
     if (host) host->setBusyCursor(true);
@@ -509,7 +491,7 @@ void Keisan::ShikiClear() {
 }
 
 void Keisan::ShikiRestore() {
-    restoreWork(b_);
+    b_.restoreWork();
 }
 
 void Keisan::ShikiDsp() {

@@ -1,5 +1,9 @@
 #include "hissan/board.h"
 
+#include <algorithm>
+
+#include "hissan/primitives.h"
+
 namespace hissan {
 
 void Board::setMetrics(const Metrics& m, int mojiSize, bool printer) {
@@ -16,6 +20,23 @@ void Board::setMetrics(const Metrics& m, int mojiSize, bool printer) {
         OriginX = 2 * CharH + 30;
         OriginY = CharH;
     }
+}
+
+void Board::restoreWork() {
+    const TShiki& s = shiki;
+    w.ShikiNyuryoku = s.Shiki;
+    w.Zenkou = SentouZeroKesi(s.ZenkouSeisu);
+    w.Koukou = SentouZeroKesi(s.KoukouSeisu);
+    w.ZenkouShosu = s.ZenkouShosu;
+    w.KoukouShosu = s.KoukouShosu;
+    w.ZenkouKeta = static_cast<int>(w.Zenkou.size());
+    w.KoukouKeta = static_cast<int>(w.Koukou.size());
+    w.ZenkouShosuKeta = s.ZenkouShosuKeta;
+    w.KoukouShosuKeta = s.KoukouShosuKeta;
+    w.EnzanshiNyuryoku = s.Enzanshi;
+    w.MaxSeisuKeta = std::max(w.ZenkouKeta, w.KoukouKeta);
+    w.MaxShosuKeta = s.MaxShosuKeta;
+    w.MaxKeta = s.MaxKeta;
 }
 
 }  // namespace hissan

@@ -101,6 +101,10 @@ struct Board {
     // The screen origin is (2 CharH + 30, CharH); a printed page uses
     // (2 CharH, 3 CharH / 2).
     void setMetrics(const Metrics& m, int mojiSize, bool printer = false);
+
+    // Fills the work copy from `shiki`: leading zeros of the integer parts
+    // removed (one digit stays), counts and the integer maximum recomputed.
+    void restoreWork();
 };
 
 }  // namespace hissan

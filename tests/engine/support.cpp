@@ -33,21 +33,7 @@ void BoardFixture::load(const std::string& a, char op, const std::string& c) {
         std::max(s.ZenkouSeisuKeta + s.ZenkouShosuKeta, s.KoukouSeisuKeta + s.KoukouShosuKeta);
     s.Kakutei = 1;
 
-    WorkCopy& w = b.w;
-    w = WorkCopy{};
-    w.ShikiNyuryoku = s.Shiki;
-    w.Zenkou = SentouZeroKesi(s.ZenkouSeisu);
-    w.Koukou = SentouZeroKesi(s.KoukouSeisu);
-    w.ZenkouShosu = s.ZenkouShosu;
-    w.KoukouShosu = s.KoukouShosu;
-    w.ZenkouKeta = static_cast<int>(w.Zenkou.size());
-    w.KoukouKeta = static_cast<int>(w.Koukou.size());
-    w.ZenkouShosuKeta = s.ZenkouShosuKeta;
-    w.KoukouShosuKeta = s.KoukouShosuKeta;
-    w.EnzanshiNyuryoku = op;
-    w.MaxSeisuKeta = std::max(w.ZenkouKeta, w.KoukouKeta);
-    w.MaxShosuKeta = s.MaxShosuKeta;
-    w.MaxKeta = s.MaxKeta;
+    b.restoreWork();
 
     // The "=" follows the typed characters on the expression line.
     const std::string typedText = a + op + c;
