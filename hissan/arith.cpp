@@ -50,18 +50,11 @@ constexpr std::size_t kWarikireWindow = 18;
 constexpr std::size_t kLongQuotient = 18;
 constexpr std::size_t kShortQuotient = 16;
 
-bool isDigitText(const std::string& s) {
-    return std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
 // Integer and decimal texts form a number when both hold only digits and at
 // least one digit exists ("5.", ".5" and "5" are numbers; "." is not).
 bool isNumber(const std::string& seisu, const std::string& shosu) {
-    return isDigitText(seisu) && isDigitText(shosu) && !(seisu.empty() && shosu.empty());
-}
-
-bool isAllZeros(const std::string& s) {
-    return s.find_first_not_of('0') == std::string::npos;
+    return (seisu.empty() || IsDigitText(seisu)) && (shosu.empty() || IsDigitText(shosu)) &&
+           !(seisu.empty() && shosu.empty());
 }
 
 std::size_t significantLength(const std::string& digits) {
@@ -143,7 +136,7 @@ WarizanResult WarizanJunbi(const std::string& zSeisu, const std::string& zShosu,
         r.WarizanKekka = -2;
         return r;
     }
-    if (isAllZeros(kSeisu) && isAllZeros(kShosu)) {
+    if (AllZeros(kSeisu) && AllZeros(kShosu)) {
         r.WarizanKekka = 0;
         return r;
     }

@@ -117,11 +117,6 @@ void KakezanMeishou(Board& b, int x, int row, double gap, int sekiX, int sekiY) 
     b.canvas().setFontSize(b.MojiSize);
 }
 
-bool IsDigitText(const std::string& text) {
-    return !text.empty() &&
-           std::all_of(text.begin(), text.end(), [](char ch) { return ch >= '0' && ch <= '9'; });
-}
-
 // ---- the integer layout --------------------------------------------------------
 
 int KakezanDsp(Board& b) {

@@ -65,7 +65,4 @@ std::string KakeWa(Board& b, const SekiTable& t, int limit, const SumStyle& styl
 // pitches lower), "←積" at (sekiX, sekiY): small labels in the digit colour.
 void KakezanMeishou(Board& b, int x, int row, double gap, int sekiX, int sekiY);
 
-// True when the text is one or more digit characters.
-bool IsDigitText(const std::string& text);
-
 }  // namespace hissan

@@ -1,5 +1,6 @@
 #include "hissan/primitives.h"
 
+#include <algorithm>
 #include <array>
 
 namespace hissan {
@@ -217,6 +218,15 @@ int SaishoHiZero(const std::string& text) {
     if (text.empty()) return -1;
     const size_t first = text.find_first_not_of('0');
     return static_cast<int>(first == std::string::npos ? text.size() + 1 : first + 1);
+}
+
+bool IsDigitText(const std::string& text) {
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char ch) { return ch >= '0' && ch <= '9'; });
+}
+
+bool AllZeros(const std::string& text) {
+    return text.find_first_not_of('0') == std::string::npos;
 }
 
 std::string KuraiMei(int k) {

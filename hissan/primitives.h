@@ -55,6 +55,10 @@ std::string SentouZeroKesi(const std::string& text);
 int YuukouKeta(const std::string& text);
 int MatsubiZeroSuu(const std::string& text);
 int SaishoHiZero(const std::string& text);
+// True for a non-empty text of the digits 0..9 only.
+bool IsDigitText(const std::string& text);
+// True when the text has no character other than "0" (also when it is empty).
+bool AllZeros(const std::string& text);
 
 // Japanese name of the place 10^k, k = 0..18 ("一", "十", ..., "百京"); empty
 // outside that range.

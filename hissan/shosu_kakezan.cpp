@@ -19,10 +19,6 @@ namespace {
 constexpr int kMaxOperandDigits = 18;
 constexpr int kMaxBothDigits = 29;
 
-bool AllZeros(const std::string& digits) {
-    return digits.find_first_not_of('0') == std::string::npos;
-}
-
 // Length of a digit text read as a whole number (leading zeros dropped).
 int SeisuNagasa(const std::string& digits) {
     const size_t first = digits.find_first_not_of('0');
