@@ -86,16 +86,16 @@ void putChar(Board& b, int x, int y, Colour colour, char ch) {
 // digits with the point in the right fifth of the last integer cell.
 void drawOperand(Board& b, const std::string& seisu, const std::string& shosu, int shosuKeta) {
     for (char c : seisu) {
-        putChar(b, b.NextX, b.LineY, Colour::of(Role::Digit), c);
+        putChar(b, b.NextX, b.LineY, hissan::kDigit, c);
         b.NextX += b.CellW;
     }
     if (shosuKeta > 0) {
         const int x = Trunc(b.NextX - 0.2 * b.CellW);
         for (char c : shosu) {
-            putChar(b, b.NextX, b.LineY, Colour::of(Role::Digit), c);
+            putChar(b, b.NextX, b.LineY, hissan::kDigit, c);
             b.NextX += b.CellW;
         }
-        putChar(b, x, b.LineY, Colour::of(Role::Point), '.');
+        putChar(b, x, b.LineY, hissan::kPoint, '.');
     }
 }
 
@@ -106,7 +106,7 @@ void drawShiki(Board& b) {
     if (s.ZenkouSeisuKeta == 0) return;
     drawOperand(b, s.ZenkouSeisu, s.ZenkouShosu, s.ZenkouShosuKeta);
     if (s.Enzanshi == '!') return;
-    putChar(b, b.NextX, b.LineY, Colour::of(Role::Point), s.Enzanshi);
+    putChar(b, b.NextX, b.LineY, hissan::kPoint, s.Enzanshi);
     b.NextX += b.CellW;
     if (s.KoukouSeisuKeta == 0) return;
     drawOperand(b, s.KoukouSeisu, s.KoukouShosu, s.KoukouShosuKeta);
@@ -115,7 +115,7 @@ void drawShiki(Board& b) {
         b.LineY = Trunc(b.LineY + 1.2 * b.LineH);
         b.NextX = b.OriginX;
     }
-    putChar(b, b.NextX, b.LineY, Colour::of(Role::Sign), '=');
+    putChar(b, b.NextX, b.LineY, hissan::kSign, '=');
     b.EqualX = b.NextX;
 }
 
@@ -241,7 +241,7 @@ void Keisan::input(char ch) {
         }
         ShikiNyuryoku += ch;
         b_.NextX = (ZenkouKeta + ZenkouShosuKeta) * b_.CellW + b_.OriginX;
-        putChar(b_, b_.NextX, b_.LineY, Colour::of(Role::Sign), ch);
+        putChar(b_, b_.NextX, b_.LineY, hissan::kSign, ch);
         EnzanshiNyuryoku = ch;
         s.Enzanshi = ch;
         EnzanshiAri = 1;
@@ -250,17 +250,21 @@ void Keisan::input(char ch) {
 
     const bool second = EnzanshiAri == 1;
     int& ten = second ? KoukouTen : ZenkouTen;
+    // Where a digit goes: the operand's integer digits until its point, then
+    // its decimals; each with its count in TShiki and its entry counter.
+    std::string& digits = second ? (ten == 0 ? s.KoukouSeisu : s.KoukouShosu)
+                                 : (ten == 0 ? s.ZenkouSeisu : s.ZenkouShosu);
+    int& shikiKeta = second ? (ten == 0 ? s.KoukouSeisuKeta : s.KoukouShosuKeta)
+                            : (ten == 0 ? s.ZenkouSeisuKeta : s.ZenkouShosuKeta);
+    int& keta = second ? (ten == 0 ? KoukouKeta : KoukouShosuKeta)
+                       : (ten == 0 ? ZenkouKeta : ZenkouShosuKeta);
     if (ch == '.') {
         if (ten == 1) return;
         ten = 1;
-    } else if (ten == 0) {
-        (second ? s.KoukouSeisu : s.ZenkouSeisu) += ch;
-        ++(second ? s.KoukouSeisuKeta : s.ZenkouSeisuKeta);
-        ++(second ? KoukouKeta : ZenkouKeta);
     } else {
-        (second ? s.KoukouShosu : s.ZenkouShosu) += ch;
-        ++(second ? s.KoukouShosuKeta : s.ZenkouShosuKeta);
-        ++(second ? KoukouShosuKeta : ZenkouShosuKeta);
+        digits += ch;
+        ++shikiKeta;
+        ++keta;
     }
 
     if (!KetaCheck()) {
@@ -268,14 +272,10 @@ void Keisan::input(char ch) {
         // stays on the board.
         if (ch == '.') {
             ten = 0;
-        } else if (ten == 0) {
-            (second ? s.KoukouSeisu : s.ZenkouSeisu).pop_back();
-            --(second ? s.KoukouSeisuKeta : s.ZenkouSeisuKeta);
-            --(second ? KoukouKeta : ZenkouKeta);
         } else {
-            (second ? s.KoukouShosu : s.ZenkouShosu).pop_back();
-            --(second ? s.KoukouShosuKeta : s.ZenkouShosuKeta);
-            --(second ? KoukouShosuKeta : ZenkouShosuKeta);
+            digits.pop_back();
+            --shikiKeta;
+            --keta;
         }
         // A dividend of 18 digits can never be divided: the "/" after it is
         // taken back too, so another operator can be chosen.
@@ -292,12 +292,12 @@ void Keisan::input(char ch) {
     int& tenX = second ? KoukouTenX : ZenkouTenX;
     if (ch == '.') {
         const int x = Trunc(b_.NextX + b_.CellW - 0.2 * b_.CellW);
-        putChar(b_, x, b_.LineY, Colour::of(Role::Point), '.');
+        putChar(b_, x, b_.LineY, hissan::kPoint, '.');
         tenX = x;
     } else {
-        putChar(b_, b_.NextX, b_.LineY, Colour::of(Role::Digit), ch);
+        putChar(b_, b_.NextX, b_.LineY, hissan::kDigit, ch);
         // The digit's background square may have covered the point.
-        if (ten == 1) putChar(b_, tenX, b_.LineY, Colour::of(Role::Point), '.');
+        if (ten == 1) putChar(b_, tenX, b_.LineY, hissan::kPoint, '.');
     }
 }
 
@@ -450,7 +450,7 @@ void Keisan::clearBoard() {
     b_.CursorX = b_.OriginX;
     b_.CursorY = b_.OriginY + b_.harufa();
     KotaeZumi = 0;
-    cv.setFontColour(Colour::of(Role::Digit));
+    cv.setFontColour(hissan::kDigit);
 
     ShikiNyuryoku.clear();
     b_.Kotae.clear();
