@@ -208,7 +208,6 @@ TKokubanFormM::TKokubanFormM(const QString& settingsDir, QWidget* parent) : QMai
         showPointMax();
     }
     GB2_look();
-    GB4Set();
     keisan_->R1Click();
 
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
@@ -228,6 +227,7 @@ TKokubanFormM::TKokubanFormM(const QString& settingsDir, QWidget* parent) : QMai
         comp_.FaceS->move(comp_.FaceS->x(), y() + jk_.HARUFA);
         if (AppActivated == 1 && !isActiveWindow()) activateWindow();
     });
+    // The step group's look and the step box, once the box exists.
     GB4Set();
 }
 
