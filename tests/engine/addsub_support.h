@@ -12,6 +12,7 @@
 
 #include "hissan/layouts.h"
 #include "hissan/primitives.h"
+#include "tests/engine/exact_decimal.h"
 #include "tests/engine/support.h"
 
 namespace hissan::test {
@@ -43,27 +44,8 @@ inline std::vector<const Op*> Find(const BoardFixture& f, Op::Kind kind, Colour 
 // Exact decimal arithmetic on digit texts ("12.5", ".25"), answers in the
 // tidy form KotaeSeiri gives. `sub` assumes a >= c.
 inline std::string Exact(const std::string& a, const std::string& c, bool sub) {
-    auto split = [](const std::string& s) {
-        const auto dot = s.find('.');
-        return std::pair(s.substr(0, dot), dot == std::string::npos ? "" : s.substr(dot + 1));
-    };
-    auto [ai, af] = split(a);
-    auto [ci, cf] = split(c);
-    const size_t fl = std::max(af.size(), cf.size()), il = std::max(ai.size(), ci.size()) + 1;
-    af.resize(fl, '0');
-    cf.resize(fl, '0');
-    std::string x = std::string(il - ai.size(), '0') + ai + af;
-    const std::string y = std::string(il - ci.size(), '0') + ci + cf;
-    int carry = 0;
-    for (size_t k = x.size(); k-- > 0;) {
-        int d = (x[k] - '0') + (sub ? -(y[k] - '0') - carry : (y[k] - '0') + carry);
-        carry = sub ? (d < 0) : d / 10;
-        x[k] = static_cast<char>('0' + (d + 10) % 10);
-    }
-    std::string i = x.substr(0, il), f = x.substr(il);
-    i.erase(0, std::min(i.find_first_not_of('0'), i.size() - 1));
-    f.erase(f.find_last_not_of('0') + 1);
-    return f.empty() ? i : i + "." + f;
+    return exact::tidy(sub ? exact::sub(exact::dec(a), exact::dec(c))
+                           : exact::add(exact::dec(a), exact::dec(c)));
 }
 
 // A random operand with up to 18 integer and (when `decimals`) 18 decimal

@@ -25,25 +25,7 @@ std::string Tidy(std::string whole, std::string frac) {
 // Exact product of two decimal texts ("12.5", "0.07", "400"), tidy: no
 // leading zeros before the ones, no trailing zeros after the point.
 std::string ExactProduct(const std::string& a, const std::string& c) {
-    auto digitsAndDecimals = [](const std::string& s) {
-        const auto dot = s.find('.');
-        if (dot == std::string::npos) return std::pair(s, size_t{0});
-        return std::pair(s.substr(0, dot) + s.substr(dot + 1), s.size() - dot - 1);
-    };
-    const auto [x, fx] = digitsAndDecimals(a);
-    const auto [y, fy] = digitsAndDecimals(c);
-    std::vector<int> acc(x.size() + y.size(), 0);  // acc[k]: weight 10^k
-    for (size_t i = 0; i < x.size(); ++i)
-        for (size_t j = 0; j < y.size(); ++j)
-            acc[(x.size() - 1 - i) + (y.size() - 1 - j)] += (x[i] - '0') * (y[j] - '0');
-    for (size_t k = 0; k + 1 < acc.size(); ++k) {
-        acc[k + 1] += acc[k] / 10;
-        acc[k] %= 10;
-    }
-    const size_t decimals = fx + fy;
-    std::string whole, frac;
-    for (size_t k = acc.size(); k-- > 0;) (k >= decimals ? whole : frac) += char('0' + acc[k]);
-    return Tidy(whole, frac);
+    return exact::tidy(exact::mul(exact::dec(a), exact::dec(c)));
 }
 
 // The product row as the board shows it: the row of the last full-size glyph
