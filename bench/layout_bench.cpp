@@ -3,24 +3,14 @@
 // program's own entry, evaluation and layouts, then replayed onto an image.
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 
 #include "app/keisan.h"
 #include "app/renderer.h"
+#include "bench/offscreen_app.h"
 
 namespace {
-
-void ensureApp() {
-    static int argc = 1;
-    static char name[] = "layout_bench";
-    static char* argv[] = {name, nullptr};
-    if (!QGuiApplication::instance()) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static QGuiApplication app(argc, argv);
-    }
-}
 
 constexpr const char* kLargestProduct = "123456789012345678*98765432109";
 constexpr const char* kLongSum = "987654321098765432+123456789012345678";
@@ -38,7 +28,7 @@ struct Board {
 };
 
 void layoutOnly(benchmark::State& state, const char* expression) {
-    ensureApp();
+    offscreenApplication();
     Board b;
     for (auto _ : state) {
         b.calculate(expression);
@@ -48,7 +38,7 @@ void layoutOnly(benchmark::State& state, const char* expression) {
 }
 
 void layoutAndRender(benchmark::State& state, const char* expression) {
-    ensureApp();
+    offscreenApplication();
     Board b;
     QImage img(1280, 1024, QImage::Format_RGB32);
     for (auto _ : state) {

@@ -2,29 +2,18 @@
 // one full repaint of a finished calculation.
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 
 #include "app/renderer.h"
+#include "bench/offscreen_app.h"
 #include "hissan/board.h"
 #include "hissan/primitives.h"
 
 namespace {
 
-QGuiApplication* ensureApp() {
-    static int argc = 1;
-    static char name[] = "render_bench";
-    static char* argv[] = {name, nullptr};
-    if (!QGuiApplication::instance()) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static QGuiApplication app(argc, argv);
-    }
-    return static_cast<QGuiApplication*>(QGuiApplication::instance());
-}
-
 void BM_Replay200Ops(benchmark::State& state) {
-    ensureApp();
+    offscreenApplication();
     app::QtMetrics metrics(app::boardFontFamily("ＭＳゴシック"));
     hissan::RecordingCanvas canvas(metrics);
     hissan::TJouken jk;

@@ -10,24 +10,16 @@
 #include <memory>
 
 #include "app/kokuban_form.h"
+#include "bench/offscreen_app.h"
 
 namespace {
-
-QApplication& application() {
-    static int argc = 1;
-    static char name[] = "window_bench";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(argc, argv);
-    return app;
-}
 
 // A shown window with `expr` typed and drawn to its end.
 struct Board {
     QTemporaryDir dir;
     std::unique_ptr<app::TKokubanFormM> form;
     explicit Board(const char* expr, bool panel) {
-        application();
+        offscreenApplication();
         app::formHooks().message = [](const hissan::Message&) {};
         form = std::make_unique<app::TKokubanFormM>(dir.path());
         form->resize(975, 629);
