@@ -172,7 +172,8 @@ int ShosuWarizanDsp(Board& b) {
     }
     HojoSen(b, f, amariY);
 
-    WarizanMeishou(b, f.MigiX + C / 2, WY, amariY, jc.round, dx0, Len(f.divisorDigits), 1, true);
+    WarizanMeishou(b, f.MigiX + C / 2, WY, amariY, jc.round, dx0, Len(f.divisorDigits), 1, true,
+                   f.colX(b, 1));
     WarizanKotae(b, rounded, jc.round);
     return 1;
 }

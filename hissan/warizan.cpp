@@ -367,7 +367,7 @@ void HojoSen(Board& b, const WarizanWaku& f, int amariY) {
 }
 
 void WarizanMeishou(Board& b, int labelX, int warareruY, int amariY, bool round, int warumojiX,
-                    int divisorDigits, int warumojiShift, bool asciiBracket) {
+                    int divisorDigits, int warumojiShift, bool asciiBracket, int limitX) {
     if (b.jk->QQ_FLAG != 1) return;
     Sleep(b);
     const WarizanResult& wz = b.wz;
@@ -386,7 +386,11 @@ void WarizanMeishou(Board& b, int labelX, int warareruY, int amariY, bool round,
     KomojiLabel(b, labelX, amariY, "←余り");
     const int x = warumojiShift >= 0 ? warumojiX - (2 - divisorDigits / 2) * b.CellW
                                      : Trunc(warumojiX - (0.7 * b.CellW + divisorDigits / 2));
-    KomojiLabel(b, std::max(x, 0), warareruY - b.CharH, "割る数↓");
+    // Never into the quotient's first column, which may hold its "0".
+    Canvas& cv = b.canvas();
+    cv.setFontSize(Trunc(0.7 * b.MojiSize));
+    const int limit = limitX - cv.textWidth("割る数↓") - b.CellW / 8;
+    KomojiLabel(b, std::max(std::min(x, limit), 0), warareruY - b.CharH, "割る数↓");
     b.canvas().setFontSize(b.MojiSize);
 }
 
@@ -562,7 +566,8 @@ int WarizanDsp(Board& b) {
     }
     HojoSen(b, f, amariY);
 
-    WarizanMeishou(b, f.MigiX + C / 2, WY, amariY, jc.round, b.OriginX, Lk, -1, false);
+    WarizanMeishou(b, f.MigiX + C / 2, WY, amariY, jc.round, b.OriginX, Lk, -1, false,
+                   f.colX(b, 1));
     WarizanKotae(b, rounded, jc.round);
     return 1;
 }

@@ -93,9 +93,10 @@ void AmariShiage(Board& b, const WarizanWaku& f, const WarizanKiroku& k, int y, 
 // remainder's point.
 void HojoSen(Board& b, const WarizanWaku& f, int amariY);
 
-// Part names; `labelX` is the end of the dividend row.
+// Part names; `labelX` is the end of the dividend row, "割る数↓" ends
+// before `limitX`.
 void WarizanMeishou(Board& b, int labelX, int warareruY, int amariY, bool round, int warumojiX,
-                    int divisorDigits, int warumojiShift, bool asciiBracket);
+                    int divisorDigits, int warumojiShift, bool asciiBracket, int limitX);
 
 // The answer after "=" and Kotae: the rounded answer without remainder, or
 // the quotient and its remainder.
