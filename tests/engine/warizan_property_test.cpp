@@ -60,8 +60,9 @@ std::string Str(const exact::Dec& d) {
     const exact::Dec divisor{exact::stripLeading(divisorDigits), 0};
 
     const std::vector<DigitRow> rows = DigitRows(f);
-    const int WY = b.OriginY + 4 * b.LineH;
-    const int ShouY = Trunc(b.OriginY + 2.7 * b.LineH);
+    const int kaigyo = f.jk.KAIGYO_FLAG == 1 ? b.LineH : 0;
+    const int WY = b.OriginY + 4 * b.LineH + b.harufa() + kaigyo;
+    const int ShouY = Trunc(b.OriginY + 2.7 * b.LineH + b.harufa()) + kaigyo;
     const DigitRow* shou = nullptr;
     const DigitRow* dividend = nullptr;
     std::vector<const DigitRow*> below;
@@ -133,11 +134,33 @@ std::string Str(const exact::Dec& d) {
         if (op.kind == Op::Text) {
             if (op.x1 < 0) return ::testing::AssertionFailure() << op.text << " left of the board";
             const bool answerLine = op.size == answerSize || op.size == noteSize;
-            if (!answerLine && op.y1 < b.OriginY + b.CharH)
+            const int lineBottom =
+                b.OriginY + b.harufa() + b.CharH + (kaigyo > 0 ? Trunc(1.2 * b.LineH) : 0);
+            if (!answerLine && op.y1 < lineBottom)
                 return ::testing::AssertionFailure() << op.text << " over the expression line";
             if (op.size == b.MojiSize && op.text != "●" && !op.stepOnly) glyphs.push_back(&op);
         } else if (op.kind == Op::Line && std::min(op.x1, op.x2) < 0) {
             return ::testing::AssertionFailure() << "a line left of the board";
+        }
+    }
+    // Part names run into no glyph and no other name.
+    struct Box {
+        int x1, y1, x2, y2;
+    };
+    std::vector<Box> labels, boxes;
+    for (const Op* g : glyphs) boxes.push_back({g->x1, g->y1, g->x1 + b.CellW, g->y1 + b.CharH});
+    for (const Op& op : f.ops())
+        if (op.kind == Op::Text && op.size == Trunc(0.7 * b.MojiSize) &&
+            (op.text.rfind("←", 0) == 0 || op.text.rfind("割る数", 0) == 0))
+            labels.push_back({op.x1, op.y1, op.x2, op.y1 + f.metrics.textHeight(op.size)});
+    for (size_t i = 0; i < labels.size(); ++i) {
+        const Box& l = labels[i];
+        for (size_t j = 0; j < labels.size() + boxes.size(); ++j) {
+            if (j == i) continue;
+            const Box& o = j < labels.size() ? labels[j] : boxes[j - labels.size()];
+            if (l.x1 < o.x2 && o.x1 < l.x2 && l.y1 < o.y2 && o.y1 < l.y2)
+                return ::testing::AssertionFailure() << "part name at " << l.x1 << "," << l.y1
+                                                     << " overlaps " << o.x1 << "," << o.y1;
         }
     }
     for (const Op* g : glyphs)
@@ -182,6 +205,12 @@ TEST(WarizanProperty, EveryDrawingIsACorrectLongDivision) {
         f.jk.MatsubiZeroWari = static_cast<int>(rng() % 2);
         f.jk.SHOU0_DSP = static_cast<int>(rng() % 2);
         f.jk.SYOUPTLNDSP = static_cast<int>(rng() % 2);
+        f.jk.QQ_FLAG = static_cast<int>(rng() % 2);
+        f.jk.KAIGYO_FLAG = static_cast<int>(rng() % 2);
+        f.jk.HARUFA = rng() % 2 ? 65 : 0;
+        static const int sizes[] = {12, 20, 33, 40, 50};
+        f.jk.FONTSIZE = sizes[rng() % 5];
+        f.b.setMetrics(f.metrics, f.jk.FONTSIZE);
         const int rc = Waru(f, a, c);
         if (rc == -10) {
             ++overflows;
