@@ -125,16 +125,18 @@ class KokubanTest : public ::testing::Test {
 TEST_F(KokubanTest, OpensWithDefaultsOnAGreenBoard) {
     TKokubanFormM& f = open();
     EXPECT_EQ(f.windowTitle(), QStringLiteral("縦書き計算器"));
-    EXPECT_EQ(f.pos(), QPoint(200, 200));
-    EXPECT_EQ(f.size(), QSize(500, 300));
+    // A first start opens at the program's own size, 840 x 780, on the screen.
+    const QRect avail = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_EQ(f.frameGeometry().size(), QSize(840, 780).boundedTo(avail.size()));
+    EXPECT_TRUE(avail.contains(f.frameGeometry()));
     EXPECT_EQ(f.jouken().FONTSIZE, 40);
     EXPECT_EQ(f.keisan().board().MojiSize, 40);
     EXPECT_EQ(f.Timer1->interval(), 500);
     EXPECT_FALSE(f.Panel1->isVisible());
     EXPECT_EQ(f.scrollBar()->singleStep(), 5);
     EXPECT_EQ(f.scrollBar()->maximum() + f.scrollBar()->pageStep(), f.PageH);
-    EXPECT_EQ(f.JoukenTop, 200 + 230);
-    EXPECT_EQ(f.JoukenLeft, 200 + 500 - 270);
+    EXPECT_EQ(f.JoukenTop, f.y() + 230);
+    EXPECT_EQ(f.JoukenLeft, f.x() + f.frameGeometry().width() - 270);
 
     const QImage board = f.grabBoard();
     EXPECT_EQ(board.pixelColor(board.width() - 5, board.height() - 5), kBlackboard);
@@ -158,6 +160,16 @@ TEST_F(KokubanTest, StoredValuesAreClampedAndTheSchemeIsAlwaysBlackboard) {
     EXPECT_EQ(form->jouken().HARUFA, 65);
     EXPECT_TRUE(form->Panel1->isVisible());
     EXPECT_EQ(form->grabBoard().pixelColor(300, 200), kBlackboard);
+    form.reset();
+
+    // The stored bounds are the outer frame, and they are used as they are.
+    open("[FORMPOS]\r\nLEFT=20\r\nTOP=30\r\nHEIGHT=300\r\nWIDTH=500\r\n");
+    EXPECT_EQ(form->frameGeometry(), QRect(20, 30, 500, 300));
+    ASSERT_NE(form->frameGeometry().size(), form->size());  // the platform draws a frame
+    // 画面既定値サイズ: a frame of 840 x 780.
+    action(QStringLiteral("画面既定値サイズ(&D)"))->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form->frameGeometry().size(), QSize(840, 780));
     form.reset();
 
     open("[CURSOR]\r\nCUR_SEC=5000\r\n[FORMPOS]\r\nLEFT=-30000\r\nTOP=-30000\r\n");
@@ -792,6 +804,7 @@ TEST_F(KokubanTest, SettingsRoundTripThroughTheWindow) {
     open("[STEPDSP]\r\nAUTOSTEP=0\r\n");
     form->move(321, 234);
     form->resize(640, 480);
+    const QSize frame = form->frameGeometry().size();
     form->actPanel->trigger();
     key(Qt::Key_O);
     key(Qt::Key_A);
@@ -808,8 +821,8 @@ TEST_F(KokubanTest, SettingsRoundTripThroughTheWindow) {
     app::IniRead(back, iniPath().toStdString());
     EXPECT_EQ(back.LEFT, 321);
     EXPECT_EQ(back.TOP, 234);
-    EXPECT_EQ(back.WIDTH, 640);
-    EXPECT_EQ(back.HEIGHT, 480);
+    EXPECT_EQ(back.WIDTH, frame.width());
+    EXPECT_EQ(back.HEIGHT, frame.height());
     EXPECT_EQ(back.PANELFLAG, 1);
     EXPECT_EQ(back.FONTSIZE, 41);
     EXPECT_EQ(back.KURIAGARI, 0);
@@ -821,6 +834,7 @@ TEST_F(KokubanTest, SettingsRoundTripThroughTheWindow) {
 
     open();
     EXPECT_EQ(form->pos(), QPoint(321, 234));
+    EXPECT_EQ(form->frameGeometry().size(), frame);
     EXPECT_EQ(form->size(), QSize(640, 480));
     EXPECT_TRUE(form->Panel1->isVisible());
     EXPECT_EQ(form->keisan().board().MojiSize, 41);
