@@ -26,6 +26,7 @@
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QUrl>
+#include <QWheelEvent>
 
 #include "app/settings.h"
 
@@ -161,8 +162,11 @@ TKokubanFormM::TKokubanFormM(const QString& settingsDir, QWidget* parent) : QMai
     connect(board_, &BoardView::leftClicked, this, [this] {
         if (drawing()) player_->stepGo();
     });
-    connect(board_, &BoardView::wheelUp, this, &TKokubanFormM::ScrollUp);
-    connect(board_, &BoardView::wheelDown, this, &TKokubanFormM::ScrollDown);
+    // A wheel notch scrolls as far as over any Qt scroll bar (the keys keep
+    // their small steps); only a finished calculation scrolls.
+    connect(board_, &BoardView::wheelTurned, this, [this](QWheelEvent* e) {
+        if (keisan_->NyuryokuKa() == 0) QCoreApplication::sendEvent(vbar_, e);
+    });
 
     const QScreen* screen = QGuiApplication::primaryScreen();
     PageH = static_cast<int>((screen ? screen->logicalDotsPerInchY() : 96.0) * 11.7);
@@ -453,6 +457,7 @@ void TKokubanFormM::boardChanged(BoardChange change) {
             if (drawing()) player_->finish();
             break;
     }
+    updateScrollRange();
     board_->update();
 }
 

@@ -438,11 +438,17 @@ TEST_F(KokubanTest, ScrollingOnlyWithAFinishedCalculation) {
     EXPECT_EQ(form->scrollY(), 8);
     key(Qt::Key_Up);
     EXPECT_EQ(form->scrollY(), 4);
-    // The wheel scrolls the same way.
+    // One wheel notch scrolls as Qt's scroll bars do: the desktop's wheel
+    // lines of 5 pixels each, not the keys' 4 pixels.
     QWheelEvent wheel(QPointF(50, 50), form->board()->mapToGlobal(QPointF(50, 50)), QPoint(),
                       QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QCoreApplication::sendEvent(form->board(), &wheel);
-    EXPECT_EQ(form->scrollY(), 8);
+    const int notch = QApplication::wheelScrollLines() * 5;
+    ASSERT_GT(notch, 4);
+    EXPECT_EQ(form->scrollY(), 4 + notch);
+    key(Qt::Key_Up);
+    key(Qt::Key_Up);
+    EXPECT_EQ(form->scrollY(), notch - 4);
     // The drawing moves with the scroll position.
     const QImage scrolled = form->grabBoard();
     key(Qt::Key_Home);
@@ -452,6 +458,27 @@ TEST_F(KokubanTest, ScrollingOnlyWithAFinishedCalculation) {
     key(Qt::Key_Down);
     key(Qt::Key_Delete);
     EXPECT_EQ(form->scrollY(), 0);
+    // While an expression is typed the wheel does not scroll either.
+    type("3");
+    QCoreApplication::sendEvent(form->board(), &wheel);
+    EXPECT_EQ(form->scrollY(), 0);
+}
+
+TEST_F(KokubanTest, ScrollRangeReachesTheWholeDrawing) {
+    // 18 x 11 digits at 45 points is taller than a page: its product can be
+    // scrolled into a 900-pixel window.
+    open("[FORMPOS]\r\nLEFT=0\r\nTOP=0\r\nHEIGHT=900\r\nWIDTH=1200\r\n[FONT]\r\nFONTSIZE=45\r\n");
+    type("123456789012345678*12345678901=");
+    form->finishDrawing();
+    const int bottom = app::opsExtent(form->keisan().ops()).bottom();
+    ASSERT_GT(bottom, form->PageH);
+    QScrollBar* bar = form->scrollBar();
+    EXPECT_GE(bar->maximum() + bar->pageStep(), bottom);
+    bar->setValue(bar->maximum());
+    EXPECT_GE(form->scrollY() + form->board()->height(), bottom);
+    // A cleared board has one page again.
+    key(Qt::Key_Delete);
+    EXPECT_EQ(bar->maximum() + bar->pageStep(), form->PageH);
 }
 
 TEST_F(KokubanTest, HidingThePanelMovesTheLine65PixelsUp) {
