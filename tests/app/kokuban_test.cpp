@@ -162,6 +162,18 @@ TEST_F(KokubanTest, StoredValuesAreClampedAndTheSchemeIsAlwaysBlackboard) {
     EXPECT_EQ(form->grabBoard().pixelColor(300, 200), kBlackboard);
     form.reset();
 
+    // A hand-edited flag of 2 starts at its default, so its key toggles it;
+    // too many quotient places start at the largest, as the box shows.
+    open("[DSPORNOT]\r\nKURIAGARI=2\r\n[SPEED]\r\nPOINTMAX=99\r\n");
+    EXPECT_EQ(form->jouken().KURIAGARI, 1);
+    key(Qt::Key_A);
+    EXPECT_EQ(form->jouken().KURIAGARI, 0);
+    key(Qt::Key_A);
+    EXPECT_EQ(form->jouken().KURIAGARI, 1);
+    EXPECT_EQ(form->jouken().POINTMAX, 10);
+    EXPECT_EQ(form->Edit1->value(), 10);
+    form.reset();
+
     // The stored bounds are the outer frame, and they are used as they are.
     open("[FORMPOS]\r\nLEFT=20\r\nTOP=30\r\nHEIGHT=300\r\nWIDTH=500\r\n");
     EXPECT_EQ(form->frameGeometry(), QRect(20, 30, 500, 300));
