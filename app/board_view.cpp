@@ -46,16 +46,7 @@ void BoardView::mousePressEvent(QMouseEvent* e) {
 }
 
 void BoardView::wheelEvent(QWheelEvent* e) {
-    // One notch (120 units) is one scroll step, as a wheel message is.
-    wheelRest_ += e->angleDelta().y();
-    while (wheelRest_ >= 120) {
-        wheelRest_ -= 120;
-        emit wheelUp();
-    }
-    while (wheelRest_ <= -120) {
-        wheelRest_ += 120;
-        emit wheelDown();
-    }
+    emit wheelTurned(e);
     e->accept();
 }
 

@@ -11,6 +11,7 @@
 #include "hissan/display_list.h"
 
 class QPainter;
+class QWheelEvent;
 
 namespace app {
 
@@ -43,8 +44,8 @@ class BoardView : public QWidget {
   signals:
     void painted();      // after every paint
     void leftClicked();  // left mouse button pressed on the board
-    void wheelUp();
-    void wheelDown();
+    // A turn of the mouse wheel over the board, for the window to scroll by.
+    void wheelTurned(QWheelEvent* e);
 
   protected:
     void paintEvent(QPaintEvent* e) override;
@@ -53,7 +54,6 @@ class BoardView : public QWidget {
 
   private:
     std::function<BoardFrame()> source_;
-    int wheelRest_ = 0;  // part of a wheel notch not yet turned into a step
 };
 
 }  // namespace app

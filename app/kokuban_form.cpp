@@ -26,6 +26,7 @@
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QUrl>
+#include <QWheelEvent>
 
 #include "app/settings.h"
 
@@ -101,6 +102,7 @@ TKokubanFormM::TKokubanFormM(const QString& settingsDir, QWidget* parent) : QMai
         iniWritePath_ = QDir(settingsDir).filePath(QString::fromLatin1(kSettingsFileName));
         readPath = iniWritePath_.toStdString();
     }
+    const bool firstStart = !QFileInfo::exists(QString::fromStdString(readPath));
     IniRead(jk_, readPath);
 
     Panel1->setVisible(jk_.PANELFLAG == 1);
@@ -119,6 +121,14 @@ TKokubanFormM::TKokubanFormM(const QString& settingsDir, QWidget* parent) : QMai
     // Window bounds from the settings; a window stored off every screen
     // (a projector that is gone) is brought back where it can be seen.
     QRect bounds(jk_.LEFT, jk_.TOP, std::max(jk_.WIDTH, 200), std::max(jk_.HEIGHT, 150));
+    if (firstStart && QGuiApplication::primaryScreen()) {
+        // No settings yet: the program's own default size, on the screen.
+        const QRect avail = QGuiApplication::primaryScreen()->availableGeometry();
+        bounds.setSize(QSize(840, 780).boundedTo(avail.size()));
+        bounds.moveLeft(
+            std::clamp(bounds.left(), avail.left(), avail.right() + 1 - bounds.width()));
+        bounds.moveTop(std::clamp(bounds.top(), avail.top(), avail.bottom() + 1 - bounds.height()));
+    }
     bool onScreen = false;
     for (QScreen* s : QGuiApplication::screens())
         if (s->availableGeometry().intersects(bounds)) onScreen = true;
@@ -126,7 +136,7 @@ TKokubanFormM::TKokubanFormM(const QString& settingsDir, QWidget* parent) : QMai
         bounds.moveTopLeft(QGuiApplication::primaryScreen()->availableGeometry().topLeft() +
                            QPoint(20, 20));
     move(bounds.topLeft());
-    resize(bounds.size());
+    resizeFrame(bounds.size());
     PrevTop = LastPaintTop = y();
     PrevLeft = LastPaintLeft = x();
     PrevHeight = height();
@@ -152,8 +162,11 @@ TKokubanFormM::TKokubanFormM(const QString& settingsDir, QWidget* parent) : QMai
     connect(board_, &BoardView::leftClicked, this, [this] {
         if (drawing()) player_->stepGo();
     });
-    connect(board_, &BoardView::wheelUp, this, &TKokubanFormM::ScrollUp);
-    connect(board_, &BoardView::wheelDown, this, &TKokubanFormM::ScrollDown);
+    // A wheel notch scrolls as far as over any Qt scroll bar (the keys keep
+    // their small steps); only a finished calculation scrolls.
+    connect(board_, &BoardView::wheelTurned, this, [this](QWheelEvent* e) {
+        if (keisan_->NyuryokuKa() == 0) QCoreApplication::sendEvent(vbar_, e);
+    });
 
     const QScreen* screen = QGuiApplication::primaryScreen();
     PageH = static_cast<int>((screen ? screen->logicalDotsPerInchY() : 96.0) * 11.7);
@@ -444,6 +457,7 @@ void TKokubanFormM::boardChanged(BoardChange change) {
             if (drawing()) player_->finish();
             break;
     }
+    updateScrollRange();
     board_->update();
 }
 
@@ -780,13 +794,30 @@ void TKokubanFormM::FormResize() {
 
 void TKokubanFormM::moveEvent(QMoveEvent* e) {
     QMainWindow::moveEvent(e);
+    fitPendingFrame();
     FormResize();
 }
 
 void TKokubanFormM::resizeEvent(QResizeEvent* e) {
     QMainWindow::resizeEvent(e);
+    fitPendingFrame();
     updateScrollRange();
     FormResize();
+}
+
+void TKokubanFormM::resizeFrame(QSize frame) {
+    pendingFrame_ = frame;
+    fitPendingFrame();
+}
+
+void TKokubanFormM::fitPendingFrame() {
+    if (!pendingFrame_.isValid()) return;
+    const QSize frame = pendingFrame_;
+    const QSize margins = frameGeometry().size() - size();
+    // Until a frame shows, the size is the frame's; once it does, the window
+    // gives the frame its room and the size is settled.
+    if (margins.width() > 0 || margins.height() > 0) pendingFrame_ = QSize();
+    if (size() != frame - margins) resize(frame - margins);
 }
 
 void TKokubanFormM::Timer1Timer() {
@@ -826,8 +857,8 @@ void TKokubanFormM::closeEvent(QCloseEvent* e) {
     finishDrawing();
     jk_.LEFT = x();
     jk_.TOP = y();
-    jk_.HEIGHT = height();
-    jk_.WIDTH = width();
+    jk_.HEIGHT = frameGeometry().height();
+    jk_.WIDTH = frameGeometry().width();
     // Manual stepping is kept for the next start only with automatic stepping.
     if (jk_.AUTOSTEP == 0) jk_.STEPFLAG = 0;
     const int bLeft = comp_.SenExForm ? comp_.SenExForm->x() : jk_.BLEFT;
@@ -848,7 +879,7 @@ void TKokubanFormM::Exit1Click() {
 void TKokubanFormM::N3Click() {
     showNormal();
     move(100, 100);
-    resize(840, 780);
+    resizeFrame(QSize(840, 780));
 }
 
 void TKokubanFormM::Z1Click() {

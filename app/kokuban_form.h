@@ -242,6 +242,12 @@ class TKokubanFormM : public QMainWindow, public KeisanHost {
     void contextMenuEvent(QContextMenuEvent* e) override;
 
   private:
+    // The window's stored bounds are its outer frame, as on every desktop;
+    // the frame size waits here until the window manager has framed us.
+    void resizeFrame(QSize frame);
+    void fitPendingFrame();
+    QSize pendingFrame_;
+
     struct Key {
         int key;
         Qt::KeyboardModifiers mods;

@@ -353,10 +353,12 @@ void TKokubanFormM::GamenClear() {
 }
 
 void TKokubanFormM::updateScrollRange() {
-    if (!vbar_ || !board_) return;
+    if (!vbar_ || !board_ || !keisan_) return;
     const int page = std::max(1, board_->height());
     vbar_->setPageStep(page);
-    vbar_->setRange(0, std::max(0, PageH * PageCount - page));
+    // A page, or the whole drawing and a line below it when that is taller.
+    const int drawn = opsExtent(keisan_->ops()).bottom() + keisan_->board().LineH;
+    vbar_->setRange(0, std::max(0, std::max(PageH * PageCount, drawn) - page));
 }
 
 void TKokubanFormM::setScroll(int value) {

@@ -2,10 +2,12 @@
 
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QHash>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPen>
+#include <QScreen>
 #include <map>
 #include <tuple>
 
@@ -15,11 +17,14 @@ namespace {
 
 const QString kStoredDefault = QStringLiteral("ＭＳゴシック");
 
+// A fixed-pitch Japanese font whose half-width zero is plain: IPAGothic's is
+// slashed, which pupils read as "ø" in an answer, so it only stands in when
+// Noto is missing.
 QString fallbackFamily() {
     static const QString chosen = [] {
         const QStringList families = QFontDatabase::families();
         for (const char* candidate :
-             {"IPAGothic", "IPAゴシック", "Noto Sans Mono CJK JP", "Noto Sans CJK JP"}) {
+             {"Noto Sans Mono CJK JP", "IPAGothic", "IPAゴシック", "Noto Sans CJK JP"}) {
             const QString name = QString::fromUtf8(candidate);
             if (families.contains(name, Qt::CaseInsensitive)) return name;
         }
@@ -29,6 +34,12 @@ QString fallbackFamily() {
 }
 
 }  // namespace
+
+int verticalDpi(const QPaintDevice* device) {
+    if (device) return device->logicalDpiY();
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? qRound(screen->logicalDotsPerInchY()) : 96;
+}
 
 QString boardFontFamily(const std::string& fontName) {
     const QString fallback = fallbackFamily();
@@ -85,17 +96,20 @@ int QtMetrics::textWidth(std::string_view utf8, int pointSize, bool bold) const 
     return w;
 }
 
+int emPixels(int pointSize, const QPaintDevice* device) {
+    return (std::max(1, pointSize) * verticalDpi(device) + 36) / 72;
+}
+
+int cellAscent(int pointSize, const QPaintDevice* device) {
+    return (emPixels(pointSize, device) * 22 + 12) / 25;
+}
+
 int QtMetrics::textHeight(int pointSize) const {
-    auto it = heights_.find(pointSize);
-    if (it != heights_.end()) return it->second;
-    const int h = cachedMetrics(*this, device_, pointSize, false).height();
-    heights_.emplace(pointSize, h);
-    return h;
+    return emPixels(pointSize, device_);
 }
 
 int QtMetrics::fontHeightValue(int pointSize) const {
-    const int dpi = device_ ? device_->logicalDpiY() : 96;
-    return -((pointSize * dpi + 36) / 72);
+    return -emPixels(pointSize, device_);
 }
 
 QColor toQColor(uint32_t rgb) {
@@ -130,8 +144,7 @@ void renderOps(QPainter& p, const hissan::DisplayList& ops, const QtMetrics& met
                 auto it = fonts.find(key);
                 if (it == fonts.end()) {
                     QFont f = metrics.font(op.size, op.bold, op.underline);
-                    const int ascent = QFontMetrics(f, p.device()).ascent();
-                    it = fonts.insert(key, FontEntry{f, ascent});
+                    it = fonts.insert(key, FontEntry{f, cellAscent(op.size, p.device())});
                 }
                 p.setFont(it->font);
                 p.setPen(toQColor(scheme.resolve(op.colour)));

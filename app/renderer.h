@@ -16,12 +16,26 @@ class QPainter;
 namespace app {
 
 // The installed family used for a stored board font name. "ＭＳゴシック" and any
-// name that is not installed map to the fixed-pitch Japanese font (IPAGothic,
-// else Noto Sans Mono CJK JP); the substitution is registered with QFont.
+// name that is not installed map to the fixed-pitch Japanese font (Noto Sans
+// Mono CJK JP, whose half-width zero is plain, else IPAGothic); the
+// substitution is registered with QFont.
 QString boardFontFamily(const std::string& fontName);
 
+// The board places every text by a character cell one em high, the em square
+// of a Japanese font, with the baseline 0.88 em below its top (where the
+// ideographic em box of Noto CJK and IPAGothic has it). The font's own line
+// box is not used: Noto Sans Mono CJK JP's is 1.44 em high (76 px at 40 pt,
+// against 57 px for IPAGothic), which would push the rows of a calculation
+// apart and its glyphs off the rules and points placed by the cell. At 40 pt
+// on a 96 dpi screen a cell is 53 px high, the baseline at 47 px; a
+// half-width digit of either font is 26.5 px wide (DigitW 26).
+int verticalDpi(const QPaintDevice* device);  // null: the primary screen
+int emPixels(int pointSize, const QPaintDevice* device);
+int cellAscent(int pointSize, const QPaintDevice* device);
+
 // Board font metrics measured with QFontMetrics on a paint device (the screen
-// when `device` is null, else e.g. a printer, whose resolution differs).
+// when `device` is null, else e.g. a printer, whose resolution differs); the
+// text height is the character cell above.
 class QtMetrics : public hissan::Metrics {
   public:
     explicit QtMetrics(QString family, const QPaintDevice* device = nullptr);
@@ -37,7 +51,6 @@ class QtMetrics : public hissan::Metrics {
     // Widths already measured, by size, boldness and text: a layout asks for
     // the same few glyphs over and over.
     mutable std::unordered_map<std::string, int> widths_;
-    mutable std::unordered_map<int, int> heights_;
 };
 
 struct RenderOptions {

@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
@@ -31,11 +32,24 @@ enum class KeyKind {
     WindowTop,   // BTOP: likewise
 };
 
+// What a stored number may be. A value outside its range is mended when the
+// file is read, so that every control starts in a state it can work from (a
+// flag stored as 2 would toggle between -1 and 2 for good): a 0/1 flag or a
+// choice of codes falls back to its default, a number is brought into range.
+struct Range {
+    int lo = INT_MIN;
+    int hi = INT_MAX;
+    bool choice = false;  // codes: outside them the default, not the nearest
+};
+constexpr Range kAny{};
+constexpr Range kFlag{0, 1, true};
+
 struct KeyDef {
     const char* section;
     const char* key;
     KeyKind kind;
     int TJouken::*field;
+    Range range = kAny;
 };
 
 constexpr KeyDef kKeys[] = {
@@ -45,34 +59,34 @@ constexpr KeyDef kKeys[] = {
     {"FORMPOS", "WIDTH", KeyKind::Int, &TJouken::WIDTH},
     {"BFORMPOS", "BLEFT", KeyKind::WindowLeft, &TJouken::BLEFT},
     {"BFORMPOS", "BTOP", KeyKind::WindowTop, &TJouken::BTOP},
-    {"FORMPOS", "PANELFLAG", KeyKind::Int, &TJouken::PANELFLAG},
+    {"FORMPOS", "PANELFLAG", KeyKind::Int, &TJouken::PANELFLAG, kFlag},
     {"FORMPOS", "HARUFA", KeyKind::Int, &TJouken::HARUFA},
     {"FONT", "FONTNAME", KeyKind::FontName, nullptr},
-    {"FONT", "FONTSIZE", KeyKind::Int, &TJouken::FONTSIZE},
-    {"DSPORNOT", "KURIAGARI", KeyKind::Int, &TJouken::KURIAGARI},
-    {"DSPORNOT", "KURISAGARI", KeyKind::Int, &TJouken::KURISAGARI},
-    {"SPEED", "ENZANSPEED", KeyKind::Int, &TJouken::ENZANSPEED},
-    {"DSPORNOT", "PKTIMAGE", KeyKind::Int, &TJouken::PKTIMAGE},
-    {"DSPORNOT", "RENDOFLAG", KeyKind::Int, &TJouken::RENDOFLAG},
-    {"KAIGYO", "KAIGYO_FLAG", KeyKind::Int, &TJouken::KAIGYO_FLAG},
-    {"EXPLAIN", "EXPLAIN_FLAG", KeyKind::Int, &TJouken::EXPLAIN_FLAG},
-    {"DSPCLTYPE", "DSP_CL_TYPE", KeyKind::Int, &TJouken::DSP_CL_TYPE},
-    {"SPEED", "POINTMAX", KeyKind::Int, &TJouken::POINTMAX},
+    {"FONT", "FONTSIZE", KeyKind::Int, &TJouken::FONTSIZE, Range{10, 72}},
+    {"DSPORNOT", "KURIAGARI", KeyKind::Int, &TJouken::KURIAGARI, kFlag},
+    {"DSPORNOT", "KURISAGARI", KeyKind::Int, &TJouken::KURISAGARI, kFlag},
+    {"SPEED", "ENZANSPEED", KeyKind::Int, &TJouken::ENZANSPEED, Range{0, 99}},
+    {"DSPORNOT", "PKTIMAGE", KeyKind::Int, &TJouken::PKTIMAGE, kFlag},
+    {"DSPORNOT", "RENDOFLAG", KeyKind::Int, &TJouken::RENDOFLAG, kFlag},
+    {"KAIGYO", "KAIGYO_FLAG", KeyKind::Int, &TJouken::KAIGYO_FLAG, kFlag},
+    {"EXPLAIN", "EXPLAIN_FLAG", KeyKind::Int, &TJouken::EXPLAIN_FLAG, kFlag},
+    {"DSPCLTYPE", "DSP_CL_TYPE", KeyKind::Int, &TJouken::DSP_CL_TYPE, kFlag},
+    {"SPEED", "POINTMAX", KeyKind::Int, &TJouken::POINTMAX, Range{0, 10}},
     {"SPEED", "PNTDSPFLAG", KeyKind::PointCopy, nullptr},
-    {"SPEED", "PNTDSPFLAG00", KeyKind::Int, &TJouken::PNTDSPFLAG00},
-    {"STEPDSP", "AUTOSTEP", KeyKind::Int, &TJouken::AUTOSTEP},
-    {"STEPDSP", "STEPFLAG", KeyKind::Int, &TJouken::STEPFLAG},
-    {"STEPDSP", "STEPBEEP", KeyKind::Int, &TJouken::STEPBEEP},
-    {"SHOUJOUKEN", "SHOU_ITI", KeyKind::Int, &TJouken::SHOU_ITI},
-    {"SHOUJOUKEN", "SHOU0_DSP", KeyKind::Int, &TJouken::SHOU0_DSP},
-    {"DSPHELP", "SYOUPTLNDSP", KeyKind::Int, &TJouken::SYOUPTLNDSP},
-    {"EXPLAIN", "QQ_FLAG", KeyKind::Int, &TJouken::QQ_FLAG},
-    {"SYOKIJK", "JK1ST_FLAG", KeyKind::Int, &TJouken::JK1ST_FLAG},
-    {"CURSOR", "CUR_SEC", KeyKind::Int, &TJouken::CUR_SEC},
-    {"YOMIAGE", "YOMIAGEFLAG1", KeyKind::Int, &TJouken::YOMIAGEFLAG1},
-    {"YOMIAGE", "YOMIAGEFLAG2", KeyKind::Int, &TJouken::YOMIAGEFLAG2},
-    {"YOMIAGE", "REIYOMIAGE", KeyKind::Int, &TJouken::REIYOMIAGE},
-    {"YOMIAGE", "YOMIAGEHAYASA", KeyKind::Int, &TJouken::YOMIAGEHAYASA},
+    {"SPEED", "PNTDSPFLAG00", KeyKind::Int, &TJouken::PNTDSPFLAG00, Range{0, 10}},
+    {"STEPDSP", "AUTOSTEP", KeyKind::Int, &TJouken::AUTOSTEP, kFlag},
+    {"STEPDSP", "STEPFLAG", KeyKind::Int, &TJouken::STEPFLAG, kFlag},
+    {"STEPDSP", "STEPBEEP", KeyKind::Int, &TJouken::STEPBEEP, kFlag},
+    {"SHOUJOUKEN", "SHOU_ITI", KeyKind::Int, &TJouken::SHOU_ITI, Range{0, 2, true}},
+    {"SHOUJOUKEN", "SHOU0_DSP", KeyKind::Int, &TJouken::SHOU0_DSP, kFlag},
+    {"DSPHELP", "SYOUPTLNDSP", KeyKind::Int, &TJouken::SYOUPTLNDSP, kFlag},
+    {"EXPLAIN", "QQ_FLAG", KeyKind::Int, &TJouken::QQ_FLAG, kFlag},
+    {"SYOKIJK", "JK1ST_FLAG", KeyKind::Int, &TJouken::JK1ST_FLAG, kFlag},
+    {"CURSOR", "CUR_SEC", KeyKind::Int, &TJouken::CUR_SEC, Range{200, 1000}},
+    {"YOMIAGE", "YOMIAGEFLAG1", KeyKind::Int, &TJouken::YOMIAGEFLAG1, kFlag},
+    {"YOMIAGE", "YOMIAGEFLAG2", KeyKind::Int, &TJouken::YOMIAGEFLAG2, kFlag},
+    {"YOMIAGE", "REIYOMIAGE", KeyKind::Int, &TJouken::REIYOMIAGE, kFlag},
+    {"YOMIAGE", "YOMIAGEHAYASA", KeyKind::Int, &TJouken::YOMIAGEHAYASA, Range{0, 10}},
     {"YOMIAGE", "YOMIAGEOOKISA", KeyKind::Int, &TJouken::YOMIAGEOOKISA},
 };
 
@@ -256,15 +270,18 @@ void setValue(IniDoc& doc, std::string_view section, std::string_view key,
     }
 }
 
-// Decimal integer with optional sign; text after the number is ignored, as the
-// Windows profile functions do. nullopt without a number or outside 32 bits.
+// Decimal integer with optional sign and nothing else: "24pt" or "1e3" is no
+// integer, and a unit or exponent read as part of the number would give a
+// value nobody meant (24 for a size in other units, 1 ms for 1000 ms).
+// nullopt for anything else or outside 32 bits.
 std::optional<int> parseInt(std::string_view v) {
     size_t i = 0;
     bool negative = false;
     if (i < v.size() && (v[i] == '+' || v[i] == '-')) negative = v[i++] == '-';
-    if (i >= v.size() || v[i] < '0' || v[i] > '9') return std::nullopt;
+    if (i >= v.size()) return std::nullopt;
     std::int64_t n = 0;
-    for (; i < v.size() && v[i] >= '0' && v[i] <= '9'; ++i) {
+    for (; i < v.size(); ++i) {
+        if (v[i] < '0' || v[i] > '9') return std::nullopt;
         n = n * 10 + (v[i] - '0');
         if (n > std::int64_t{INT_MAX} + 1) return std::nullopt;
     }
@@ -467,7 +484,10 @@ void IniRead(TJouken& jk, const std::string& path) {
             jk.FONTNAME = name && !name->empty() ? *name : defaults.FONTNAME;
             continue;
         }
-        jk.*k.field = parseInt(value).value_or(defaults.*k.field);
+        int n = parseInt(value).value_or(defaults.*k.field);
+        if (n < k.range.lo || n > k.range.hi)
+            n = k.range.choice ? defaults.*k.field : std::clamp(n, k.range.lo, k.range.hi);
+        jk.*k.field = n;
     }
 }
 

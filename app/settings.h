@@ -11,10 +11,16 @@
 //    Shift-JIS (code page 932).
 //  - Lines starting with ';', blank lines, lines before the first section and
 //    lines without '=' are ignored. When a key occurs twice the first one counts.
-//  - Integers are decimal: an optional sign and at least one digit. As with the
-//    Windows profile functions, text after the leading number is ignored
-//    ("500 ms" reads as 500). A value without a leading number, an empty value
-//    or a number outside the 32-bit range gives the key's default.
+//  - Integers are decimal: an optional sign and at least one digit, nothing
+//    else. Any other value ("24pt", "1e3", "500 ms", empty) or a number
+//    outside the 32-bit range gives the key's default.
+//  - A number outside its field's range is mended as it is read: a 0/1 flag
+//    (KURIAGARI, PANELFLAG, ...) and the quotient mode SHOU_ITI (0..2) take
+//    their default; FONTSIZE is brought into 10..72 (the largest size the
+//    font dialog offers), ENZANSPEED into 0..99, POINTMAX and PNTDSPFLAG00
+//    into 0..10, CUR_SEC into 200..1000, YOMIAGEHAYASA into 0..10. Window
+//    positions and sizes are taken as they are (the window keeps itself on a
+//    screen).
 //  - A FONTNAME that is empty or not valid in its encoding gives the default.
 //
 // File format, as written: CRLF line ends, Shift-JIS texts, no byte order mark,
@@ -38,7 +44,8 @@ inline constexpr const char* kSettingsFileName = "pkt_m41.ini";
 // Fills every persisted field of `jk` from the file at `path`, in the file's
 // key order, each key falling back to its default (the initial value of a
 // fresh TJouken). A missing or unreadable file gives every field its default.
-// Fields that are not persisted are left alone. Nothing is range-checked here.
+// Fields that are not persisted are left alone. Values outside their range
+// are mended as described above.
 void IniRead(hissan::TJouken& jk, const std::string& path);
 
 // Writes every persisted field of `jk` to the file at `path`; BLEFT and BTOP

@@ -89,6 +89,21 @@ int KakeBubunSeki(Board& b, SekiTable& t, std::string_view multiplicand, int i, 
     return x;
 }
 
+int BubunSekiLeftX(int rightX, int cellW, std::string_view multiplicand,
+                   std::string_view multiplier) {
+    const int n = static_cast<int>(multiplicand.size());
+    const int m = static_cast<int>(multiplier.size());
+    int left = rightX;
+    for (int i = 0; i < m; ++i) {
+        const int d = DigitValue(multiplier[m - 1 - i]);
+        if (d == 0) continue;
+        int carry = 0;
+        for (int j = 0; j < n; ++j) carry = (DigitValue(multiplicand[n - 1 - j]) * d + carry) / 10;
+        left = std::min(left, rightX - (i + n + (carry > 0 ? 1 : 0)) * cellW);
+    }
+    return left;
+}
+
 std::string KakeWa(Board& b, const SekiTable& t, int limit, const SumStyle& style) {
     const int last = t.cols() - 1;
     std::string digits;
@@ -142,7 +157,6 @@ int KakezanDsp(Board& b) {
     const int k1 = n1 - s1, k2 = n2 - s2;  // at least one digit each: no leading zeros
     const int Z = s1 + s2;
     const int e2 = n2 - z2;
-    const int e2k = k2 - z2;
     const int m = std::max(k1, k2);
     w.ZenkouKeta = k1;
     w.KoukouKeta = k2;
@@ -176,10 +190,15 @@ int KakezanDsp(Board& b) {
     }
     labelX = std::max(labelX, cv.penX());
 
-    // Rule 1.
+    // Rule 1, over every partial product too.
     const int yr = Trunc(y1 + 2.4 * L);
+    const std::string_view kakerare(zen.data(), k1);
+    const std::string_view kakeru(kou.data(), k2);
+    const int signX = R - (m + 2) * W;
+    const int rule1X =
+        zeroCase == 3 ? Rule1LeftX(signX, BubunSekiLeftX(R, W, kakerare, kakeru), W) : signX;
     Sleep(b, 1);
-    SenDsp(b, R - (m + 2) * W, yr, zeroCase == 3 ? R : R + Z * W, yr, 4, kRule);
+    SenDsp(b, rule1X, yr, zeroCase == 3 ? R : R + Z * W, yr, 4, kRule);
 
     std::string seki;        // product digits, ones first
     int sekiY = yr + L / 2;  // the product's row, where its name goes too
@@ -190,13 +209,16 @@ int KakezanDsp(Board& b) {
         const int yp = Trunc(yr + 0.3 * L) + cs;
         if (Z > 0) {
             SenDsp(b, R, yr, R + Z * W, yr, 4, kRule);
-            for (int j = 0; j < Z; ++j) MojiPut(b, R + j * W, yp, kAux, b.MojiSize, "0");
+            // The set-apart zeros come down into the product only: beside a
+            // first partial product of several they would make 115 read
+            // 115000. With a one-digit multiplier that row is the product.
+            if (k2 == 1)
+                for (int j = 0; j < Z; ++j) MojiPut(b, R + j * W, yp, kAux, b.MojiSize, "0");
         }
         StepMachi(b);
 
         // One partial product per non-zero multiplier digit; a zero digit is
         // written as "0" and the next product shares its row.
-        const std::string_view kakerare(zen.data(), k1);
         SekiTable table(k2, k1 + k2);
         int skipped = 0;
         int xLast = R;
@@ -223,16 +245,13 @@ int KakezanDsp(Board& b) {
             }
         } else {
             int y = Trunc(lastY + 1.2 * L);
-            if (e2k > 1) SenDsp(b, xLast - W, y, R, y, 3, kRedLine);
+            // Rule 2 under several partial products, from one column left of
+            // the last (leftmost) one, which reaches as far left as the sum.
+            if (e2 > 1) SenDsp(b, xLast - W, y, R, y, 3, kRedLine);
             if (Z > 0) {
                 SenDsp(b, R, y, R + Z * W, y, 3, kAquaLine);
                 for (int j = 0; j < Z; ++j)
                     MojiPut(b, R + j * W, y + cs + b.CharH / 4, kAux, b.MojiSize, "0");
-            }
-            if (jk.MatsubiZeroKake == 1) {
-                // Under the partial products, never wider than the product.
-                const int span = std::min(w.MaxKeta, k1 + k2);
-                SenDsp(b, R, y, R - span * W, y, 3, kRedLine);
             }
             if (e2 == 1) {
                 // One non-zero multiplier digit: the sum is written over the

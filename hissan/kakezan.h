@@ -48,6 +48,19 @@ struct PartialStyle {
 int KakeBubunSeki(Board& b, SekiTable& t, std::string_view multiplicand, int i, int d, int y,
                   const PartialStyle& style);
 
+// The x of the leftmost digit that any partial product of `multiplicand` by
+// the digits of `multiplier` (both ones last) writes, the ones column ending
+// at rightX; rightX itself when every multiplier digit is 0.
+int BubunSekiLeftX(int rightX, int cellW, std::string_view multiplicand,
+                   std::string_view multiplier);
+
+// The left end of the first rule: under the sign, or, when partial products
+// reach further left than the sign, one column left of their first digit,
+// where the second rule starts too.
+inline int Rule1LeftX(int signX, int partialsLeftX, int cellW) {
+    return partialsLeftX >= signX ? signX : partialsLeftX - cellW;
+}
+
 // Where the column sum writes its digits and small carries.
 struct SumStyle {
     int digitY = 0;

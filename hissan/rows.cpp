@@ -32,6 +32,12 @@ std::string asciiOf(const std::string& text) {
     return it == table.end() ? text : it->second;
 }
 
+int codePoints(const std::string& utf8) {
+    return static_cast<int>(std::count_if(utf8.begin(), utf8.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
+}
+
 struct Item {
     int key = 0;  // 2 * column (+1 for a glyph; a point sits on the boundary)
     int col = 0;
@@ -63,10 +69,15 @@ std::vector<BoardRow> boardRows(const DisplayList& ops, const Board& b, bool wit
         } else {
             it.col = floorDiv(op.x1 - b.OriginX + cell / 4, cell);
             it.key = 2 * it.col + 1;
+        }
+        it.text = asciiOf(op.text);
+        if (!it.point && codePoints(it.text) > 1) {
+            // A label or a carry of several digits covers the columns of its
+            // width. A single glyph stands in the column its x falls in, also
+            // when the font draws it a pixel or two wider than a cell.
             const int w = op.x2 - op.x1;
             it.span = std::max(1, (w + cell - 1) / cell);
         }
-        it.text = asciiOf(op.text);
         if (!any || it.col < minCol) minCol = it.col;
         any = true;
         byY[y].push_back(std::move(it));

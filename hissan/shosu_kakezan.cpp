@@ -155,16 +155,28 @@ int ShosuKakezanDsp(Board& b) {
         MojiPut(b, tenX, y2, kPoint, b.MojiSize, ".");
     }
 
-    // Rule 1.
+    // Where the partial products end: without the zeros' condition RightX
+    // moves so that the set-apart zeros end under the operands.
+    const int J = !matsubi && placement != 1 ? std::max(s1, s2) : 0;
+    int rProducts = b.RightX + J * W;
+    if (!(matsubi && Z > 0)) rProducts -= Z * W;
+    if (!matsubi) {
+        if (placement != 1) rProducts -= Z * W;
+        if (placement == 0 || placement == 2) rProducts += s2 * W;
+        if (placement == 3) rProducts += s1 * W;
+    }
+    const std::string_view kakerare(A.data() + (t1 - sig1), sig1);
+
+    // Rule 1, over every partial product too.
     int y = Trunc(y2 + 1.8 * L);
     const int yr = Trunc(y - 0.5 * L);
+    const int signX = b.RightX - (M + 1) * W;
+    const int rule1X =
+        zeroProduct ? signX : Rule1LeftX(signX, BubunSekiLeftX(rProducts, W, kakerare, B), W);
     Sleep(b, 1);
-    SenDsp(b, b.RightX - (M + 1) * W, yr, b.RightX, yr, 4, kRule);
-    if (!matsubi && placement != 1) {
-        const int J = std::max(s1, s2);
-        if (J > 0) SenDsp(b, b.RightX, yr, b.RightX + J * W, yr, 4, kRule);
-        b.RightX += J * W;
-    }
+    SenDsp(b, rule1X, yr, b.RightX, yr, 4, kRule);
+    if (J > 0) SenDsp(b, b.RightX, yr, b.RightX + J * W, yr, 4, kRule);
+    b.RightX += J * W;
 
     std::string seki;  // product digits in reading order
     int ys = y;        // the product's row
@@ -179,14 +191,8 @@ int ShosuKakezanDsp(Board& b) {
             const int yz = s1 > 0 ? y1 : y2;
             for (int k = 0; k < Z; ++k) MojiPut(b, b.RightX + k * W, yz, kAux, b.MojiSize, "0");
             labelX = std::max(labelX, cv.penX());
-        } else {
-            b.RightX -= Z * W;
         }
-        if (!matsubi) {
-            if (placement != 1) b.RightX -= Z * W;
-            if (placement == 0 || placement == 2) b.RightX += s2 * W;
-            if (placement == 3) b.RightX += s1 * W;
-        }
+        b.RightX = rProducts;
         const int R = b.RightX;
 
         // Partial products, one row per non-zero multiplier digit.
@@ -194,10 +200,14 @@ int ShosuKakezanDsp(Board& b) {
         const int q = SaishoHiZero(B);
         const int yb = Trunc(b.OriginY + 5.3 * L + cs - b.ScrollY) + (jk.KAIGYO_FLAG == 1 ? L : 0);
         const int yRow0 = yb + b.harufa();
-        for (int k = 0; k < Z; ++k) MojiPut(b, R + k * W, yRow0, kAux, b.MojiSize, "0");
+        // The set-apart zeros come down into the product only; they stand on
+        // the first partial product's row only when it is the product.
+        const bool onePartial =
+            std::count_if(B.begin(), B.end(), [](char c) { return c != '0'; }) == 1;
+        if (onePartial)
+            for (int k = 0; k < Z; ++k) MojiPut(b, R + k * W, yRow0, kAux, b.MojiSize, "0");
         StepMachi(b);
 
-        const std::string_view kakerare(A.data() + (t1 - sig1), sig1);
         SekiTable table(t2, t1 + t2);
         int skipped = 0;
         int partials = 0;
@@ -216,7 +226,9 @@ int ShosuKakezanDsp(Board& b) {
             }
             ++skipped;
             if (i == t2 - 1) {
-                yi -= W;  // no row for a leading zero of the multiplier
+                // No row for a leading zero of the multiplier: the sum
+                // follows the last partial product at the usual pitch.
+                yi = Trunc((1.2 * L + cs) * (i - skipped) + yb + b.harufa());
                 break;
             }
             if (q < t2 - i) MojiPut(b, R - (i + 1) * W, yi, kAux, b.MojiSize, "0");

@@ -125,16 +125,18 @@ class KokubanTest : public ::testing::Test {
 TEST_F(KokubanTest, OpensWithDefaultsOnAGreenBoard) {
     TKokubanFormM& f = open();
     EXPECT_EQ(f.windowTitle(), QStringLiteral("縦書き計算器"));
-    EXPECT_EQ(f.pos(), QPoint(200, 200));
-    EXPECT_EQ(f.size(), QSize(500, 300));
+    // A first start opens at the program's own size, 840 x 780, on the screen.
+    const QRect avail = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_EQ(f.frameGeometry().size(), QSize(840, 780).boundedTo(avail.size()));
+    EXPECT_TRUE(avail.contains(f.frameGeometry()));
     EXPECT_EQ(f.jouken().FONTSIZE, 40);
     EXPECT_EQ(f.keisan().board().MojiSize, 40);
     EXPECT_EQ(f.Timer1->interval(), 500);
     EXPECT_FALSE(f.Panel1->isVisible());
     EXPECT_EQ(f.scrollBar()->singleStep(), 5);
     EXPECT_EQ(f.scrollBar()->maximum() + f.scrollBar()->pageStep(), f.PageH);
-    EXPECT_EQ(f.JoukenTop, 200 + 230);
-    EXPECT_EQ(f.JoukenLeft, 200 + 500 - 270);
+    EXPECT_EQ(f.JoukenTop, f.y() + 230);
+    EXPECT_EQ(f.JoukenLeft, f.x() + f.frameGeometry().width() - 270);
 
     const QImage board = f.grabBoard();
     EXPECT_EQ(board.pixelColor(board.width() - 5, board.height() - 5), kBlackboard);
@@ -158,6 +160,28 @@ TEST_F(KokubanTest, StoredValuesAreClampedAndTheSchemeIsAlwaysBlackboard) {
     EXPECT_EQ(form->jouken().HARUFA, 65);
     EXPECT_TRUE(form->Panel1->isVisible());
     EXPECT_EQ(form->grabBoard().pixelColor(300, 200), kBlackboard);
+    form.reset();
+
+    // A hand-edited flag of 2 starts at its default, so its key toggles it;
+    // too many quotient places start at the largest, as the box shows.
+    open("[DSPORNOT]\r\nKURIAGARI=2\r\n[SPEED]\r\nPOINTMAX=99\r\n");
+    EXPECT_EQ(form->jouken().KURIAGARI, 1);
+    key(Qt::Key_A);
+    EXPECT_EQ(form->jouken().KURIAGARI, 0);
+    key(Qt::Key_A);
+    EXPECT_EQ(form->jouken().KURIAGARI, 1);
+    EXPECT_EQ(form->jouken().POINTMAX, 10);
+    EXPECT_EQ(form->Edit1->value(), 10);
+    form.reset();
+
+    // The stored bounds are the outer frame, and they are used as they are.
+    open("[FORMPOS]\r\nLEFT=20\r\nTOP=30\r\nHEIGHT=300\r\nWIDTH=500\r\n");
+    EXPECT_EQ(form->frameGeometry(), QRect(20, 30, 500, 300));
+    ASSERT_NE(form->frameGeometry().size(), form->size());  // the platform draws a frame
+    // 画面既定値サイズ: a frame of 840 x 780.
+    action(QStringLiteral("画面既定値サイズ(&D)"))->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form->frameGeometry().size(), QSize(840, 780));
     form.reset();
 
     open("[CURSOR]\r\nCUR_SEC=5000\r\n[FORMPOS]\r\nLEFT=-30000\r\nTOP=-30000\r\n");
@@ -454,11 +478,17 @@ TEST_F(KokubanTest, ScrollingOnlyWithAFinishedCalculation) {
     EXPECT_EQ(form->scrollY(), 8);
     key(Qt::Key_Up);
     EXPECT_EQ(form->scrollY(), 4);
-    // The wheel scrolls the same way.
+    // One wheel notch scrolls as Qt's scroll bars do: the desktop's wheel
+    // lines of 5 pixels each, not the keys' 4 pixels.
     QWheelEvent wheel(QPointF(50, 50), form->board()->mapToGlobal(QPointF(50, 50)), QPoint(),
                       QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QCoreApplication::sendEvent(form->board(), &wheel);
-    EXPECT_EQ(form->scrollY(), 8);
+    const int notch = QApplication::wheelScrollLines() * 5;
+    ASSERT_GT(notch, 4);
+    EXPECT_EQ(form->scrollY(), 4 + notch);
+    key(Qt::Key_Up);
+    key(Qt::Key_Up);
+    EXPECT_EQ(form->scrollY(), notch - 4);
     // The drawing moves with the scroll position.
     const QImage scrolled = form->grabBoard();
     key(Qt::Key_Home);
@@ -468,6 +498,27 @@ TEST_F(KokubanTest, ScrollingOnlyWithAFinishedCalculation) {
     key(Qt::Key_Down);
     key(Qt::Key_Delete);
     EXPECT_EQ(form->scrollY(), 0);
+    // While an expression is typed the wheel does not scroll either.
+    type("3");
+    QCoreApplication::sendEvent(form->board(), &wheel);
+    EXPECT_EQ(form->scrollY(), 0);
+}
+
+TEST_F(KokubanTest, ScrollRangeReachesTheWholeDrawing) {
+    // 18 x 11 digits at 45 points is taller than a page: its product can be
+    // scrolled into a 900-pixel window.
+    open("[FORMPOS]\r\nLEFT=0\r\nTOP=0\r\nHEIGHT=900\r\nWIDTH=1200\r\n[FONT]\r\nFONTSIZE=45\r\n");
+    type("123456789012345678*12345678901=");
+    form->finishDrawing();
+    const int bottom = app::opsExtent(form->keisan().ops()).bottom();
+    ASSERT_GT(bottom, form->PageH);
+    QScrollBar* bar = form->scrollBar();
+    EXPECT_GE(bar->maximum() + bar->pageStep(), bottom);
+    bar->setValue(bar->maximum());
+    EXPECT_GE(form->scrollY() + form->board()->height(), bottom);
+    // A cleared board has one page again.
+    key(Qt::Key_Delete);
+    EXPECT_EQ(bar->maximum() + bar->pageStep(), form->PageH);
 }
 
 TEST_F(KokubanTest, HidingThePanelMovesTheLine65PixelsUp) {
@@ -820,6 +871,7 @@ TEST_F(KokubanTest, SettingsRoundTripThroughTheWindow) {
     open("[STEPDSP]\r\nAUTOSTEP=0\r\n");
     form->move(321, 234);
     form->resize(640, 480);
+    const QSize frame = form->frameGeometry().size();
     form->actPanel->trigger();
     key(Qt::Key_O);
     key(Qt::Key_A);
@@ -836,8 +888,8 @@ TEST_F(KokubanTest, SettingsRoundTripThroughTheWindow) {
     app::IniRead(back, iniPath().toStdString());
     EXPECT_EQ(back.LEFT, 321);
     EXPECT_EQ(back.TOP, 234);
-    EXPECT_EQ(back.WIDTH, 640);
-    EXPECT_EQ(back.HEIGHT, 480);
+    EXPECT_EQ(back.WIDTH, frame.width());
+    EXPECT_EQ(back.HEIGHT, frame.height());
     EXPECT_EQ(back.PANELFLAG, 1);
     EXPECT_EQ(back.FONTSIZE, 41);
     EXPECT_EQ(back.KURIAGARI, 0);
@@ -849,6 +901,7 @@ TEST_F(KokubanTest, SettingsRoundTripThroughTheWindow) {
 
     open();
     EXPECT_EQ(form->pos(), QPoint(321, 234));
+    EXPECT_EQ(form->frameGeometry().size(), frame);
     EXPECT_EQ(form->size(), QSize(640, 480));
     EXPECT_TRUE(form->Panel1->isVisible());
     EXPECT_EQ(form->keisan().board().MojiSize, 41);

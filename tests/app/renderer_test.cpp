@@ -64,6 +64,48 @@ TEST(BoardFont, MetricsGiveWholeCellsAndLines) {
     EXPECT_LT(s.metrics.fontHeightValue(40), 0);
 }
 
+TEST(BoardFont, AnswerZeroIsPlainNotSlashed) {
+    // The answer after "=" is written in half-width digits 1.2 times the board
+    // size; its zero must not carry a slash or a dot (a pupil reads "ø").
+    Scene s;
+    s.canvas.setFontSize(48);
+    s.canvas.setFontColour(Colour::of(Role::Answer));
+    s.canvas.textOut(100, 60, "0");
+    const QImage img = s.render(0);
+    const QColor board = app::backgroundColour(0);
+    QRect ink;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (img.pixelColor(x, y) != board) ink |= QRect(x, y, 1, 1);
+    ASSERT_GT(ink.width(), 10);
+    ASSERT_GT(ink.height(), 20);
+    // Both diagonals through the middle of the zero cross its empty counter.
+    int inked = 0;
+    for (double t = 0.32; t <= 0.68; t += 0.02) {
+        const int x = ink.left() + qRound(t * ink.width());
+        for (int y :
+             {ink.top() + qRound(t * ink.height()), ink.bottom() - qRound(t * ink.height())})
+            if (img.pixelColor(x, y) != board) ++inked;
+    }
+    EXPECT_EQ(inked, 0) << "in " << s.metrics.family().toStdString();
+}
+
+TEST(BoardFont, CellIsOneEmWithTheBaselineInside) {
+    // Rows are placed by the cell: glyphs of the stand-in font stay in it.
+    Scene s;
+    EXPECT_EQ(s.b.CharH, app::emPixels(40, nullptr));
+    hissan::MojiPut(s.b, 100, 50, Colour::of(Role::Digit), 40, "8");
+    const QImage img = s.render(0);
+    const QColor board = app::backgroundColour(0);
+    QRect ink;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (img.pixelColor(x, y) != board) ink |= QRect(x, y, 1, 1);
+    EXPECT_GE(ink.top(), 50);
+    EXPECT_LE(ink.bottom(), 50 + s.b.CharH);
+    EXPECT_LE(ink.right(), 100 + s.b.CellW);
+}
+
 TEST(Render, SchemesResolveRolesAndFixedColoursStayFixed) {
     Scene s;
     hissan::MojiPut(s.b, 20, 20, Colour::of(Role::Digit), 40, "8");

@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <random>
 #include <sstream>
 #include <string>
@@ -183,6 +184,17 @@ TEST_F(SettingsFile, EveryKeyRoundTripsAndWindowPositionComesFromTheCaller) {
     TJouken jk;
     int v = -3;  // negative positions occur on a monitor left of the primary one
     for (const auto& [name, field] : kIntFields) jk.*field = v++ * 7;
+    // Fields with a range get a value inside it other than their default.
+    const std::map<std::string, int> inRange = {
+        {"FONTSIZE", 33},   {"ENZANSPEED", 42},  {"POINTMAX", 7},      {"PNTDSPFLAG00", 6},
+        {"SHOU_ITI", 2},    {"CUR_SEC", 777},    {"YOMIAGEHAYASA", 9}, {"PANELFLAG", 1},
+        {"KURIAGARI", 0},   {"KURISAGARI", 0},   {"PKTIMAGE", 1},      {"RENDOFLAG", 0},
+        {"KAIGYO_FLAG", 1}, {"EXPLAIN_FLAG", 1}, {"DSP_CL_TYPE", 1},   {"AUTOSTEP", 1},
+        {"STEPFLAG", 1},    {"STEPBEEP", 1},     {"SHOU0_DSP", 1},     {"SYOUPTLNDSP", 1},
+        {"QQ_FLAG", 1},     {"JK1ST_FLAG", 1},   {"YOMIAGEFLAG1", 1},  {"YOMIAGEFLAG2", 1},
+        {"REIYOMIAGE", 1}};
+    for (const auto& [name, field] : kIntFields)
+        if (auto it = inRange.find(name); it != inRange.end()) jk.*field = it->second;
     jk.FONTNAME = "ＭＳ 明朝";
     ASSERT_TRUE(app::IniWrite(jk, path_, -640, 1234));
 
@@ -232,8 +244,8 @@ TEST_F(SettingsFile, ToleratesTheWaysPeopleEditIniFiles) {
          "  left =  -15 \r\n"   // ... and around key and value
          "Top=\"42\"\n"         // quoted value, bare LF
          "HEIGHT=+310\r\n"
-         "WIDTH=640 ; pixels\r\n"  // text after the number is ignored
-         "WIDTH=1\r\n"             // the first of two equal keys counts
+         "WIDTH=640\r\n"
+         "WIDTH=1\r\n"  // the first of two equal keys counts
          "[Font]\r\n"
          "FONTNAME = IPAゴシック \r\n"
          "[cursor]\r\n"
@@ -276,11 +288,58 @@ TEST_F(SettingsFile, MalformedValuesGiveTheDefault) {
     EXPECT_EQ(jk.HARUFA, INT_MAX);  // range edges themselves are valid
     EXPECT_EQ(jk.FONTSIZE, d.FONTSIZE);
     EXPECT_EQ(jk.KURIAGARI, d.KURIAGARI);
-    EXPECT_EQ(jk.KURISAGARI, 0);  // "0x1": the leading 0, like the Windows functions
-    EXPECT_EQ(jk.PKTIMAGE, INT_MIN);
+    EXPECT_EQ(jk.KURISAGARI, d.KURISAGARI);  // "0x1" is no decimal integer
+    EXPECT_EQ(jk.PKTIMAGE, d.PKTIMAGE);      // a number, but no 0/1 flag
     EXPECT_EQ(jk.RENDOFLAG, d.RENDOFLAG);
-    EXPECT_EQ(jk.ENZANSPEED, 1);
+    EXPECT_EQ(jk.ENZANSPEED, d.ENZANSPEED);  // a NUL inside the digits
     EXPECT_EQ(jk.POINTMAX, d.POINTMAX);
+}
+
+TEST_F(SettingsFile, ValuesWithUnitsOrExponentsAreNoIntegers) {
+    spit(path_,
+         "[FORMPOS]\r\nWIDTH=640 ; pixels\r\nHEIGHT=-\r\n"
+         "[FONT]\r\nFONTSIZE=24pt\r\n"
+         "[CURSOR]\r\nCUR_SEC=1e3\r\n"
+         "[SPEED]\r\nENZANSPEED=5.5\r\nPOINTMAX= 3 \r\n");
+    const TJouken jk = readBack(path_);
+    const TJouken d;
+    EXPECT_EQ(jk.WIDTH, d.WIDTH);
+    EXPECT_EQ(jk.HEIGHT, d.HEIGHT);
+    EXPECT_EQ(jk.FONTSIZE, 40);
+    EXPECT_EQ(jk.CUR_SEC, 500);
+    EXPECT_EQ(jk.ENZANSPEED, d.ENZANSPEED);
+    EXPECT_EQ(jk.POINTMAX, 3);  // spaces around a value are no part of it
+}
+
+TEST_F(SettingsFile, OutOfRangeValuesAreMendedAndInRangeOnesKept) {
+    // Flags and the quotient mode fall back to their default, numbers are
+    // brought into their range; window bounds are taken as they stand.
+    spit(path_,
+         "[FORMPOS]\r\nLEFT=-3000\r\nWIDTH=9000\r\nPANELFLAG=2\r\n"
+         "[FONT]\r\nFONTSIZE=3\r\n"
+         "[DSPORNOT]\r\nKURIAGARI=2\r\nKURISAGARI=-1\r\nRENDOFLAG=0\r\n"
+         "[SPEED]\r\nENZANSPEED=150\r\nPOINTMAX=99\r\nPNTDSPFLAG00=-4\r\n"
+         "[KAIGYO]\r\nKAIGYO_FLAG=1\r\n"
+         "[SHOUJOUKEN]\r\nSHOU_ITI=7\r\nSHOU0_DSP=5\r\n"
+         "[CURSOR]\r\nCUR_SEC=5\r\n"
+         "[YOMIAGE]\r\nYOMIAGEFLAG1=10\r\nYOMIAGEHAYASA=11\r\n");
+    const TJouken jk = readBack(path_);
+    EXPECT_EQ(jk.LEFT, -3000);
+    EXPECT_EQ(jk.WIDTH, 9000);
+    EXPECT_EQ(jk.PANELFLAG, 0);
+    EXPECT_EQ(jk.FONTSIZE, 10);
+    EXPECT_EQ(jk.KURIAGARI, 1);
+    EXPECT_EQ(jk.KURISAGARI, 1);
+    EXPECT_EQ(jk.RENDOFLAG, 0);
+    EXPECT_EQ(jk.ENZANSPEED, 99);
+    EXPECT_EQ(jk.POINTMAX, 10);
+    EXPECT_EQ(jk.PNTDSPFLAG00, 0);
+    EXPECT_EQ(jk.KAIGYO_FLAG, 1);
+    EXPECT_EQ(jk.SHOU_ITI, 0);
+    EXPECT_EQ(jk.SHOU0_DSP, 0);
+    EXPECT_EQ(jk.CUR_SEC, 200);
+    EXPECT_EQ(jk.YOMIAGEFLAG1, 0);
+    EXPECT_EQ(jk.YOMIAGEHAYASA, 10);
 }
 
 TEST_F(SettingsFile, RandomBytesNeverCrashAndAreOverwrittenCleanly) {

@@ -6,8 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
+#include <map>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "hissan/layouts.h"
@@ -104,6 +107,59 @@ inline ::testing::AssertionResult LayoutGeometryIsSound(const BoardFixture& f) {
                 return ::testing::AssertionFailure()
                        << "label at " << l.x1 << "," << l.y1 << " overlaps " << o.x1 << "," << o.y1;
     return ::testing::AssertionSuccess();
+}
+
+// The two rules of a multiplication: the first spans every full-size glyph
+// above the second rule (operands, sign, partial products; all of them when
+// there is no second rule), the second every glyph below the first (partial
+// products and product). Neither starts more than one column left of the
+// first glyph it spans. Collinear pieces (a rule and the line over the zeros
+// set apart) count as one rule when they join.
+inline ::testing::AssertionResult RulesSpanTheirRows(const BoardFixture& f) {
+    const Board& b = f.b;
+    // Below the expression line and its answer: from the first row on.
+    int top = INT_MAX;
+    for (const Op& op : f.ops())
+        if (op.kind == Op::Text && op.size == b.MojiSize) top = std::min(top, op.y1);
+    std::map<int, std::vector<std::pair<int, int>>> pieces;
+    for (const Op& op : f.ops())
+        if (op.kind == Op::Line && !op.dotted && op.y1 == op.y2 && op.width >= 3 && op.y1 > top)
+            pieces[op.y1].push_back({std::min(op.x1, op.x2), std::max(op.x1, op.x2)});
+    struct Rule {
+        int y, x1, x2;
+    };
+    std::vector<Rule> rules;
+    for (auto& [y, segs] : pieces) {
+        std::sort(segs.begin(), segs.end());
+        Rule r{y, segs[0].first, segs[0].second};
+        for (const auto& [x1, x2] : segs) {
+            if (x1 > r.x2) return ::testing::AssertionFailure() << "rule at y " << y << " broken";
+            r.x2 = std::max(r.x2, x2);
+        }
+        rules.push_back(r);
+    }
+    if (rules.empty() || rules.size() > 2)
+        return ::testing::AssertionFailure() << rules.size() << " rules";
+    auto spans = [&](const Rule& r, int fromY, int toY, const char* name) {
+        int left = INT_MAX;
+        for (const Op& op : f.ops()) {
+            if (op.kind != Op::Text || op.size != b.MojiSize) continue;
+            if (op.y1 < fromY || op.y1 > toY) continue;
+            left = std::min(left, op.x1);
+            if (op.x1 < r.x1 || op.x1 + b.CellW > r.x2)
+                return ::testing::AssertionFailure()
+                       << op.text << " at " << op.x1 << "," << op.y1 << " outside the " << name
+                       << " from " << r.x1 << " to " << r.x2;
+        }
+        if (left != INT_MAX && r.x1 < left - b.CellW)
+            return ::testing::AssertionFailure()
+                   << "the " << name << " starts at " << r.x1 << ", its first glyph at " << left;
+        return ::testing::AssertionSuccess();
+    };
+    const bool two = rules.size() == 2;
+    auto first = spans(rules[0], INT_MIN, two ? rules[1].y : INT_MAX, "first rule");
+    if (!first || !two) return first;
+    return spans(rules[1], rules[0].y, INT_MAX, "second rule");
 }
 
 // Random conditions and board metrics: carries/borrows, part names, "=" on

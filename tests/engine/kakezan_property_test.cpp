@@ -1,6 +1,7 @@
 // Many generated multiplications up to the entry limits, under every condition
-// that changes the layout: the answer must be the exact product and the
-// drawing must stay on the board with no glyph written into another.
+// that changes the layout: the answer must be the exact product, the drawing
+// must stay on the board with no glyph written into another, and both rules
+// must span the rows between and under them.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -181,6 +182,7 @@ TEST(KakezanProperty, ExactProductsThatStayOnTheBoard) {
         ASSERT_EQ(answer->text, f.b.Kotae) << where;
         ASSERT_EQ(ProductRow(f), f.b.Kotae) << where;
         ASSERT_TRUE(StaysOnTheBoard(f)) << where;
+        if (!AllZeros(f.b.Kotae)) ASSERT_TRUE(RulesSpanTheirRows(f)) << where;
     }
 }
 

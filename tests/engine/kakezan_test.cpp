@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "tests/engine/addsub_support.h"
@@ -153,6 +155,83 @@ TEST(KakezanDsp, ZerosSetApartAreBroughtDownIntoTheProduct) {
     Kakeru(g, "230", "30");
     EXPECT_EQ(Digits(g), (Rows{"  230", "*  30", " 6900"}));
     EXPECT_EQ(g.b.Kotae, "6900");
+}
+
+TEST(Kakezan, SetApartZerosComeDownIntoTheProductOnly) {
+    // 2300 x 450: the partial products are 115 and 92, not 115000; the zeros
+    // stand right of the product alone, in the auxiliary colour.
+    struct Case {
+        const char *a, *c;
+        Rows rows;
+    };
+    for (const Case& k : {Case{"2300", "450", {"  2300", "* 450", " 115", " 92", "1035000"}},
+                          Case{"1000", "1.5", {"  1000", "*1.5", "  5", " 1", " 1500.0"}}}) {
+        BoardFixture f;
+        f.jk.MatsubiZeroKake = 1;
+        Kakeru(f, k.a, k.c);
+        EXPECT_EQ(Digits(f), k.rows) << k.a << "*" << k.c;
+        const int yProduct = boardRows(f.ops(), f.b).back().y;
+        int zeros = 0;
+        for (const Op* op : Find(f, Op::Text, kAux)) {
+            if (op->text != "０" || op->x1 < f.b.RightX) continue;
+            ++zeros;
+            EXPECT_TRUE(op->y1 == yProduct || op->y1 < yProduct - 2 * f.b.LineH)
+                << "a set-apart zero beside a partial product at y " << op->y1;
+        }
+        EXPECT_GT(zeros, 0);
+    }
+}
+
+TEST(Kakezan, BothRulesSpanTheRowsBetweenAndUnderThem) {
+    for (auto [a, c] : {std::pair{"990", "990"},
+                        {"99", "990"},
+                        {"1234", "1005"},
+                        {"2300", "450"},
+                        {"23", "45"},
+                        {"1.25", "1005"},
+                        {"1.5", "1.5"},
+                        {"123456789012345678", "12345678901"},
+                        {"3", "0.25"},
+                        {"99", "900"}})
+        for (int matsubi : {0, 1})
+            for (int kuriagari : {0, 1}) {
+                BoardFixture f;
+                f.jk.MatsubiZeroKake = matsubi;
+                f.jk.KURIAGARI = kuriagari;
+                Kakeru(f, a, c);
+                EXPECT_TRUE(RulesSpanTheirRows(f))
+                    << a << "*" << c << " matsubi " << matsubi << " kuriagari " << kuriagari;
+            }
+    // 1234 x 1005: the second partial product starts left of the sign, so
+    // both rules start one column left of it, as far as each other.
+    BoardFixture f;
+    Kakeru(f, "1234", "1005");
+    std::vector<int> lefts;
+    for (const Op* op : Find(f, Op::Line, Colour::of(Role::Rule))) lefts.push_back(op->x1);
+    for (const Op* op : Lines(f, Colour::of(Role::RedLine)))
+        lefts.push_back(std::min(op->x1, op->x2));
+    ASSERT_EQ(lefts.size(), 2u);
+    EXPECT_EQ(lefts[0], f.b.RightX - 8 * f.b.CellW);
+    EXPECT_EQ(lefts[1], lefts[0]);
+}
+
+TEST(ShosuKakezanDsp, ALeadingZeroOfTheMultiplierLeavesNoEmptyBand) {
+    // The sum follows the last partial product at the usual pitch whether or
+    // not zeros before the multiplier's first digit are skipped.
+    for (auto [a, skipped, plain] :
+         {std::tuple{"3", "0.25", "2.5"}, {"8", "0.125", "1.25"}, {"300", "0.025", "2.5"}})
+        for (int kuriagari : {0, 1}) {
+            BoardFixture f, g;
+            f.jk.KURIAGARI = g.jk.KURIAGARI = kuriagari;
+            Kakeru(f, a, skipped);
+            Kakeru(g, a, plain);
+            const auto rf = Lines(f, Colour::of(Role::RedLine));
+            const auto rg = Lines(g, Colour::of(Role::RedLine));
+            ASSERT_FALSE(rf.empty()) << a << "*" << skipped;
+            ASSERT_FALSE(rg.empty()) << a << "*" << plain;
+            EXPECT_EQ(rf[0]->y1, rg[0]->y1) << a << "*" << skipped << " kuriagari " << kuriagari;
+            EXPECT_EQ(boardRows(f.ops(), f.b).back().y, boardRows(g.ops(), g.b).back().y);
+        }
 }
 
 TEST(KakezanDsp, ZeroOperandsGiveTheProductZeroUnderTheLastDigit) {

@@ -1,0 +1,128 @@
+#!/bin/bash
+# End to end, under a window manager that frames windows (twm): the stored
+# window bounds are the outer frame. A file saying 700 x 500 opens a frame of
+# 700 x 500 and is written back with the same numbers; "画面既定値サイズ" gives a
+# frame of 840 x 780; with no settings file at all the first start opens at
+# 840 x 780 too.
+#
+# Usage: frame.sh BUILD_DIR
+set -u
+
+build=${1:?build directory}
+exe="$build/hissan"
+
+if [ "${FRAME_E2E_INNER:-}" != 1 ]; then
+    for tool in xvfb-run xdotool xwininfo twm; do
+        if ! command -v "$tool" >/dev/null; then
+            echo "FAIL: $tool is not installed"
+            exit 1
+        fi
+    done
+    [ -x "$exe" ] || { echo "FAIL: $exe not built"; exit 1; }
+    work=$(mktemp -d)
+    trap 'rm -rf "$work"' EXIT
+    mkdir -p "$work/prog" "$work/fresh" "$work/home" "$work/runtime"
+    chmod 700 "$work/runtime"
+    cp "$exe" "$work/prog/hissan"
+    cp "$exe" "$work/fresh/hissan"
+    printf '[FORMPOS]\r\nLEFT=40\r\nTOP=30\r\nHEIGHT=500\r\nWIDTH=700\r\nPANELFLAG=0\r\n' \
+        >"$work/prog/pkt_m41.ini"
+    FRAME_E2E_INNER=1 WORK="$work" HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime" \
+        XDG_CONFIG_HOME="$work/home/.config" \
+        timeout 120 xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" bash "$0" "$build" \
+        >"$work/log" 2>&1
+    rc=$?
+    cat "$work/log"
+    if [ ! -e "$work/started" ]; then
+        echo "SKIP: Xvfb could not start (exit $rc); end-to-end test not run"
+        exit 0
+    fi
+    exit $rc
+fi
+
+# ---- inside the virtual display -------------------------------------------------
+touch "$WORK/started"
+export QT_QPA_PLATFORM=xcb
+twm -f /dev/null >/dev/null 2>&1 &
+wm=$!
+sleep 0.5
+fail() {
+    echo "FAIL: $*"
+    [ -n "${pid:-}" ] && kill "$pid" 2>/dev/null
+    kill "$wm" 2>/dev/null
+    exit 1
+}
+
+# Outer size of an X window, its border included.
+outer_size() {
+    xwininfo -id "$1" |
+        awk '/Width:/ { w = $2 } /Height:/ { h = $2 } /Border width:/ { b = $3 }
+             END { print w + 2 * b "x" h + 2 * b }'
+}
+
+# The outer frame of the program's main window: its ancestor just below the
+# root window, which twm makes of a title bar and a border.
+frame_size() {
+    local w=$1 parent
+    while :; do
+        parent=$(xwininfo -tree -id "$w" | sed -n 's/^ *Parent window id: \(0x[0-9a-f]*\).*/\1/p')
+        [ -z "$parent" ] && break
+        xwininfo -tree -id "$parent" | grep -q '^ *Parent window id: .*(the root window)' && {
+            w=$parent
+            break
+        }
+        w=$parent
+    done
+    outer_size "$w"
+}
+
+start() {
+    "$1" 2>"$WORK/stderr" &
+    pid=$!
+    win=$(timeout 20 xdotool search --sync --onlyvisible --name "縦書き計算器" | head -n1)
+    [ -n "$win" ] || fail "the main window did not appear"
+    sleep 1.5
+}
+
+quit() {
+    xdotool windowfocus --sync "$win" 2>/dev/null
+    xdotool key alt+f
+    sleep 0.3
+    xdotool key x
+    for _ in $(seq 50); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -0 "$pid" 2>/dev/null && fail "the program did not quit through its menu"
+    wait "$pid"
+    pid=
+}
+
+start "$WORK/prog/hissan"
+client=$(outer_size "$win")
+outer=$(frame_size "$win")
+[ "$outer" != "$client" ] || fail "twm put no frame around the window ($outer)"
+[ "$outer" = 700x500 ] || fail "stored 700 x 500 opened a frame of $outer (window $client)"
+quit
+grep -q "^WIDTH=700" "$WORK/prog/pkt_m41.ini" || fail "width written back as $(grep WIDTH= "$WORK/prog/pkt_m41.ini")"
+grep -q "^HEIGHT=500" "$WORK/prog/pkt_m41.ini" || fail "height written back as $(grep HEIGHT= "$WORK/prog/pkt_m41.ini")"
+
+# 黒板 > 画面既定値サイズ: a frame of 840 x 780.
+start "$WORK/prog/hissan"
+xdotool windowfocus --sync "$win" 2>/dev/null
+xdotool key alt+f
+sleep 0.3
+xdotool key d
+sleep 1.5
+outer=$(frame_size "$win")
+[ "$outer" = 840x780 ] || fail "the default size gave a frame of $outer"
+quit
+
+# A first start, with no settings file anywhere: 840 x 780 as well.
+start "$WORK/fresh/hissan"
+outer=$(frame_size "$win")
+[ "$outer" = 840x780 ] || fail "the first start opened a frame of $outer"
+quit
+kill "$wm" 2>/dev/null
+echo "PASS: stored 700 x 500 frame kept, default size and first start 840 x 780"
+exit 0
