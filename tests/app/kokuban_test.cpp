@@ -830,15 +830,24 @@ TEST_F(KokubanTest, SettingsRoundTripThroughTheWindow) {
     EXPECT_EQ(form->jouken().STEPFLAG, 0);
     form.reset();
 
-    // With automatic stepping the step flag is kept.
-    writeIni("[STEPDSP]\r\nAUTOSTEP=1\r\nSTEPFLAG=1\r\n");
+    // Automatic stepping is kept. A file that asks for both kinds starts in
+    // manual mode (the conditions dialog sets "手動" after "自動"), and
+    // manual mode is not kept.
+    writeIni("[STEPDSP]\r\nAUTOSTEP=1\r\n[SPEED]\r\nENZANSPEED=7\r\n");
     open();
     EXPECT_EQ(form->Panel5->text(), QStringLiteral("自動"));
+    EXPECT_EQ(form->jouken().StrokeDelay, 7);
+    form->close();
+    form.reset();
+    writeIni("[STEPDSP]\r\nAUTOSTEP=1\r\nSTEPFLAG=1\r\n");
+    open();
+    EXPECT_EQ(form->Panel5->text(), QStringLiteral("手動"));
+    EXPECT_EQ(form->jouken().AUTOSTEP, 0);
     form->close();
     form.reset();
     hissan::TJouken kept;
     app::IniRead(kept, iniPath().toStdString());
-    EXPECT_EQ(kept.STEPFLAG, 1);
+    EXPECT_EQ(kept.STEPFLAG, 0);
 }
 
 // ---- one copy at a time ----------------------------------------------------------------------
