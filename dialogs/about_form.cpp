@@ -29,61 +29,48 @@ QImage TAboutFormR::picture(int size) {
     // The board in its wooden frame.
     p.setPen(QPen(QColor(150, 95, 40), 3));
     p.setBrush(QColor(0, 110, 60));
-    p.drawRoundedRect(QRectF(4, 6, 70, 52), 3, 3);
+    p.drawRoundedRect(QRectF(3, 4, 62, 54), 3, 3);
     QFont chalk(QStringLiteral("Noto Sans Mono CJK JP"));
-    chalk.setPixelSize(13);
+    chalk.setPixelSize(12);
     chalk.setBold(true);
     p.setFont(chalk);
+    const QRectF col(14, 0, 36, 13);
     p.setPen(Qt::white);
-    p.drawText(QRectF(22, 10, 40, 14), Qt::AlignRight, QStringLiteral("18"));
+    p.drawText(col.translated(0, 8), Qt::AlignRight, QStringLiteral("18"));
+    p.drawText(col.translated(0, 21), Qt::AlignRight, QStringLiteral("4"));
     p.setPen(QColor(255, 255, 0));
-    p.drawText(QRectF(12, 24, 14, 14), Qt::AlignLeft, QStringLiteral("+"));
-    p.setPen(Qt::white);
-    p.drawText(QRectF(22, 24, 40, 14), Qt::AlignRight, QStringLiteral("4"));
+    p.drawText(QRectF(9, 21, 12, 13), Qt::AlignLeft, QStringLiteral("+"));
     p.setPen(QPen(QColor(255, 80, 80), 1.5));
-    p.drawLine(QPointF(14, 40), QPointF(62, 40));
+    p.drawLine(QPointF(10, 37), QPointF(52, 37));
     p.setPen(QColor(255, 80, 80));
-    p.drawText(QRectF(22, 41, 40, 14), Qt::AlignRight, QStringLiteral("22"));
+    p.drawText(col.translated(0, 39), Qt::AlignRight, QStringLiteral("22"));
 
-    // The face.
-    const QPointF c(66, 66);
+    // The face, drawn around its centre.
+    p.translate(75, 75);
+    p.scale(0.8, 0.8);
     p.setPen(QPen(QColor(120, 70, 40), 1.5));
     p.setBrush(QColor(255, 214, 170));
-    p.drawEllipse(c, 28, 27);
-    // Hair: a fringe across the top.
-    QPainterPath hair;
-    hair.moveTo(39, 62);
-    hair.cubicTo(40, 30, 92, 30, 93, 62);
-    hair.cubicTo(86, 48, 74, 46, 66, 50);
-    hair.cubicTo(58, 46, 46, 48, 39, 62);
+    p.drawEllipse(QPointF(0, 0), 28, 27);
+    QPainterPath hair;  // a fringe across the top
+    hair.moveTo(-27, -4);
+    hair.cubicTo(-26, -36, 26, -36, 27, -4);
+    hair.cubicTo(20, -18, 8, -20, 0, -16);
+    hair.cubicTo(-8, -20, -20, -18, -27, -4);
     p.setBrush(QColor(70, 40, 20));
     p.drawPath(hair);
-    // Eyes with a shine.
-    p.setPen(Qt::NoPen);
+    p.setPen(Qt::NoPen);  // eyes with a shine
     p.setBrush(QColor(30, 30, 40));
-    p.drawEllipse(QPointF(56, 66), 4.2, 5.2);
-    p.drawEllipse(QPointF(76, 66), 4.2, 5.2);
+    p.drawEllipse(QPointF(-10, 0), 4.2, 5.2);
+    p.drawEllipse(QPointF(10, 0), 4.2, 5.2);
     p.setBrush(Qt::white);
-    p.drawEllipse(QPointF(57.5, 64), 1.5, 1.5);
-    p.drawEllipse(QPointF(77.5, 64), 1.5, 1.5);
-    // Cheeks.
-    p.setBrush(QColor(255, 140, 150, 150));
-    p.drawEllipse(QPointF(49, 76), 4.5, 3);
-    p.drawEllipse(QPointF(83, 76), 4.5, 3);
-    // Smile.
-    p.setPen(QPen(QColor(170, 50, 50), 2, Qt::SolidLine, Qt::RoundCap));
+    p.drawEllipse(QPointF(-8.5, -2), 1.5, 1.5);
+    p.drawEllipse(QPointF(11.5, -2), 1.5, 1.5);
+    p.setBrush(QColor(255, 140, 150, 150));  // cheeks
+    p.drawEllipse(QPointF(-17, 10), 4.5, 3);
+    p.drawEllipse(QPointF(17, 10), 4.5, 3);
+    p.setPen(QPen(QColor(170, 50, 50), 2, Qt::SolidLine, Qt::RoundCap));  // smile
     p.setBrush(Qt::NoBrush);
-    p.drawArc(QRectF(58, 70, 16, 10), 200 * 16, 140 * 16);
-    // A stick of chalk in hand.
-    p.setPen(QPen(QColor(120, 70, 40), 1));
-    p.setBrush(QColor(255, 214, 170));
-    p.drawEllipse(QPointF(92, 88), 5, 5);
-    p.setBrush(Qt::white);
-    p.save();
-    p.translate(92, 82);
-    p.rotate(-30);
-    p.drawRoundedRect(QRectF(-1.8, -9, 3.6, 10), 1, 1);
-    p.restore();
+    p.drawArc(QRectF(-8, 4, 16, 10), 200 * 16, 140 * 16);
     return img;
 }
 
