@@ -93,7 +93,10 @@ void TJoukenSetFormM::build() {
         Button4 = new QPushButton(QStringLiteral("ヘルプ"), this);
         Button1 = new QPushButton(QStringLiteral("閉じる(J)"), this);
         Button1->setDefault(true);
+        QFont small = f;
+        small.setPixelSize(10);
         for (QPushButton* b : {Button3, Button4, Button1}) {
+            b->setFont(small);
             b->setFocusPolicy(Qt::NoFocus);
             b->setFixedHeight(20);
             row->addWidget(b);
@@ -134,7 +137,7 @@ void TJoukenSetFormM::build() {
         SpeedButton2->setText(QStringLiteral("小"));
         for (QToolButton* b : {SpeedButton1, SpeedButton2}) {
             b->setFocusPolicy(Qt::NoFocus);
-            b->setFixedSize(26, 22);
+            b->setFixedSize(28, 22);
         }
         connect(SpeedButton1, &QToolButton::clicked, this, [this] { host_.MojiBigButtonClick(); });
         connect(SpeedButton2, &QToolButton::clicked, this,
@@ -563,6 +566,10 @@ void TJoukenSetFormM::CheckBox17Click() {
 }
 
 void TJoukenSetFormM::FormActivate() {
+    // Only the look follows: the conditions already hold these values, and
+    // running the handlers would reset the stroke delay or, in manual mode,
+    // close the dialog the moment it opens.
+    const QSignalBlocker b9(CheckBox9), b7(CheckBox7);
     CheckBox9->setChecked(jk_.STEPFLAG != 0);
     CheckBox7->setChecked(jk_.STEPBEEP != 0);
 }
