@@ -187,12 +187,8 @@ TKokubanFormM::TKokubanFormM(const QString& settingsDir, QWidget* parent) : QMai
     SB7_dsp();
     StepBoxShown = 0;
 
-    Panel2dsp();
-    Panel4dsp();
-    // The other toggles show the stored state from the start too.
-    Panel3dsp();
-    Panel6dsp();
-    Panel7dsp();
+    // Every toggle shows the stored state from the start.
+    panelCaptions();
 
     loadFaceBitmaps();
 
@@ -201,7 +197,6 @@ TKokubanFormM::TKokubanFormM(const QString& settingsDir, QWidget* parent) : QMai
     actStepCtx->setChecked(false);
 
     Closing = 0;
-    RendoDsp();
 
     ReibunOn = 0;
     Panel10Dsp();
@@ -570,30 +565,18 @@ void TKokubanFormM::FormKeyDown(int key, Qt::KeyboardModifiers mods, quint32 sca
     const bool minusKey = isMinusKey(key, mods, scan);
     Keisan& k = *keisan_;
 
-    if (alt) return;   // 1
-    if (ctrl && up) {  // 2: one more quotient place
-        if (jk_.POINTMAX < 10) jk_.POINTMAX += 1;
+    if (alt) return;             // 1
+    if (ctrl && (up || down)) {  // 2, 3: quotient places; rounding keeps at least one
+        if (down && jk_.SHOU_ITI == 1 && jk_.POINTMAX == 1) return;
+        jk_.POINTMAX = std::clamp(jk_.POINTMAX + (up ? 1 : -1), 0, 10);
         showPointMax();
         comp_.JoukenSetFormM->showPointMax();
         if (jk_.RENDOFLAG == 1) k.ReCalcButtonClick();
         return;
     }
-    if (ctrl && down) {  // 3: one place less; rounding keeps at least one
-        if (jk_.SHOU_ITI == 1 && jk_.POINTMAX == 1) return;
-        if (jk_.POINTMAX > 0) jk_.POINTMAX -= 1;
-        showPointMax();
-        comp_.JoukenSetFormM->showPointMax();
-        if (jk_.RENDOFLAG == 1) k.ReCalcButtonClick();
-        return;
-    }
-    if (ctrl) return;   // 4
-    if (shift && up) {  // 5: slower strokes
-        if (jk_.StrokeDelay < 100) jk_.StrokeDelay += 1;
-        showStrokeDelay();
-        return;
-    }
-    if (shift && down) {  // 6: faster strokes
-        if (jk_.StrokeDelay > 0) jk_.StrokeDelay -= 1;
+    if (ctrl) return;             // 4
+    if (shift && (up || down)) {  // 5, 6: slower or faster strokes
+        jk_.StrokeDelay = std::clamp(jk_.StrokeDelay + (up ? 1 : -1), 0, 100);
         showStrokeDelay();
         return;
     }

@@ -168,11 +168,11 @@ class TKokubanFormM : public QMainWindow, public KeisanHost, public dialogs::Jou
     void panelCaptions() override;
     void quotientModeChanged() override;
     void showPointMax() override;
-    void recalculate() override;
+    void recalculate() override { keisan_->ReCalcButtonClick(); }
     void stepTimeEnabled(bool on) override;
     void selectScheme(int item) override;
-    void joukenHidden() override;
-    void notice(const QString& text, const QString& title) override;
+    void joukenHidden() override { JoukenShown = 0; }
+    void notice(const QString& text, const QString& title) override { message(text, title); }
 
     // ---- state read by the other windows and the tests -----------------------------
     hissan::TJouken& jouken() { return jk_; }

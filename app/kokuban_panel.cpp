@@ -781,10 +781,6 @@ void TKokubanFormM::quotientModeChanged() {
     GB2_set();
 }
 
-void TKokubanFormM::recalculate() {
-    keisan_->ReCalcButtonClick();
-}
-
 void TKokubanFormM::stepTimeEnabled(bool on) {
     Edit2->setEnabled(on);
     colourText(StepUnitText, on ? kRed : QColor(128, 128, 128));
@@ -794,14 +790,6 @@ void TKokubanFormM::selectScheme(int item) {
     // The main group's own handler switches the scheme, or refuses.
     RadioGroup1Items->button(item == 1 ? 1 : 0)->setChecked(true);
     comp_.JoukenSetFormM->showScheme(jk_.DSP_CL_TYPE);
-}
-
-void TKokubanFormM::joukenHidden() {
-    JoukenShown = 0;
-}
-
-void TKokubanFormM::notice(const QString& text, const QString& title) {
-    message(text, title);
 }
 
 }  // namespace app
