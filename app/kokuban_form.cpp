@@ -907,6 +907,7 @@ void TKokubanFormM::Print1Click() {
     }
     finishDrawing();
     QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(QStringLiteral("筆算"));  // "Print to File" offers 筆算.pdf
     QPrintDialog dlg(&printer, this);
     if (dlg.exec() != QDialog::Accepted) return;
     if (!printOn(printer))
@@ -919,6 +920,13 @@ bool TKokubanFormM::printOn(QPrinter& printer) {
     const hissan::DisplayList ops = keisan_->printLayout(pm);
     QPainter p;
     if (!p.begin(&printer)) return false;
+    // A calculation wider or taller than the paper is printed smaller, whole,
+    // keeping a margin on the right and at the bottom as wide as the left one.
+    const QRect ink = opsExtent(ops);
+    const QSizeF room = printer.pageRect(QPrinter::DevicePixel).size();
+    const double fit = std::min({1.0, room.width() / std::max(1, ink.right() + ink.left() / 2),
+                                 room.height() / std::max(1, ink.bottom() + ink.left() / 2)});
+    if (fit < 1.0) p.scale(fit, fit);
     RenderOptions opt;
     opt.scheme = 1;
     opt.stepMode = jk_.STEPFLAG == 1;

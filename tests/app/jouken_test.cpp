@@ -4,6 +4,7 @@
 // printing commands around it.
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -428,51 +429,71 @@ TEST_F(JoukenTest, AboutIsAModalBoxMadeEachTime) {
 TEST_F(JoukenTest, PrintsOnePageToPdfInWhiteboardColoursWithoutPauses) {
     open("[SPEED]\r\nENZANSPEED=9\r\n");
     click(dlg().CheckBox8);  // automatic stepping: the screen pauses, the page does not
+    const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+    int n = 0;
+    // Prints the calculation on the board to a PDF file; its pages as pictures.
+    auto print = [&]() -> std::vector<QImage> {
+        const QString pdf = dir.filePath(QStringLiteral("board%1.pdf").arg(++n));
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        EXPECT_TRUE(form->printOn(printer));
+        EXPECT_FALSE(form->drawing());
+        std::vector<QImage> pages;
+        if (pdftoppm.isEmpty()) return pages;
+        const QString prefix = dir.filePath(QStringLiteral("page%1").arg(n));
+        QProcess::execute(pdftoppm, {QStringLiteral("-r"), QStringLiteral("40"),
+                                     QStringLiteral("-png"), pdf, prefix});
+        for (const QString& f : QDir(dir.path()).entryList({QStringLiteral("page%1-*.png").arg(n)}))
+            pages.emplace_back(dir.filePath(f));
+        return pages;
+    };
+    // Where the ink is, and that it is black and grey on white paper.
+    auto ink = [](const QImage& page) {
+        int white = 0, dark = 0, green = 0;
+        QRect r;
+        for (int y = 0; y < page.height(); ++y)
+            for (int x = 0; x < page.width(); ++x) {
+                const QColor c = page.pixelColor(x, y);
+                if (c.lightness() > 245) {
+                    ++white;
+                    continue;
+                }
+                r |= QRect(x, y, 1, 1);
+                if (c.green() > c.red() + 60 && c.green() > c.blue() + 60) ++green;
+                if (c.lightness() < 80) ++dark;
+            }
+        EXPECT_GT(white, page.width() * page.height() * 8 / 10);
+        EXPECT_GT(dark, 20);
+        EXPECT_EQ(green, 0);  // no blackboard on paper
+        return r;
+    };
+
     type("18+4=");
     ASSERT_TRUE(form->drawing());
     form->finishDrawing();
-    const QString pdf = dir.filePath(QStringLiteral("board.pdf"));
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(pdf);
-    ASSERT_TRUE(form->printOn(printer));
-    EXPECT_FALSE(form->drawing());
+    const std::vector<QImage> pages = print();
     EXPECT_EQ(form->scheme(), 0);
     EXPECT_EQ(form->grabBoard().pixelColor(300, 250), kBlackboard);
     key(Qt::Key_H);  // the board still holds the expression
     EXPECT_EQ(typed(), "18+4=");
-
-    const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
     if (pdftoppm.isEmpty()) GTEST_SKIP() << "pdftoppm is not installed";
-    QProcess p;
-    p.start(pdftoppm, {QStringLiteral("-r"), QStringLiteral("40"), QStringLiteral("-png"), pdf,
-                       dir.filePath(QStringLiteral("page"))});
-    ASSERT_TRUE(p.waitForFinished(30000));
-    QStringList pages = QDir(dir.path()).entryList({QStringLiteral("page*.png")});
-    ASSERT_EQ(pages.size(), 1) << pages.join(' ').toStdString();
-    const QImage page(dir.filePath(pages[0]));
-    // White paper, dark digits, the red answer; everything inside the page.
-    int white = 0, dark = 0, green = 0;
-    QRect ink;
-    for (int y = 0; y < page.height(); ++y)
-        for (int x = 0; x < page.width(); ++x) {
-            const QColor c = page.pixelColor(x, y);
-            if (c.lightness() > 245) {
-                ++white;
-                continue;
-            }
-            ink |= QRect(x, y, 1, 1);
-            if (c.green() > c.red() + 60 && c.green() > c.blue() + 60) ++green;
-            if (c.lightness() < 80) ++dark;
-        }
-    EXPECT_GT(white, page.width() * page.height() * 9 / 10);
-    EXPECT_GT(dark, 20);
-    EXPECT_EQ(green, 0);  // no blackboard on paper
-    EXPECT_FALSE(ink.isEmpty());
-    EXPECT_GT(ink.left(), 0);
-    EXPECT_GT(ink.top(), 0);
-    EXPECT_LT(ink.right(), page.width() - 1);
-    EXPECT_LT(ink.bottom(), page.height() / 2);
+    ASSERT_EQ(pages.size(), 1u);
+    const QRect small = ink(pages[0]);
+    EXPECT_GT(small.left(), 0);
+    EXPECT_GT(small.top(), 0);
+    EXPECT_LT(small.bottom(), pages[0].height() / 2);
+
+    // A calculation wider than the paper is printed smaller, answer and all.
+    key(Qt::Key_Delete);
+    type("123456789*987654321=");
+    form->finishDrawing();
+    const std::vector<QImage> wide = print();
+    ASSERT_EQ(wide.size(), 1u);
+    const QRect all = ink(wide[0]);
+    EXPECT_GT(all.left(), 0);
+    EXPECT_LT(all.right(), wide[0].width() - 3);
+    EXPECT_LT(all.bottom(), wide[0].height() - 3);
 }
 
 }  // namespace

@@ -99,6 +99,30 @@ below_white=$(count 900x300+0+180 FFFFFF)
 answer_red=$(count 500x110+380+40 FF0000)
 [ "$answer_red" -gt 200 ] || fail "no red answer after the equals sign ($answer_red)"
 
+# Printing through the print dialog to a PDF file ("Print to File" is the
+# printer of a machine without a print server): one page.
+xdotool key alt+f
+sleep 0.3
+xdotool key p
+pdlg=""
+for _ in $(seq 50); do
+    pdlg=$(xdotool search --onlyvisible --name "印刷" 2>/dev/null | grep -v "^$win\$" | head -n1)
+    [ -n "$pdlg" ] && break
+    sleep 0.1
+done
+[ -n "$pdlg" ] || fail "the print dialog did not appear"
+sleep 0.5
+xdotool key Return
+pdf=""
+for _ in $(seq 50); do
+    pdf=$(find "$HOME" "$WORK/prog" -maxdepth 1 -name '*.pdf' 2>/dev/null | head -n1)
+    [ -n "$pdf" ] && [ -s "$pdf" ] && break
+    sleep 0.1
+done
+[ -n "$pdf" ] || fail "printing to a file wrote no PDF"
+pages=$(grep -ac '/Type /Page$\|/Type /Page[^s]' "$pdf")
+[ "$pages" = 1 ] || fail "the printed PDF has $pages pages, expected 1"
+
 # F6 shows the conditions dialog with its controls, F6 again hides it.
 visible() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1; }
 xdotool windowactivate --sync "$win" 2>/dev/null || xdotool windowfocus --sync "$win"
@@ -160,5 +184,6 @@ kill "$pid"
 wait "$pid" 2>/dev/null
 echo "PASS: board green ($board), line white $line_white red $line_red yellow $line_yellow," \
     "calculation $below_white, answer $answer_red; second start exit $second;" \
-    "conditions dialog aqua $aqua lime $lime fuchsia $fuchsia; step box shown and hidden"
+    "printed $(basename "$pdf") ($pages page); conditions dialog aqua $aqua lime $lime" \
+    "fuchsia $fuchsia; step box shown and hidden"
 exit 0
