@@ -624,7 +624,12 @@ void TJoukenSetFormM::closeEvent(QCloseEvent* e) {
 }
 
 void TJoukenSetFormM::keyPressEvent(QKeyEvent* e) {
-    host_.keyPressed(e->key(), e->modifiers(), e->nativeScanCode());
+    // Enter presses the default button "閉じる(J)" (also after a number was
+    // typed into a box); every other key belongs to the board.
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)
+        Button1->click();
+    else
+        host_.keyPressed(e->key(), e->modifiers(), e->nativeScanCode());
 }
 
 void TJoukenSetFormM::showEvent(QShowEvent* e) {

@@ -356,6 +356,15 @@ TEST_F(JoukenTest, OpeningTheDialogShowsTheStepModeOfTheKeys) {
     // Keys typed while the dialog is active go to the board.
     QTest::keyClick(&dlg(), Qt::Key_7);
     EXPECT_EQ(typed(), "7");
+    // A number typed into a box counts when Enter ends it; Enter closes the
+    // dialog as its default button and does not reach the board as "=".
+    QTest::keyClick(dlg().Edit2, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(dlg().Edit2, QStringLiteral("4"));
+    EXPECT_EQ(form->jouken().POINTMAX, 0);
+    QTest::keyClick(dlg().Edit2, Qt::Key_Return);
+    EXPECT_EQ(form->jouken().POINTMAX, 4);
+    EXPECT_FALSE(dlg().isVisible());
+    EXPECT_EQ(typed(), "7");
 }
 
 // ---- colour scheme ---------------------------------------------------------------------------
