@@ -758,7 +758,7 @@ void TKokubanFormM::GB4Set() {
         }
     } else {
         if (comp_.StepGoForm) comp_.StepGoForm->hide();
-        if (comp_.JoukenSetFormM) comp_.JoukenSetFormM->CheckBox17->setChecked(true);
+        if (comp_.JoukenSetFormM) comp_.JoukenSetFormM->showNoStep();
     }
     board_->update();
 }

@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -52,7 +53,9 @@ QSpinBox* number(int lo, int hi, QWidget* parent) {
     auto* s = new QSpinBox(parent);
     s->setRange(lo, hi);
     s->setAlignment(Qt::AlignRight);
-    s->setKeyboardTracking(false);
+    // Set with the arrows; the keyboard stays with the board.
+    s->setFocusPolicy(Qt::NoFocus);
+    if (auto* edit = s->findChild<QLineEdit*>()) edit->setFocusPolicy(Qt::NoFocus);
     s->setFixedSize(44, 20);
     return s;
 }
@@ -291,9 +294,9 @@ void TJoukenSetFormM::build() {
     flagBox(CheckBox16, &hissan::TJouken::MatsubiZeroWari, true);
     flagBox(CheckBox10, &hissan::TJouken::BubunWa, true);
     onChange(CheckBox7, [this] { jk_.STEPBEEP = CheckBox7->isChecked() ? 1 : 0; });
-    onChange(CheckBox8, [this] { CheckBox8Click(); });
-    onChange(CheckBox9, [this] { CheckBox9Click(); });
-    onChange(CheckBox17, [this] { CheckBox17Click(); });
+    onChange(CheckBox8, [this] { stepRun(&TJoukenSetFormM::CheckBox8Click); });
+    onChange(CheckBox9, [this] { stepRun(&TJoukenSetFormM::CheckBox9Click); });
+    onChange(CheckBox17, [this] { stepRun(&TJoukenSetFormM::CheckBox17Click); });
     quotientBox(CheckBox11, 2);
     quotientBox(CheckBox12, 0);
     onChange(CheckBox6, [this] {
@@ -565,6 +568,29 @@ void TJoukenSetFormM::CheckBox17Click() {
     host_.GB4Set();
 }
 
+// The step boxes' handlers untick each other and end with the main window's
+// GB4Set, which ticks "無" when no stepping is left. Ticked in the middle of
+// a handler, "無" would run its own handler there and undo the choice being
+// made ("自動" unticked again while automatic stepping is put in force), so
+// it is ticked once the outermost handler is over, if stepping is still off.
+void TJoukenSetFormM::stepRun(void (TJoukenSetFormM::*handler)()) {
+    ++stepDepth_;
+    (this->*handler)();
+    if (--stepDepth_ > 0 || !noStepPending_) return;
+    noStepPending_ = false;
+    if (jk_.AUTOSTEP == 0 && jk_.STEPFLAG == 0) {
+        const QSignalBlocker block(CheckBox17);
+        CheckBox17->setChecked(true);
+    }
+}
+
+void TJoukenSetFormM::showNoStep() {
+    if (stepDepth_ > 0)
+        noStepPending_ = true;
+    else
+        CheckBox17->setChecked(true);
+}
+
 void TJoukenSetFormM::FormActivate() {
     // Only the look follows: the conditions already hold these values, and
     // running the handlers would reset the stroke delay or, in manual mode,
@@ -624,8 +650,8 @@ void TJoukenSetFormM::closeEvent(QCloseEvent* e) {
 }
 
 void TJoukenSetFormM::keyPressEvent(QKeyEvent* e) {
-    // Enter presses the default button "閉じる(J)" (also after a number was
-    // typed into a box); every other key belongs to the board.
+    // Enter presses the default button "閉じる(J)"; every other key belongs
+    // to the board.
     if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)
         Button1->click();
     else

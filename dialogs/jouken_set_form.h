@@ -99,6 +99,9 @@ class TJoukenSetFormM : public app::ToolWindow {
     // The step and beep boxes re-read from STEPFLAG and STEPBEEP: the main
     // window's Y key changes them behind the dialog.
     void FormActivate();
+    // No stepping is left: "無" is ticked (after the step box handler that
+    // is running, if any).
+    void showNoStep();
 
     // The main window changed a value the dialog shows; nothing else runs.
     void showPointMax();
@@ -144,6 +147,7 @@ class TJoukenSetFormM : public app::ToolWindow {
     void CheckBox8Click();
     void CheckBox9Click();
     void CheckBox17Click();
+    void stepRun(void (TJoukenSetFormM::*handler)());
     void UpDown1Click(int position);
     void UpDown2Click(int position);
     void UpDown3Click(int position);
@@ -154,6 +158,8 @@ class TJoukenSetFormM : public app::ToolWindow {
     hissan::TJouken& jk_;
     JoukenHost& host_;
     std::vector<std::pair<QCheckBox*, std::function<void()>>> handlers_;
+    int stepDepth_ = 0;
+    bool noStepPending_ = false;
 };
 
 }  // namespace dialogs
