@@ -6,15 +6,19 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include "dialogs/about_form.h"
 
 namespace dialogs {
 
@@ -74,6 +78,7 @@ TJoukenSetFormM::TJoukenSetFormM(QWidget* owner, hissan::TJouken& jk, JoukenHost
       host_(host) {
     setObjectName(QStringLiteral("JoukenSetFormM"));
     setFixedSize(242, 462);
+    setWindowIcon(QIcon(QPixmap::fromImage(TAboutFormR::picture(32))));
     // Until the first GB3Set the quotient boxes ignore their changes.
     GB3Busy = 1;
     build();

@@ -381,6 +381,21 @@ TEST_F(JoukenTest, OpeningTheDialogShowsTheStepModeOfTheKeys) {
     EXPECT_EQ(typed(), "7");
 }
 
+TEST_F(JoukenTest, BeepOnEachManualStepWhenTicked) {
+    open();
+    click(dlg().CheckBox7);
+    EXPECT_EQ(form->jouken().STEPBEEP, 1);
+    key(Qt::Key_Y);
+    type("12+9=");
+    ASSERT_TRUE(form->player().atStepPoint());
+    QTRY_COMPARE_WITH_TIMEOUT(form->player().state(), app::Player::State::StepWait, 2000);
+    key(Qt::Key_G);
+    EXPECT_EQ(beeps, 1);
+    form->finishDrawing();
+    click(dlg().CheckBox7);
+    EXPECT_EQ(form->jouken().STEPBEEP, 0);
+}
+
 // ---- colour scheme ---------------------------------------------------------------------------
 
 TEST_F(JoukenTest, ColourGroupsFollowEachOtherAndAClickOnTheSelectedItemChangesNothing) {
