@@ -4,6 +4,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "dialogs/jouken_set_form.h"
+
 namespace app {
 
 ToolWindow::ToolWindow(QWidget* owner, const QString& caption, QSize client, bool titleButtons)
@@ -72,13 +74,10 @@ TStepGoForm::TStepGoForm(QWidget* owner)
     });
 }
 
-Companions createCompanions(QWidget* owner, const MainBounds& m, QPoint jouken, int bLeft,
-                            int bTop) {
+Companions createCompanions(QWidget* owner, const MainBounds& m, hissan::TJouken& jk,
+                            dialogs::JoukenHost& joukenHost, int bLeft, int bTop) {
     Companions c;
-    c.JoukenSetFormM =
-        new ToolWindow(owner, QStringLiteral("□条件の設定□　▲Ｆ６▼"), QSize(242, 462), false);
-    c.JoukenSetFormM->setObjectName(QStringLiteral("JoukenSetFormM"));
-    c.JoukenSetFormM->move(jouken.x(), jouken.y() + m.harufa);
+    c.JoukenSetFormM = new dialogs::TJoukenSetFormM(owner, jk, joukenHost);
 
     c.StepGoForm = new TStepGoForm(owner);
     c.StepGoForm->move(m.left + m.width - 220, m.top + 300);

@@ -4,6 +4,13 @@
 
 #include <QWidget>
 
+#include "hissan/jouken.h"
+
+namespace dialogs {
+class JoukenHost;
+class TJoukenSetFormM;
+}  // namespace dialogs
+
 namespace app {
 
 // A stay-on-top tool window with a caption and a fixed client size. Without
@@ -38,12 +45,12 @@ class TStepGoForm : public ToolWindow {
 
 // Every companion window, in the order of creation.
 struct Companions {
-    ToolWindow* JoukenSetFormM = nullptr;  // conditions dialog
-    TStepGoForm* StepGoForm = nullptr;     // manual-step box
-    ToolWindow* SenExForm = nullptr;       // word-problem window
-    ToolWindow* InputFormM = nullptr;      // on-screen keypad
-    ToolWindow* FaceS = nullptr;           // character face
-    ToolWindow* VoiceSetForm = nullptr;    // speech settings
+    dialogs::TJoukenSetFormM* JoukenSetFormM = nullptr;  // conditions dialog
+    TStepGoForm* StepGoForm = nullptr;                   // manual-step box
+    ToolWindow* SenExForm = nullptr;                     // word-problem window
+    ToolWindow* InputFormM = nullptr;                    // on-screen keypad
+    ToolWindow* FaceS = nullptr;                         // character face
+    ToolWindow* VoiceSetForm = nullptr;                  // speech settings
 
     // Keypad focus flag: 1 while the keypad is being used; 0 once it lost the
     // activation, after which the main window's timer takes the focus back.
@@ -61,9 +68,10 @@ struct MainBounds {
 
 // Creates the six windows in the fixed order: conditions dialog, step box,
 // word-problem window (at bLeft, bTop), keypad, face, speech settings. The
-// keypad and the face are shown, the others stay hidden. `jouken` is the
-// conditions dialog's start position (JoukenLeft, JoukenTop).
-Companions createCompanions(QWidget* owner, const MainBounds& m, QPoint jouken, int bLeft,
-                            int bTop);
+// keypad and the face are shown, the others stay hidden. The conditions
+// dialog works on `jk` and asks `joukenHost` for the rest; it is set from
+// the conditions by its FormCreate once all the windows exist.
+Companions createCompanions(QWidget* owner, const MainBounds& m, hissan::TJouken& jk,
+                            dialogs::JoukenHost& joukenHost, int bLeft, int bTop);
 
 }  // namespace app

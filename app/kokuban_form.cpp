@@ -28,7 +28,10 @@
 #include <QUrl>
 #include <QWheelEvent>
 
+#include "app/data_paths.h"
 #include "app/settings.h"
+#include "dialogs/about_form.h"
+#include "dialogs/help_window.h"
 
 namespace app {
 
@@ -48,6 +51,9 @@ const QColor kGreen(0, 128, 0);
 // The address opened by "ヘルプ[HomePage] (&W)"; the item is disabled while
 // no home page is known.
 const char* const kHomePageUrl = "";
+
+// The program's help, looked for among its data files.
+const char* const kHelpFile = "help/hissan-help.html";
 
 QString u8(const std::string& s) {
     return QString::fromStdString(s);
@@ -194,12 +200,8 @@ TKokubanFormM::TKokubanFormM(const QString& settingsDir, QWidget* parent) : QMai
     SB7_dsp();
     StepBoxShown = 0;
 
-    Panel2dsp();
-    Panel4dsp();
-    // The other toggles show the stored state from the start too.
-    Panel3dsp();
-    Panel6dsp();
-    Panel7dsp();
+    // Every toggle shows the stored state from the start.
+    panelCaptions();
 
     loadFaceBitmaps();
 
@@ -208,18 +210,10 @@ TKokubanFormM::TKokubanFormM(const QString& settingsDir, QWidget* parent) : QMai
     actStepCtx->setChecked(false);
 
     Closing = 0;
-    RendoDsp();
 
     ReibunOn = 0;
     Panel10Dsp();
     ReiGet();
-    // Rounding works at the first decimal place or later: a file that asks
-    // for rounding at the ones place starts at the first decimal place, as
-    // the up-down box shows it.
-    if (jk_.SHOU_ITI == 1 && jk_.POINTMAX < 1) {
-        jk_.POINTMAX = jk_.PNTDSPFLAG00 = 1;
-        showPointMax();
-    }
     GB2_look();
     keisan_->R1Click();
 
@@ -230,17 +224,21 @@ TKokubanFormM::TKokubanFormM(const QString& settingsDir, QWidget* parent) : QMai
     board_->setFocus();
 
     // The companion windows, in their fixed order after the main window.
-    comp_ = createCompanions(this, MainBounds{x(), y(), width(), height(), jk_.HARUFA},
-                             QPoint(JoukenLeft, JoukenTop), jk_.BLEFT, jk_.BTOP);
-    for (ToolWindow* w : {comp_.JoukenSetFormM, static_cast<ToolWindow*>(comp_.StepGoForm),
-                          comp_.SenExForm, comp_.InputFormM, comp_.FaceS, comp_.VoiceSetForm})
+    comp_ = createCompanions(this, MainBounds{x(), y(), width(), height(), jk_.HARUFA}, jk_, *this,
+                             jk_.BLEFT, jk_.BTOP);
+    for (ToolWindow* w : {static_cast<ToolWindow*>(comp_.JoukenSetFormM),
+                          static_cast<ToolWindow*>(comp_.StepGoForm), comp_.SenExForm,
+                          comp_.InputFormM, comp_.FaceS, comp_.VoiceSetForm})
         w->setAttribute(Qt::WA_ShowWithoutActivating);
     connect(comp_.InputFormM, &ToolWindow::deactivated, this, [this] { comp_.KeypadActive = 0; });
     connect(comp_.FaceS, &ToolWindow::activated, this, [this] {
         comp_.FaceS->move(comp_.FaceS->x(), y() + jk_.HARUFA);
         if (AppActivated == 1 && !isActiveWindow()) activateWindow();
     });
-    // The step group's look and the step box, once the box exists.
+    // The conditions dialog sets its controls from the conditions (rounding
+    // stored at the ones place starts at the first decimal place there);
+    // then the step group's look and the step box.
+    comp_.JoukenSetFormM->FormCreate(JoukenTop + jk_.HARUFA, JoukenLeft);
     GB4Set();
 }
 
@@ -329,6 +327,11 @@ void TKokubanFormM::buildMenus() {
                      QKeySequence(Qt::CTRL | Qt::Key_G));
     // Accelerators only of the context menu work while the menu is closed.
     for (QAction* a : {actMatsubiKake, actMatsubiWari, g}) addAction(a);
+    QAction* bubunWa = new QAction(this);
+    bubunWa->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_B));
+    connect(bubunWa, &QAction::triggered, this,
+            [this] { comp_.JoukenSetFormM->toggle(dialogs::TJoukenSetFormM::Switch::BubunWa); });
+    addAction(bubunWa);
     // A checkable item flips its own mark before its handler runs; the
     // handlers set the marks from the state, so they are the only source.
     for (QAction* a : {actPanel, actPanelCtx, actJk1st, actJk1stCtx, actStepView, actStepCtx,
@@ -576,28 +579,18 @@ void TKokubanFormM::FormKeyDown(int key, Qt::KeyboardModifiers mods, quint32 sca
     const bool minusKey = isMinusKey(key, mods, scan);
     Keisan& k = *keisan_;
 
-    if (alt) return;   // 1
-    if (ctrl && up) {  // 2: one more quotient place
-        if (jk_.POINTMAX < 10) jk_.POINTMAX += 1;
+    if (alt) return;             // 1
+    if (ctrl && (up || down)) {  // 2, 3: quotient places; rounding keeps at least one
+        if (down && jk_.SHOU_ITI == 1 && jk_.POINTMAX == 1) return;
+        jk_.POINTMAX = std::clamp(jk_.POINTMAX + (up ? 1 : -1), 0, 10);
         showPointMax();
+        comp_.JoukenSetFormM->showPointMax();
         if (jk_.RENDOFLAG == 1) k.ReCalcButtonClick();
         return;
     }
-    if (ctrl && down) {  // 3: one place less; rounding keeps at least one
-        if (jk_.SHOU_ITI == 1 && jk_.POINTMAX == 1) return;
-        if (jk_.POINTMAX > 0) jk_.POINTMAX -= 1;
-        showPointMax();
-        if (jk_.RENDOFLAG == 1) k.ReCalcButtonClick();
-        return;
-    }
-    if (ctrl) return;   // 4
-    if (shift && up) {  // 5: slower strokes
-        if (jk_.StrokeDelay < 100) jk_.StrokeDelay += 1;
-        showStrokeDelay();
-        return;
-    }
-    if (shift && down) {  // 6: faster strokes
-        if (jk_.StrokeDelay > 0) jk_.StrokeDelay -= 1;
+    if (ctrl) return;             // 4
+    if (shift && (up || down)) {  // 5, 6: slower or faster strokes
+        jk_.StrokeDelay = std::clamp(jk_.StrokeDelay + (up ? 1 : -1), 0, 100);
         showStrokeDelay();
         return;
     }
@@ -633,16 +626,14 @@ void TKokubanFormM::FormKeyDown(int key, Qt::KeyboardModifiers mods, quint32 sca
             if (k.NyuryokuKa() == 1) {
                 beep();
             } else {
-                toggleCondition(&hissan::TJouken::SYOUPTLNDSP);
-                Panel7dsp();
+                comp_.JoukenSetFormM->toggle(dialogs::TJoukenSetFormM::Switch::SyouPtLn);
             }
             return;
         case Qt::Key_U:  // 16
             Panel8Click();
             return;
         case Qt::Key_Q:  // 17
-            toggleCondition(&hissan::TJouken::QQ_FLAG);
-            Panel6dsp();
+            comp_.JoukenSetFormM->toggle(dialogs::TJoukenSetFormM::Switch::QQ);
             return;
         case Qt::Key_M: {  // 18
             const int item = IroChanged == 0 ? 1 : 1 - jk_.DSP_CL_TYPE;
@@ -667,12 +658,10 @@ void TKokubanFormM::FormKeyDown(int key, Qt::KeyboardModifiers mods, quint32 sca
             MojiSmallButtonClick();
             return;
         case Qt::Key_A:  // 24
-            toggleCondition(&hissan::TJouken::KURIAGARI);
-            Panel2dsp();
+            comp_.JoukenSetFormM->toggle(dialogs::TJoukenSetFormM::Switch::Kuriagari);
             return;
         case Qt::Key_S:  // 25
-            toggleCondition(&hissan::TJouken::KURISAGARI);
-            Panel3dsp();
+            comp_.JoukenSetFormM->toggle(dialogs::TJoukenSetFormM::Switch::Kurisagari);
             return;
         case Qt::Key_H:  // 26
         case Qt::Key_Insert:
@@ -763,12 +752,6 @@ void TKokubanFormM::stepEscaped() {
     if (comp_.StepGoForm) comp_.StepGoForm->hide();
     StepBoxShown = 0;
     stepLook();
-}
-
-// A display condition flipped from the keyboard: the board is laid out again.
-void TKokubanFormM::toggleCondition(int hissan::TJouken::*field) {
-    jk_.*field = 1 - jk_.*field;
-    relayoutBoard();
 }
 
 // ---- start-up and lifecycle ----------------------------------------------------------
@@ -866,8 +849,9 @@ void TKokubanFormM::closeEvent(QCloseEvent* e) {
     IniWrite(jk_, iniWritePath_.toStdString(), bLeft, bTop);
     Timer1->stop();
     // The companions go with the board.
-    for (ToolWindow* w : {comp_.JoukenSetFormM, static_cast<ToolWindow*>(comp_.StepGoForm),
-                          comp_.SenExForm, comp_.InputFormM, comp_.FaceS, comp_.VoiceSetForm})
+    for (ToolWindow* w : {static_cast<ToolWindow*>(comp_.JoukenSetFormM),
+                          static_cast<ToolWindow*>(comp_.StepGoForm), comp_.SenExForm,
+                          comp_.InputFormM, comp_.FaceS, comp_.VoiceSetForm})
         if (w) w->hide();
     e->accept();
 }
@@ -924,13 +908,11 @@ void TKokubanFormM::N12Click() {
 }
 
 void TKokubanFormM::N11Click() {
-    jk_.MatsubiZeroKake = 1 - jk_.MatsubiZeroKake;
-    actMatsubiKake->setChecked(jk_.MatsubiZeroKake == 1);
+    comp_.JoukenSetFormM->toggle(dialogs::TJoukenSetFormM::Switch::MatsubiKake);
 }
 
 void TKokubanFormM::N15Click() {
-    jk_.MatsubiZeroWari = 1 - jk_.MatsubiZeroWari;
-    actMatsubiWari->setChecked(jk_.MatsubiZeroWari == 1);
+    comp_.JoukenSetFormM->toggle(dialogs::TJoukenSetFormM::Switch::MatsubiWari);
 }
 
 void TKokubanFormM::Button1Click() {
@@ -956,6 +938,7 @@ void TKokubanFormM::Print1Click() {
     }
     finishDrawing();
     QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(QStringLiteral("筆算"));  // "Print to File" offers 筆算.pdf
     QPrintDialog dlg(&printer, this);
     if (dlg.exec() != QDialog::Accepted) return;
     if (!printOn(printer))
@@ -968,6 +951,13 @@ bool TKokubanFormM::printOn(QPrinter& printer) {
     const hissan::DisplayList ops = keisan_->printLayout(pm);
     QPainter p;
     if (!p.begin(&printer)) return false;
+    // A calculation wider or taller than the paper is printed smaller, whole,
+    // keeping a margin on the right and at the bottom as wide as the left one.
+    const QRect ink = opsExtent(ops);
+    const QSizeF room = printer.pageRect(QPrinter::DevicePixel).size();
+    const double fit = std::min({1.0, room.width() / std::max(1, ink.right() + ink.left() / 2),
+                                 room.height() / std::max(1, ink.bottom() + ink.left() / 2)});
+    if (fit < 1.0) p.scale(fit, fit);
     RenderOptions opt;
     opt.scheme = 1;
     opt.stepMode = jk_.STEPFLAG == 1;
@@ -978,9 +968,13 @@ bool TKokubanFormM::printOn(QPrinter& printer) {
 }
 
 void TKokubanFormM::Contents1Click() {
-    const QString help = ExeDir + QStringLiteral("pkt_M41R.chm");
-    if (!QFileInfo::exists(help) || !QDesktopServices::openUrl(QUrl::fromLocalFile(help)))
-        message(QStringLiteral("pkt_M41R.chm が見あたりません。"), QStringLiteral("お知らせ"));
+    const QString help = dataFile(QString::fromLatin1(kHelpFile));
+    if (help.isEmpty())
+        message(QFileInfo(QString::fromLatin1(kHelpFile)).fileName() +
+                    QStringLiteral(" が見あたりません。"),
+                QStringLiteral("お知らせ"));
+    else
+        dialogs::HelpWindow::showFile(this, help);
 }
 
 void TKokubanFormM::HomePage1Click() {
@@ -988,9 +982,7 @@ void TKokubanFormM::HomePage1Click() {
 }
 
 void TKokubanFormM::About1Click() {
-    QMessageBox::about(this, QStringLiteral("バージョン情報"),
-                       QStringLiteral("縦書き計算器\n\n式を打って「＝」を押すと、"
-                                      "筆算を黒板に書いて見せます。"));
+    (new dialogs::TAboutFormR(this))->open();
 }
 
 }  // namespace app

@@ -19,6 +19,7 @@
 #include "app/keisan.h"
 #include "app/player.h"
 #include "app/renderer.h"
+#include "dialogs/jouken_set_form.h"
 #include "hissan/jouken.h"
 
 class QAction;
@@ -62,7 +63,7 @@ class ClickPanel : public QLabel {
     QColor back_, text_;
 };
 
-class TKokubanFormM : public QMainWindow, public KeisanHost {
+class TKokubanFormM : public QMainWindow, public KeisanHost, public dialogs::JoukenHost {
     Q_OBJECT
   public:
     // `settingsDir`: the folder of the settings file; empty for the usual
@@ -90,7 +91,7 @@ class TKokubanFormM : public QMainWindow, public KeisanHost {
     void FormKeyDown(int key, Qt::KeyboardModifiers mods, quint32 scanCode = 0);
     // A key press of the user: while a drawing plays, G / Escape act on its
     // step points, a few keys act at once and the others wait for its end.
-    void keyPressed(int key, Qt::KeyboardModifiers mods, quint32 scanCode = 0);
+    void keyPressed(int key, Qt::KeyboardModifiers mods, quint32 scanCode = 0) override;
     // Posts a key press to this window, handled later like a typed key.
     void injectKey(int key, Qt::KeyboardModifiers mods = Qt::NoModifier);
 
@@ -115,7 +116,7 @@ class TKokubanFormM : public QMainWindow, public KeisanHost {
     // Prints the expression and its calculation on one page of `printer`,
     // laid out on the printer's own metrics, in the whiteboard colours.
     bool printOn(QPrinter& printer);
-    void Contents1Click();
+    void Contents1Click() override;
     void HomePage1Click();
     void About1Click();
 
@@ -127,12 +128,12 @@ class TKokubanFormM : public QMainWindow, public KeisanHost {
     void IroSet(int scheme);
     void IroChange();
     void RadioGroup1Click();
-    void Font1Click();
+    void Font1Click() override;
     void FontDialog1Apply(const QFont& font);
     void newFont(const QFont& font);
-    void MojiBigButtonClick();
-    void MojiSmallButtonClick();
-    void KaigyouToggle();
+    void MojiBigButtonClick() override;
+    void MojiSmallButtonClick() override;
+    void KaigyouToggle() override;
     void P1Click();
     // The settings panel across the top of the board: as wide as the window,
     // never narrower than its controls need (a narrow window clips its right end
@@ -160,7 +161,18 @@ class TKokubanFormM : public QMainWindow, public KeisanHost {
 
     // ---- step mode ------------------------------------------------------------------
     void StepToggle();
-    void GB4Set();
+    void GB4Set() override;
+
+    // ---- what the conditions dialog asks of the window ---------------------------------
+    void relayoutBoard() override;
+    void panelCaptions() override;
+    void quotientModeChanged() override;
+    void showPointMax() override;
+    void recalculate() override { keisan_->ReCalcButtonClick(); }
+    void stepTimeEnabled(bool on) override;
+    void selectScheme(int item) override;
+    void joukenHidden() override { JoukenShown = 0; }
+    void notice(const QString& text, const QString& title) override { message(text, title); }
 
     // ---- state read by the other windows and the tests -----------------------------
     hissan::TJouken& jouken() { return jk_; }
@@ -259,10 +271,8 @@ class TKokubanFormM : public QMainWindow, public KeisanHost {
     void placeCompanions();
     void afterPaint();
     void repaintBoard();
-    void relayoutBoard();
     void setScroll(int value);
     void updateScrollRange();
-    void showPointMax();
     void showStrokeDelay();
     void GB2_look();
     void stepLook();
@@ -271,7 +281,6 @@ class TKokubanFormM : public QMainWindow, public KeisanHost {
     void drainDeferred();
     void whenIdle(std::function<void()> action);
     BoardFrame frame() const;
-    void toggleCondition(int hissan::TJouken::*field);
 
     hissan::TJouken jk_;
     std::unique_ptr<QtMetrics> metrics_;

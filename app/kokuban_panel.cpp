@@ -126,8 +126,11 @@ void TKokubanFormM::buildPanel() {
             v->addWidget(r);
         }
         RadioGroup1Items->button(0)->setChecked(true);
-        connect(RadioGroup1Items, &QButtonGroup::idClicked, this,
-                [this](int) { RadioGroup1Click(); });
+        // A change of selection, not every click: a click on the item that
+        // is already selected changes nothing.
+        connect(RadioGroup1Items, &QButtonGroup::idToggled, this, [this](int, bool on) {
+            if (on) RadioGroup1Click();
+        });
     }
     row->addWidget(RadioGroup1);
 
@@ -412,11 +415,12 @@ void TKokubanFormM::RadioGroup1Click() {
     } else if (RadioGroup1Items->checkedId() != jk_.DSP_CL_TYPE) {
         IroChange();
     }
-    // The selector shows the scheme in force, also when the change was refused.
+    // Both selectors show the scheme in force, also when the change was refused.
     {
         const QSignalBlocker block(RadioGroup1Items);
         RadioGroup1Items->button(jk_.DSP_CL_TYPE)->setChecked(true);
     }
+    if (comp_.JoukenSetFormM) comp_.JoukenSetFormM->showScheme(jk_.DSP_CL_TYPE);
     board_->setFocus();
 }
 
@@ -508,9 +512,7 @@ void TKokubanFormM::Panel3Click() {
 }
 
 void TKokubanFormM::Panel4Click() {
-    jk_.KAIGYO_FLAG = 1 - jk_.KAIGYO_FLAG;
-    KaigyouToggle();
-    Panel4dsp();
+    comp_.JoukenSetFormM->toggle(dialogs::TJoukenSetFormM::Switch::Kaigyo);
 }
 
 void TKokubanFormM::Panel6Click() {
@@ -519,14 +521,11 @@ void TKokubanFormM::Panel6Click() {
 }
 
 void TKokubanFormM::Panel7Click() {
-    jk_.SYOUPTLNDSP = 1 - jk_.SYOUPTLNDSP;
-    Panel7dsp();
-    relayoutBoard();
+    comp_.JoukenSetFormM->toggle(dialogs::TJoukenSetFormM::Switch::SyouPtLn);
 }
 
 void TKokubanFormM::Panel8Click() {
-    jk_.RENDOFLAG = 1 - jk_.RENDOFLAG;
-    RendoDsp();
+    comp_.JoukenSetFormM->toggle(dialogs::TJoukenSetFormM::Switch::Rendo);
 }
 
 void TKokubanFormM::Panel10Click() {
@@ -634,6 +633,7 @@ void TKokubanFormM::showPointMax() {
 
 void TKokubanFormM::showStrokeDelay() {
     Edit2->setText(QString::number(jk_.StrokeDelay));
+    comp_.JoukenSetFormM->showStrokeDelay(jk_.StrokeDelay);
 }
 
 void TKokubanFormM::UpDown1Click(int position) {
@@ -644,8 +644,8 @@ void TKokubanFormM::UpDown1Click(int position) {
         Edit1->setValue(1);
         return;
     }
-    jk_.POINTMAX = jk_.PNTDSPFLAG00 = position;
-    if (jk_.RENDOFLAG == 1) keisan_->ReCalcButtonClick();
+    // The same road as the dialog's places arrows.
+    comp_.JoukenSetFormM->setPlaces(position);
 }
 
 // The division group follows the quotient mode: places with a remainder,
@@ -737,6 +737,7 @@ void TKokubanFormM::StepToggle() {
     } else {
         if (comp_.StepGoForm) comp_.StepGoForm->hide();
         StepBoxShown = 0;
+        comp_.JoukenSetFormM->CheckBox9->setChecked(false);
         jk_.AUTOSTEP = 0;
         jk_.STEPFLAG = 0;
     }
@@ -759,8 +760,38 @@ void TKokubanFormM::GB4Set() {
         }
     } else {
         if (comp_.StepGoForm) comp_.StepGoForm->hide();
+        if (comp_.JoukenSetFormM) comp_.JoukenSetFormM->showNoStep();
     }
     board_->update();
+}
+
+// ---- what the conditions dialog asks of the window ------------------------------------------
+
+void TKokubanFormM::panelCaptions() {
+    Panel2dsp();
+    Panel3dsp();
+    Panel4dsp();
+    Panel6dsp();
+    Panel7dsp();
+    RendoDsp();
+    actMatsubiKake->setChecked(jk_.MatsubiZeroKake == 1);
+    actMatsubiWari->setChecked(jk_.MatsubiZeroWari == 1);
+}
+
+void TKokubanFormM::quotientModeChanged() {
+    showPointMax();
+    GB2_set();
+}
+
+void TKokubanFormM::stepTimeEnabled(bool on) {
+    Edit2->setEnabled(on);
+    colourText(StepUnitText, on ? kRed : QColor(128, 128, 128));
+}
+
+void TKokubanFormM::selectScheme(int item) {
+    // The main group's own handler switches the scheme, or refuses.
+    RadioGroup1Items->button(item == 1 ? 1 : 0)->setChecked(true);
+    comp_.JoukenSetFormM->showScheme(jk_.DSP_CL_TYPE);
 }
 
 }  // namespace app

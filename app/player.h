@@ -48,6 +48,8 @@ class Player : public QObject {
     bool atStepPoint() const { return state_ == State::StepGuard || state_ == State::StepWait; }
     // How many ops of the list to show; every op when idle.
     size_t revealed() const { return running() ? pos_ : size_t(-1); }
+    // The wait now running (a pause or a step's guard), in ms; 0 when none.
+    int pendingWaitMs() const { return timer_.isActive() ? timer_.interval() : 0; }
 
     // G or a left click on the board: goes on from a step point (after its
     // 200 ms). Returns true when it was taken.

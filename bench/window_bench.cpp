@@ -1,5 +1,6 @@
 // One full repaint of the real blackboard window's board: the expression line
-// and a finished calculation, replayed onto an image the size of the board.
+// and a finished calculation, replayed onto an image the size of the board;
+// and a condition switched from the keyboard, laid out and painted again.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -59,7 +60,21 @@ void BM_RepaintMultiplication(benchmark::State& state) {
 void BM_RepaintMultiplicationWithPanel(benchmark::State& state) {
     repaint(state, "987654321*123456789=", true);
 }
+// A condition switched by its key: the key sets the conditions dialog's box,
+// whose handler stores the field, refreshes the panel and lays the board out
+// again; then the board is painted.
+void BM_CarriesKeyThroughTheDialog(benchmark::State& state) {
+    Board b("987654321*123456789=", true);
+    QImage img(b.form->board()->size(), QImage::Format_RGB32);
+    for (auto _ : state) {
+        b.form->FormKeyDown(Qt::Key_A, Qt::NoModifier);
+        b.form->board()->render(&img);
+        benchmark::DoNotOptimize(img.constBits());
+    }
+}
+
 BENCHMARK(BM_RepaintAddition)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CarriesKeyThroughTheDialog)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RepaintMultiplication)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RepaintMultiplicationWithPanel)->Unit(benchmark::kMicrosecond);
 

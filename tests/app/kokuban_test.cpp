@@ -29,96 +29,9 @@
 #include "app/settings.h"
 #include "app/single_instance.h"
 #include "hissan/rows.h"
-
-QT_BEGIN_NAMESPACE
-// Readable QStrings in failure messages.
-inline void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"' << s.toStdString() << '"';
-}
-QT_END_NAMESPACE
+#include "tests/app/window_fixture.h"
 
 namespace {
-
-using app::TKokubanFormM;
-
-const QColor kBlackboard(0, 128, 0);
-const QColor kWhiteboard(255, 255, 255);
-
-class KokubanTest : public ::testing::Test {
-  protected:
-    QTemporaryDir dir;
-    std::vector<hissan::Message> messages;
-    int beeps = 0;
-    std::unique_ptr<TKokubanFormM> form;
-
-    void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        app::formHooks().message = [this](const hissan::Message& m) { messages.push_back(m); };
-        app::formHooks().beep = [this] { ++beeps; };
-    }
-    void TearDown() override {
-        form.reset();
-        app::formHooks() = {};
-    }
-
-    QString iniPath() const { return dir.filePath(QStringLiteral("pkt_m41.ini")); }
-    void writeIni(const std::string& text) {
-        std::ofstream(iniPath().toStdString(), std::ios::binary) << text;
-    }
-    std::string readIni() const {
-        std::ifstream in(iniPath().toStdString(), std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-    TKokubanFormM& open(const std::string& ini = std::string()) {
-        if (!ini.empty()) writeIni(ini);
-        form = std::make_unique<TKokubanFormM>(dir.path());
-        form->show();
-        QCoreApplication::processEvents();
-        return *form;
-    }
-    void key(int k, Qt::KeyboardModifiers m = Qt::NoModifier) {
-        QTest::keyClick(form.get(), Qt::Key(k), m);
-    }
-    // Types an expression the way a pupil does: digits and the point on the
-    // main keyboard, operators on the numeric pad, "=" with Enter.
-    void type(const std::string& s) {
-        for (char c : s) {
-            if (c >= '0' && c <= '9')
-                key(Qt::Key_0 + (c - '0'));
-            else if (c == '.')
-                key(Qt::Key_Period);
-            else if (c == '=')
-                key(Qt::Key_Return);
-            else if (c == '+')
-                key(Qt::Key_Plus, Qt::KeypadModifier);
-            else if (c == '-')
-                key(Qt::Key_Minus, Qt::KeypadModifier);
-            else if (c == '*')
-                key(Qt::Key_Asterisk, Qt::KeypadModifier);
-            else if (c == '/')
-                key(Qt::Key_Slash, Qt::KeypadModifier);
-        }
-    }
-    std::string typed() const { return form->keisan().ShikiNyuryoku; }
-    std::string lastMessage() const { return messages.empty() ? "" : messages.back().text; }
-    // Injected keys are posted: let them arrive.
-    void settle() {
-        for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
-    }
-    // Top of the first digit of the expression line.
-    int expressionY() const {
-        for (const hissan::Op& op : form->keisan().ops())
-            if (op.kind == hissan::Op::Text && op.text == "１") return op.y1;
-        return -1;
-    }
-    QAction* action(const QString& text) const {
-        for (QAction* a : form->findChildren<QAction*>())
-            if (a->text() == text) return a;
-        return nullptr;
-    }
-};
 
 // ---- start-up ---------------------------------------------------------------------
 
@@ -911,15 +824,24 @@ TEST_F(KokubanTest, SettingsRoundTripThroughTheWindow) {
     EXPECT_EQ(form->jouken().STEPFLAG, 0);
     form.reset();
 
-    // With automatic stepping the step flag is kept.
-    writeIni("[STEPDSP]\r\nAUTOSTEP=1\r\nSTEPFLAG=1\r\n");
+    // Automatic stepping is kept. A file that asks for both kinds starts in
+    // manual mode (the conditions dialog sets "手動" after "自動"), and
+    // manual mode is not kept.
+    writeIni("[STEPDSP]\r\nAUTOSTEP=1\r\n[SPEED]\r\nENZANSPEED=7\r\n");
     open();
     EXPECT_EQ(form->Panel5->text(), QStringLiteral("自動"));
+    EXPECT_EQ(form->jouken().StrokeDelay, 7);
+    form->close();
+    form.reset();
+    writeIni("[STEPDSP]\r\nAUTOSTEP=1\r\nSTEPFLAG=1\r\n");
+    open();
+    EXPECT_EQ(form->Panel5->text(), QStringLiteral("手動"));
+    EXPECT_EQ(form->jouken().AUTOSTEP, 0);
     form->close();
     form.reset();
     hissan::TJouken kept;
     app::IniRead(kept, iniPath().toStdString());
-    EXPECT_EQ(kept.STEPFLAG, 1);
+    EXPECT_EQ(kept.STEPFLAG, 0);
 }
 
 // ---- one copy at a time ----------------------------------------------------------------------

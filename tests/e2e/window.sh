@@ -2,7 +2,8 @@
 # End to end: the built program on a virtual X display. Types 12+9 and Enter
 # with xdotool, checks the screenshot for the green board with the expression
 # and its red answer, checks that a second start leaves with 1 while the first
-# runs, and that quitting through the menu writes the settings beside the
+# runs, that F6 shows and hides the conditions dialog and Y the manual-step
+# box, and that quitting through the menu writes the settings beside the
 # program.
 #
 # Usage: window.sh BUILD_DIR
@@ -98,6 +99,64 @@ below_white=$(count 900x300+0+180 FFFFFF)
 answer_red=$(count 500x110+380+40 FF0000)
 [ "$answer_red" -gt 200 ] || fail "no red answer after the equals sign ($answer_red)"
 
+# Printing through the print dialog to a PDF file ("Print to File" is the
+# printer of a machine without a print server): one page.
+xdotool key alt+f
+sleep 0.3
+xdotool key p
+pdlg=""
+for _ in $(seq 50); do
+    pdlg=$(xdotool search --onlyvisible --name "印刷" 2>/dev/null | grep -v "^$win\$" | head -n1)
+    [ -n "$pdlg" ] && break
+    sleep 0.1
+done
+[ -n "$pdlg" ] || fail "the print dialog did not appear"
+sleep 0.5
+xdotool key Return
+pdf=""
+for _ in $(seq 50); do
+    pdf=$(find "$HOME" "$WORK/prog" -maxdepth 1 -name '*.pdf' 2>/dev/null | head -n1)
+    [ -n "$pdf" ] && [ -s "$pdf" ] && break
+    sleep 0.1
+done
+[ -n "$pdf" ] || fail "printing to a file wrote no PDF"
+pages=$(grep -ac '/Type /Page$\|/Type /Page[^s]' "$pdf")
+[ "$pages" = 1 ] || fail "the printed PDF has $pages pages, expected 1"
+
+# F6 shows the conditions dialog with its controls, F6 again hides it.
+visible() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1; }
+xdotool windowactivate --sync "$win" 2>/dev/null || xdotool windowfocus --sync "$win"
+xdotool key F6
+dlg=""
+for _ in $(seq 30); do
+    dlg=$(visible "条件の設定")
+    [ -n "$dlg" ] && break
+    sleep 0.1
+done
+[ -n "$dlg" ] || fail "F6 did not show the conditions dialog"
+sleep 0.5
+eval "$(xdotool getwindowgeometry --shell "$dlg")"
+import -window root "$shot" || fail "no screenshot"
+# The display group is aqua, the trailing-zero boxes lime and fuchsia.
+aqua=$(count "${WIDTH}x${HEIGHT}+${X}+${Y}" 00FFFF)
+lime=$(count "${WIDTH}x${HEIGHT}+${X}+${Y}" 00FF00)
+fuchsia=$(count "${WIDTH}x${HEIGHT}+${X}+${Y}" FF00FF)
+[ "$aqua" -gt 3000 ] || fail "the dialog shows no aqua display group ($aqua)"
+[ "$lime" -gt 1000 ] && [ "$fuchsia" -gt 1000 ] ||
+    fail "the dialog shows no trailing-zero boxes (lime $lime, fuchsia $fuchsia)"
+xdotool windowactivate --sync "$win" 2>/dev/null || xdotool windowfocus --sync "$win"
+xdotool key F6
+sleep 0.5
+[ -z "$(visible "条件の設定")" ] || fail "F6 again did not hide the conditions dialog"
+
+# Y shows the manual-step box, Y again hides it.
+xdotool key Delete y
+sleep 0.5
+[ -n "$(visible "手動ステップ")" ] || fail "Y did not show the manual-step box"
+xdotool key y
+sleep 0.5
+[ -z "$(visible "手動ステップ")" ] || fail "Y again did not hide the manual-step box"
+
 # Quitting through the menu (黒板 > 終了) writes the settings beside the program.
 xdotool key alt+f
 sleep 0.3
@@ -124,5 +183,7 @@ win=$(timeout 20 xdotool search --sync --onlyvisible --name "縦書き計算器"
 kill "$pid"
 wait "$pid" 2>/dev/null
 echo "PASS: board green ($board), line white $line_white red $line_red yellow $line_yellow," \
-    "calculation $below_white, answer $answer_red; second start exit $second"
+    "calculation $below_white, answer $answer_red; second start exit $second;" \
+    "printed $(basename "$pdf") ($pages page); conditions dialog aqua $aqua lime $lime" \
+    "fuchsia $fuchsia; step box shown and hidden"
 exit 0

@@ -1,0 +1,165 @@
+// The conditions dialog: every option of the board in one stay-on-top tool
+// window. Each control acts at once on the one TJouken of the main window.
+//
+// Its check boxes are also the switches of the main window: a key or a panel
+// of the main window sets a box (setSwitch / toggle, or setChecked on the
+// step boxes), and the box's handler, run on every change of its state, from
+// code or by a click, stores the field and refreshes the board and the
+// panels. So the dialog and the main window never disagree.
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <utility>
+#include <vector>
+
+#include "app/companions.h"
+#include "hissan/jouken.h"
+
+class QButtonGroup;
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class QSpinBox;
+class QToolButton;
+
+namespace dialogs {
+
+// What the conditions dialog asks of the main window.
+class JoukenHost {
+  public:
+    virtual ~JoukenHost() = default;
+    // The board laid out again under the changed conditions.
+    virtual void relayoutBoard() = 0;
+    // The settings panel's toggles and the menu check marks follow TJouken.
+    virtual void panelCaptions() = 0;
+    // KAIGYO_FLAG changed: a finished calculation is drawn with its "=" moved.
+    virtual void KaigyouToggle() = 0;
+    // SHOU_ITI changed: the division group of the panel and its places box follow.
+    virtual void quotientModeChanged() = 0;
+    // POINTMAX changed: the places box of the panel shows it.
+    virtual void showPointMax() = 0;
+    virtual void recalculate() = 0;
+    // The step group of the panel and the step box follow AUTOSTEP / STEPFLAG.
+    virtual void GB4Set() = 0;
+    // The panel's stroke-time box: enabled with a red label, or greyed.
+    virtual void stepTimeEnabled(bool on) = 0;
+    // Selects this colour scheme item in the main window's own group.
+    virtual void selectScheme(int item) = 0;
+    virtual void Font1Click() = 0;
+    virtual void MojiBigButtonClick() = 0;
+    virtual void MojiSmallButtonClick() = 0;
+    virtual void Contents1Click() = 0;
+    // The dialog was closed by its own button: J / F6 opens it again.
+    virtual void joukenHidden() = 0;
+    virtual void notice(const QString& text, const QString& title) = 0;
+    // A key typed while the dialog is the active window belongs to the board.
+    virtual void keyPressed(int key, Qt::KeyboardModifiers mods, quint32 scanCode) = 0;
+};
+
+class TJoukenSetFormM : public app::ToolWindow {
+    Q_OBJECT
+  public:
+    // The display conditions that the main window's keys and panels switch.
+    enum class Switch {
+        Kuriagari,    // A
+        Kurisagari,   // S
+        Kaigyo,       // L
+        SyouPtLn,     // B
+        QQ,           // Q
+        Rendo,        // U
+        MatsubiKake,  // Ctrl+K
+        MatsubiWari,  // Ctrl+W
+        BubunWa,      // Ctrl+Alt+B
+    };
+
+    // Builds the controls in their design state; FormCreate() then sets them
+    // from `jk`. The window starts hidden.
+    TJoukenSetFormM(QWidget* owner, hissan::TJouken& jk, JoukenHost& host);
+
+    // Sets the controls from the conditions, in a fixed order; boxes whose
+    // design state differs from their field run their handlers. `top`,
+    // `left`: the start position offered by the main window.
+    void FormCreate(int top, int left);
+
+    // Sets a switch's box; its handler stores the field and refreshes the
+    // board, also when the box already showed that state.
+    void setSwitch(Switch s, bool on);
+    // The box set to the opposite of its field: the keyboard's toggle.
+    void toggle(Switch s);
+    QCheckBox* box(Switch s) const;
+
+    // Applies SHOU_ITI to the quotient controls (and the main window's).
+    void GB3Set();
+    // Rebuilds PaiText from PaiKeta and the two π hints.
+    void pai_Set();
+    // SHOU_ITI from the three quotient-mode boxes (the last ticked in the
+    // order 0, 1, 2 wins; none ticked leaves it).
+    void ShouJoukenGet();
+    // The step and beep boxes re-read from STEPFLAG and STEPBEEP: the main
+    // window's Y key changes them behind the dialog.
+    void FormActivate();
+    // No stepping is left: "無" is ticked (after the step box handler that
+    // is running, if any).
+    void showNoStep();
+
+    // The main window changed a value the dialog shows; nothing else runs.
+    void showPointMax();
+    void showStrokeDelay(int delay);
+    void showScheme(int item);
+    // The places chosen on the main window's own up-down: the same road as
+    // this dialog's arrows.
+    void setPlaces(int position);
+
+    int GB3Busy = 0;
+    int ShishaMsgArmed = 1;
+
+    QPushButton *Button1 = nullptr, *Button3 = nullptr, *Button4 = nullptr;
+    QCheckBox *CheckBox1 = nullptr, *CheckBox2 = nullptr, *CheckBox3 = nullptr,
+              *CheckBox4 = nullptr, *CheckBox6 = nullptr, *CheckBox7 = nullptr,
+              *CheckBox8 = nullptr, *CheckBox9 = nullptr, *CheckBox10 = nullptr,
+              *CheckBox11 = nullptr, *CheckBox12 = nullptr, *CheckBox13 = nullptr,
+              *CheckBox14 = nullptr, *CheckBox15 = nullptr, *CheckBox16 = nullptr,
+              *CheckBox17 = nullptr;
+    QToolButton *SpeedButton1 = nullptr, *SpeedButton2 = nullptr, *SpeedButton3 = nullptr;
+    QSpinBox* Edit1 = nullptr;     // stroke time with UpDown1, 0..99
+    QSpinBox* Edit2 = nullptr;     // quotient places with UpDown2, 0..10
+    QSpinBox* Edit3 = nullptr;     // digits of π with UpDown3, 1..15
+    QLabel* PlacesText = nullptr;  // after the places box
+    QLabel* Panel2 = nullptr;      // "表示": shows PaiText in its hint
+    QButtonGroup* RadioGroup1 = nullptr;
+
+  protected:
+    void closeEvent(QCloseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+    bool event(QEvent* e) override;
+
+  private:
+    void build();
+    void Button1Click();
+    // `handler` runs on every change of the box's state.
+    void onChange(QCheckBox* box, std::function<void()> handler);
+    // A box that stores its state in `field` and refreshes what shows it.
+    void flagBox(QCheckBox* box, int hissan::TJouken::*field, bool relayout);
+    void quotientBox(QCheckBox* box, int mode);
+    void CheckBox6Click();
+    void CheckBox8Click();
+    void CheckBox9Click();
+    void CheckBox17Click();
+    void stepRun(void (TJoukenSetFormM::*handler)());
+    void UpDown1Click(int position);
+    void UpDown2Click(int position);
+    void UpDown3Click(int position);
+    void RadioGroup1Click(int item);
+    void runHandler(QCheckBox* box);
+    void placesBox(bool on, int minimum);
+
+    hissan::TJouken& jk_;
+    JoukenHost& host_;
+    std::vector<std::pair<QCheckBox*, std::function<void()>>> handlers_;
+    int stepDepth_ = 0;
+    bool noStepPending_ = false;
+};
+
+}  // namespace dialogs
