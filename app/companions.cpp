@@ -4,6 +4,9 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "dialogs/keypad.h"
+#include "dialogs/senex_form.h"
+
 namespace app {
 
 ToolWindow::ToolWindow(QWidget* owner, const QString& caption, QSize client, bool titleButtons)
@@ -72,8 +75,12 @@ TStepGoForm::TStepGoForm(QWidget* owner)
     });
 }
 
-Companions createCompanions(QWidget* owner, const MainBounds& m, QPoint jouken, int bLeft,
-                            int bTop) {
+std::array<ToolWindow*, 6> Companions::all() const {
+    return {JoukenSetFormM, StepGoForm, SenExForm, InputFormM, FaceS, VoiceSetForm};
+}
+
+Companions createCompanions(QWidget* owner, const MainBounds& m, QPoint jouken, int bLeft, int bTop,
+                            const CompanionLinks& links) {
     Companions c;
     c.JoukenSetFormM =
         new ToolWindow(owner, QStringLiteral("□条件の設定□　▲Ｆ６▼"), QSize(242, 462), false);
@@ -83,13 +90,10 @@ Companions createCompanions(QWidget* owner, const MainBounds& m, QPoint jouken, 
     c.StepGoForm = new TStepGoForm(owner);
     c.StepGoForm->move(m.left + m.width - 220, m.top + 300);
 
-    c.SenExForm = new ToolWindow(owner, QStringLiteral("文章題の例文"), QSize(811, 342), true);
-    c.SenExForm->setObjectName(QStringLiteral("SenExForm"));
+    c.SenExForm = new dialogs::TSenExForm(owner, links.senEx);
     c.SenExForm->move(bLeft, bTop);
 
-    c.InputFormM =
-        new ToolWindow(owner, QStringLiteral("<入力パネル>　▼ Ｆ８ ▲"), QSize(162, 186), false);
-    c.InputFormM->setObjectName(QStringLiteral("InputFormM"));
+    c.InputFormM = new dialogs::TInputFormM(owner, links.keypad);
     c.InputFormM->move(m.left + m.width - 200, m.top + m.height - 220);
     c.InputFormM->show();
 

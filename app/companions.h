@@ -3,6 +3,14 @@
 #pragma once
 
 #include <QWidget>
+#include <array>
+
+namespace dialogs {
+class KeypadHost;
+class SenExHost;
+class TInputFormM;
+class TSenExForm;
+}  // namespace dialogs
 
 namespace app {
 
@@ -38,16 +46,16 @@ class TStepGoForm : public ToolWindow {
 
 // Every companion window, in the order of creation.
 struct Companions {
-    ToolWindow* JoukenSetFormM = nullptr;  // conditions dialog
-    TStepGoForm* StepGoForm = nullptr;     // manual-step box
-    ToolWindow* SenExForm = nullptr;       // word-problem window
-    ToolWindow* InputFormM = nullptr;      // on-screen keypad
-    ToolWindow* FaceS = nullptr;           // character face
-    ToolWindow* VoiceSetForm = nullptr;    // speech settings
+    ToolWindow* JoukenSetFormM = nullptr;        // conditions dialog
+    TStepGoForm* StepGoForm = nullptr;           // manual-step box
+    dialogs::TSenExForm* SenExForm = nullptr;    // word-problem window
+    dialogs::TInputFormM* InputFormM = nullptr;  // on-screen keypad
+    ToolWindow* FaceS = nullptr;                 // character face
+    ToolWindow* VoiceSetForm = nullptr;          // speech settings
 
-    // Keypad focus flag: 1 while the keypad is being used; 0 once it lost the
-    // activation, after which the main window's timer takes the focus back.
-    int KeypadActive = 1;
+    // All six, in the order of creation.
+    std::array<ToolWindow*, 6> all() const;
+
     // Last face state asked for by the main window's timer.
     int LastViseme = -1;
     int EyeState = 1;
@@ -63,7 +71,11 @@ struct MainBounds {
 // word-problem window (at bLeft, bTop), keypad, face, speech settings. The
 // keypad and the face are shown, the others stay hidden. `jouken` is the
 // conditions dialog's start position (JoukenLeft, JoukenTop).
-Companions createCompanions(QWidget* owner, const MainBounds& m, QPoint jouken, int bLeft,
-                            int bTop);
+struct CompanionLinks {
+    dialogs::KeypadHost* keypad;
+    dialogs::SenExHost* senEx;
+};
+Companions createCompanions(QWidget* owner, const MainBounds& m, QPoint jouken, int bLeft, int bTop,
+                            const CompanionLinks& links);
 
 }  // namespace app

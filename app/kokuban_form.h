@@ -19,6 +19,8 @@
 #include "app/keisan.h"
 #include "app/player.h"
 #include "app/renderer.h"
+#include "dialogs/keypad.h"
+#include "dialogs/senex_form.h"
 #include "hissan/jouken.h"
 
 class QAction;
