@@ -154,8 +154,11 @@ void TSenExForm::ReibunDsp(QPainter& p) {
     drawText(p, 100, shown_.checkY, utf8(shown_.check), 16, Qt::black, true, false, besidePicture);
     drawText(p, 30, 294, QStringLiteral("［答］"), 20, kRed, true);
     drawText(p, 90, 294, utf8(shown_.answer), shown_.answerSize, kBlue, true, true);
-    // The keyboard goes on on the board.
-    QTimer::singleShot(0, this, [this] { host_->focusBoard(); });
+    // The keyboard goes on on the board (only taken from this window, never
+    // from another program while the window is merely repainted).
+    QTimer::singleShot(0, this, [this] {
+        if (isActiveWindow()) host_->focusBoard();
+    });
 }
 
 void TSenExForm::karaDsp(QPainter& p) {
