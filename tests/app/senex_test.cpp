@@ -356,6 +356,18 @@ TEST_F(SenExTest, EqualsShowsTheStoryOnlyWithThePanelOnAndAFile) {
     EXPECT_EQ(form->ReibunOn, 1);
 }
 
+TEST_F(SenExTest, PacedDrawingShowsTheStoryOnceTheCalculationIsDrawn) {
+    key(Qt::Key_Z);
+    form->jouken().StrokeDelay = 5;
+    for (int k : {Qt::Key_1, Qt::Key_2}) key(k);
+    key(Qt::Key_Plus, Qt::KeypadModifier);
+    for (int k : {Qt::Key_3, Qt::Key_4, Qt::Key_Return}) key(k);
+    ASSERT_TRUE(form->drawing());
+    EXPECT_FALSE(senEx().isVisible());
+    form->finishDrawing();
+    EXPECT_TRUE(senEx().isVisible());
+}
+
 TEST_F(SenExTest, WithoutTheFileNothingEmptyIsShownAndThePanelSaysSo) {
     form->ReibunAri = 0;
     key(Qt::Key_Z);
