@@ -4,7 +4,9 @@
 # checks the board for the expression and the red answer; with the "文" panel
 # switched on first, checks that the word-problem window shows its story
 # (blue title and expression, red headings) from the pattern file beside the
-# program. With KEYPAD_E2E_SHOTS set to a folder, the screenshot is kept there.
+# program, that the keypad's erase hides it, and that the keyboard is the
+# board's again after the clicks. With KEYPAD_E2E_SHOTS set to a folder, the
+# screenshot is kept there.
 #
 # Usage: keypad.sh BUILD_DIR
 set -u
@@ -117,6 +119,13 @@ press 123 76  # 消去D
 sleep 0.5
 [ -z "$(xdotool search --onlyvisible --name "文章題の例文" | head -n1)" ] ||
     fail "消去D left the word-problem window on screen"
+
+# The keypad gave the keyboard back to the board: a typed digit lands there.
+xdotool key 7
+sleep 0.5
+import -window root "$shot" || fail "no screenshot"
+typed_white=$(count 700x110+0+40 FFFFFF)
+[ "$typed_white" -gt 100 ] || fail "a key typed after the keypad did not reach the board"
 
 kill "$pid"
 wait "$pid" 2>/dev/null
