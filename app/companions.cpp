@@ -5,6 +5,8 @@
 #include <QVBoxLayout>
 
 #include "dialogs/jouken_set_form.h"
+#include "dialogs/keypad.h"
+#include "dialogs/senex_form.h"
 
 namespace app {
 
@@ -74,21 +76,23 @@ TStepGoForm::TStepGoForm(QWidget* owner)
     });
 }
 
+std::array<ToolWindow*, 6> Companions::all() const {
+    return {JoukenSetFormM, StepGoForm, SenExForm, InputFormM, FaceS, VoiceSetForm};
+}
+
 Companions createCompanions(QWidget* owner, const MainBounds& m, hissan::TJouken& jk,
-                            dialogs::JoukenHost& joukenHost, int bLeft, int bTop) {
+                            dialogs::JoukenHost& joukenHost, int bLeft, int bTop,
+                            const CompanionLinks& links) {
     Companions c;
     c.JoukenSetFormM = new dialogs::TJoukenSetFormM(owner, jk, joukenHost);
 
     c.StepGoForm = new TStepGoForm(owner);
     c.StepGoForm->move(m.left + m.width - 220, m.top + 300);
 
-    c.SenExForm = new ToolWindow(owner, QStringLiteral("文章題の例文"), QSize(811, 342), true);
-    c.SenExForm->setObjectName(QStringLiteral("SenExForm"));
+    c.SenExForm = new dialogs::TSenExForm(owner, links.senEx);
     c.SenExForm->move(bLeft, bTop);
 
-    c.InputFormM =
-        new ToolWindow(owner, QStringLiteral("<入力パネル>　▼ Ｆ８ ▲"), QSize(162, 186), false);
-    c.InputFormM->setObjectName(QStringLiteral("InputFormM"));
+    c.InputFormM = new dialogs::TInputFormM(owner, links.keypad);
     c.InputFormM->move(m.left + m.width - 200, m.top + m.height - 220);
     c.InputFormM->show();
 

@@ -3,6 +3,14 @@
 #pragma once
 
 #include <QWidget>
+#include <array>
+
+namespace dialogs {
+class KeypadHost;
+class SenExHost;
+class TInputFormM;
+class TSenExForm;
+}  // namespace dialogs
 
 #include "hissan/jouken.h"
 
@@ -47,14 +55,14 @@ class TStepGoForm : public ToolWindow {
 struct Companions {
     dialogs::TJoukenSetFormM* JoukenSetFormM = nullptr;  // conditions dialog
     TStepGoForm* StepGoForm = nullptr;                   // manual-step box
-    ToolWindow* SenExForm = nullptr;                     // word-problem window
-    ToolWindow* InputFormM = nullptr;                    // on-screen keypad
+    dialogs::TSenExForm* SenExForm = nullptr;            // word-problem window
+    dialogs::TInputFormM* InputFormM = nullptr;          // on-screen keypad
     ToolWindow* FaceS = nullptr;                         // character face
     ToolWindow* VoiceSetForm = nullptr;                  // speech settings
 
-    // Keypad focus flag: 1 while the keypad is being used; 0 once it lost the
-    // activation, after which the main window's timer takes the focus back.
-    int KeypadActive = 1;
+    // All six, in the order of creation.
+    std::array<ToolWindow*, 6> all() const;
+
     // Last face state asked for by the main window's timer.
     int LastViseme = -1;
     int EyeState = 1;
@@ -70,8 +78,14 @@ struct MainBounds {
 // word-problem window (at bLeft, bTop), keypad, face, speech settings. The
 // keypad and the face are shown, the others stay hidden. The conditions
 // dialog works on `jk` and asks `joukenHost` for the rest; it is set from
-// the conditions by its FormCreate once all the windows exist.
+// the conditions by its FormCreate once all the windows exist. The keypad and
+// the word-problem window talk through `links`.
+struct CompanionLinks {
+    dialogs::KeypadHost* keypad;
+    dialogs::SenExHost* senEx;
+};
 Companions createCompanions(QWidget* owner, const MainBounds& m, hissan::TJouken& jk,
-                            dialogs::JoukenHost& joukenHost, int bLeft, int bTop);
+                            dialogs::JoukenHost& joukenHost, int bLeft, int bTop,
+                            const CompanionLinks& links);
 
 }  // namespace app

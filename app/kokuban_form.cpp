@@ -29,6 +29,7 @@
 #include <QWheelEvent>
 
 #include "app/data_paths.h"
+#include "app/form_links.h"
 #include "app/settings.h"
 #include "dialogs/about_form.h"
 #include "dialogs/help_window.h"
@@ -213,7 +214,6 @@ TKokubanFormM::TKokubanFormM(const QString& settingsDir, QWidget* parent) : QMai
 
     ReibunOn = 0;
     Panel10Dsp();
-    ReiGet();
     GB2_look();
     keisan_->R1Click();
 
@@ -225,12 +225,9 @@ TKokubanFormM::TKokubanFormM(const QString& settingsDir, QWidget* parent) : QMai
 
     // The companion windows, in their fixed order after the main window.
     comp_ = createCompanions(this, MainBounds{x(), y(), width(), height(), jk_.HARUFA}, jk_, *this,
-                             jk_.BLEFT, jk_.BTOP);
-    for (ToolWindow* w : {static_cast<ToolWindow*>(comp_.JoukenSetFormM),
-                          static_cast<ToolWindow*>(comp_.StepGoForm), comp_.SenExForm,
-                          comp_.InputFormM, comp_.FaceS, comp_.VoiceSetForm})
-        w->setAttribute(Qt::WA_ShowWithoutActivating);
-    connect(comp_.InputFormM, &ToolWindow::deactivated, this, [this] { comp_.KeypadActive = 0; });
+                             jk_.BLEFT, jk_.BTOP, linkCompanions(*this));
+    ReiGet();  // the patterns live in the word-problem window
+    for (ToolWindow* w : comp_.all()) w->setAttribute(Qt::WA_ShowWithoutActivating);
     connect(comp_.FaceS, &ToolWindow::activated, this, [this] {
         comp_.FaceS->move(comp_.FaceS->x(), y() + jk_.HARUFA);
         if (AppActivated == 1 && !isActiveWindow()) activateWindow();
@@ -425,9 +422,13 @@ void TKokubanFormM::enableInputWindows(bool on) {
 }
 
 void TKokubanFormM::wordProblem(int answerMode) {
-    if (ReibunOn != 1) return;
+    // Only with stories to tell; the story comes once the calculation is drawn.
+    if (ReibunOn != 1 || ReibunAri != 1) return;
     AmariMode = answerMode;
-    if (comp_.SenExForm) comp_.SenExForm->show();
+    whenIdle([this] {
+        comp_.SenExForm->show();
+        comp_.SenExForm->update();
+    });
 }
 
 void TKokubanFormM::wordProblemRedraw() {
@@ -820,7 +821,7 @@ void TKokubanFormM::Timer1Timer() {
         BlinkTick = 0;
     }
     // The keyboard belongs to the board once the keypad is left.
-    if (comp_.KeypadActive == 0) {
+    if (comp_.InputFormM->KeypadActive == 0) {
         QWidget* active = QApplication::activeWindow();
         if (active &&
             (active == comp_.InputFormM || active == comp_.FaceS || active == comp_.JoukenSetFormM))
@@ -849,9 +850,7 @@ void TKokubanFormM::closeEvent(QCloseEvent* e) {
     IniWrite(jk_, iniWritePath_.toStdString(), bLeft, bTop);
     Timer1->stop();
     // The companions go with the board.
-    for (ToolWindow* w : {static_cast<ToolWindow*>(comp_.JoukenSetFormM),
-                          static_cast<ToolWindow*>(comp_.StepGoForm), comp_.SenExForm,
-                          comp_.InputFormM, comp_.FaceS, comp_.VoiceSetForm})
+    for (ToolWindow* w : comp_.all())
         if (w) w->hide();
     e->accept();
 }
@@ -925,9 +924,8 @@ void TKokubanFormM::PktImgDsp() {
 }
 
 void TKokubanFormM::ReiGet() {
-    // The word-problem examples arrive with the word-problem window; until
-    // then none are loaded and the "文" panel says so after a calculation.
-    ReibunAri = 0;
+    const QString path = dialogs::bunExPath();
+    ReibunAri = !path.isEmpty() && comp_.SenExForm->ReiGet(path) == 1 ? 1 : 0;
 }
 
 void TKokubanFormM::Print1Click() {

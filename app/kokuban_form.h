@@ -20,6 +20,8 @@
 #include "app/player.h"
 #include "app/renderer.h"
 #include "dialogs/jouken_set_form.h"
+#include "dialogs/keypad.h"
+#include "dialogs/senex_form.h"
 #include "hissan/jouken.h"
 
 class QAction;

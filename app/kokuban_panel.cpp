@@ -531,21 +531,22 @@ void TKokubanFormM::Panel8Click() {
 void TKokubanFormM::Panel10Click() {
     ReibunOn = 1 - ReibunOn;
     Panel10Dsp();
-    if (keisan_->ShikiNyuryoku.empty() || keisan_->NyuryokuKa() == 1) return;
-    if (ReibunAri == 1) {
-        if (ReibunOn == 0) {
-            comp_.SenExForm->hide();
-        } else {
-            AmariMode = keisan_->Kotae().find('R') != std::string::npos ? 4 : 0;
-            comp_.SenExForm->show();
-        }
+    if (ReibunOn == 0) {  // off: the story goes, whatever it showed
+        comp_.SenExForm->hide();
         return;
     }
-    message(QStringLiteral("文章題の例文ファイル<>がありません。\nご確認をお願いします。\n"
-                           "なくても文章例がないだけです。"),
-            QStringLiteral("★☆お願い☆★"));
-    ReibunOn = 0;
-    Panel10Dsp();
+    if (ReibunAri == 0) {  // no stories: say so as the panel is switched on
+        message(QStringLiteral("文章題の例文ファイル<>がありません。\nご確認をお願いします。\n"
+                               "なくても文章例がないだけです。"),
+                QStringLiteral("★☆お願い☆★"));
+        ReibunOn = 0;
+        Panel10Dsp();
+        return;
+    }
+    if (keisan_->ShikiNyuryoku.empty() || keisan_->NyuryokuKa() == 1) return;
+    AmariMode = keisan_->Kotae().find('R') != std::string::npos ? 4 : 0;
+    comp_.SenExForm->show();
+    comp_.SenExForm->update();
 }
 
 void TKokubanFormM::Panel2dsp() {

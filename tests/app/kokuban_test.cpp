@@ -541,6 +541,7 @@ TEST_F(KokubanTest, TogglePanelsFollowTheirFlags) {
     EXPECT_EQ(form->SpeedButton7->text(), QStringLiteral("●"));
 
     // "文" after a calculation without example file: its message, panel off.
+    form->ReibunAri = 0;
     type("1+2=");
     form->finishDrawing();
     key(Qt::Key_Z);
@@ -548,7 +549,8 @@ TEST_F(KokubanTest, TogglePanelsFollowTheirFlags) {
     EXPECT_EQ(messages[0].title, "★☆お願い☆★");
     EXPECT_EQ(form->ReibunOn, 0);
     EXPECT_EQ(form->Panel10->back(), QColor(192, 192, 192));
-    // Before a calculation only the look changes.
+    // With the examples loaded, before a calculation only the look changes.
+    form->ReibunAri = 1;
     key(Qt::Key_Delete);
     key(Qt::Key_Z);
     EXPECT_EQ(form->ReibunOn, 1);

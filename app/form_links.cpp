@@ -1,0 +1,62 @@
+#include "app/form_links.h"
+
+#include <QObject>
+
+#include "app/kokuban_form.h"
+#include "dialogs/keypad.h"
+#include "dialogs/senex_form.h"
+
+namespace app {
+
+namespace {
+
+class FormLink : public QObject, public dialogs::KeypadHost, public dialogs::SenExHost {
+  public:
+    explicit FormLink(TKokubanFormM& form) : QObject(&form), f_(form) {}
+
+    // ---- keypad ----
+    void MojiInput(char ch) override { f_.keisan().MojiInput(ch); }
+    void BackSpace() override { f_.keisan().BackSpace(); }
+    void Hukkatu() override { f_.keisan().Hukkatu(); }
+    void VK_DeleteKey() override { f_.keisan().VK_DeleteKey(); }
+    void ReCalcButtonClick() override { f_.keisan().ReCalcButtonClick(); }
+    void hideWordProblem() override {
+        if (f_.companions().SenExForm) f_.companions().SenExForm->hide();
+    }
+    void postKey(int key) override { f_.injectKey(key); }
+    void SpeedButton8Click() override { f_.SpeedButton8Click(); }
+    void VoiceK1Click() override { f_.VoiceK1Click(); }
+    void focusBoard() override {
+        f_.activateWindow();
+        f_.board()->setFocus();
+    }
+    void boardKey(int key, Qt::KeyboardModifiers mods, quint32 scan) override {
+        f_.keyPressed(key, mods, scan);
+    }
+
+    // ---- word-problem window ----
+    dialogs::ReibunInput reibunInput() const override {
+        const Keisan& k = f_.keisan();
+        dialogs::ReibunInput in;
+        in.ReibunOn = f_.ReibunOn;
+        in.AmariMode = f_.AmariMode;
+        in.ShikiNyuryoku = k.ShikiNyuryoku;
+        in.EnzanshiNyuryoku = k.EnzanshiNyuryoku;
+        in.ZenkouShosuKeta = k.ZenkouShosuKeta;
+        in.KoukouShosuKeta = k.KoukouShosuKeta;
+        in.Kotae = k.Kotae();
+        return in;
+    }
+
+  private:
+    TKokubanFormM& f_;
+};
+
+}  // namespace
+
+CompanionLinks linkCompanions(TKokubanFormM& form) {
+    auto* link = new FormLink(form);
+    return CompanionLinks{link, link};
+}
+
+}  // namespace app

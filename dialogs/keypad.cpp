@@ -1,0 +1,180 @@
+#include "dialogs/keypad.h"
+
+#include <QFrame>
+#include <QKeyEvent>
+#include <QToolButton>
+
+namespace dialogs {
+
+namespace {
+
+enum class Act { Char, BackSpace, Hukkatu, Delete, Recalc, Jouken, Pai, Yomi, Voice };
+
+struct ButtonSpec {
+    const char* name;
+    const char* caption;
+    int left, top, width;
+    const char* hint;
+    Act act;
+    char ch;
+};
+
+// Every button at its place (25 pixels high; 25 wide unless given).
+const ButtonSpec kButtons[] = {
+    {"SpeedButton19", "×", 4, 6, 25, "", Act::Char, '*'},
+    {"SpeedButton21", "÷", 33, 6, 25, "", Act::Char, '/'},
+    {"SpeedButton18", "＋", 62, 6, 25, "", Act::Char, '+'},
+    {"SpeedButton20", "－", 91, 6, 25, "", Act::Char, '-'},
+    {"BackSpaceButton", "←", 126, 6, 25, "字を一つ消して前にもどる", Act::BackSpace, 0},
+    {"SpeedButton7", "７", 4, 35, 25, "", Act::Char, '7'},
+    {"SpeedButton8", "８", 33, 35, 25, "", Act::Char, '8'},
+    {"SpeedButton17", "９", 62, 35, 25, "", Act::Char, '9'},
+    {"HukkatuButton", "式復活H", 93, 35, 60, "消去した式を復活する", Act::Hukkatu, 0},
+    {"SpeedButton6", "４", 4, 64, 25, "", Act::Char, '4'},
+    {"SpeedButton9", "５", 33, 64, 25, "", Act::Char, '5'},
+    {"SpeedButton16", "６", 62, 64, 25, "", Act::Char, '6'},
+    {"DeleteButton", "消去D", 93, 64, 60, "式をぜんぶ消す", Act::Delete, 0},
+    {"SpeedButton4", "１", 4, 93, 25, "", Act::Char, '1'},
+    {"SpeedButton10", "２", 33, 93, 25, "", Act::Char, '2'},
+    {"SpeedButton15", "３", 62, 93, 25, "", Act::Char, '3'},
+    {"RecalcButton", "再計算Ｒ", 93, 93, 60, "筆算をやり直す", Act::Recalc, 0},
+    {"SpeedButton3", "０", 4, 122, 25, "", Act::Char, '0'},
+    {"TenInpButton", " ．", 33, 122, 20, "", Act::Char, '.'},
+    {"EqualButton", "＝", 62, 122, 25, "キーボードでは<Enter>を押します。", Act::Char, '='},
+    {"SpeedButton1", "条件Ｊ", 93, 122, 60, "条件設定ダイアログを開く", Act::Jouken, 0},
+    {"SpeedButton2", "円周率Ｐ", 4, 152, 59, "マウスは長めに押してね！", Act::Pai, 0},
+    {"SpeedButton5", "読Ｖ", 66, 152, 36, "", Act::Yomi, 0},
+    {"SpeedButton11", "声設Ｋ", 104, 152, 50, "", Act::Voice, 0},
+};
+
+}  // namespace
+
+TInputFormM::TInputFormM(QWidget* owner, KeypadHost* host)
+    : ToolWindow(owner, QStringLiteral("<入力パネル>　▼ Ｆ８ ▲"), QSize(162, 186), false),
+      host_(host) {
+    setObjectName(QStringLiteral("InputFormM"));
+    setFixedSize(162, 186);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, QColor(0, 128, 0));
+    setPalette(pal);
+
+    auto* panel = new QFrame(this);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setGeometry(0, 0, 162, 186);
+    panel->setStyleSheet(QStringLiteral(
+        "QFrame#Panel1 { background: rgb(192, 220, 192); border: 1px solid black; }"
+        "QToolButton { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #fdfdfd,"
+        " stop:1 #dcdcdc); border: 1px solid #6f6f6f; border-radius: 3px; padding: 0px;"
+        " color: black; }"
+        "QToolButton:hover { background: #fffbe0; }"
+        "QToolButton:pressed { background: #c8c8c8; }"
+        "QToolButton:disabled { color: #909090; }"));
+
+    for (const ButtonSpec& spec : kButtons) {
+        auto* b = new QToolButton(panel);
+        b->setObjectName(QLatin1String(spec.name));
+        b->setText(QString::fromUtf8(spec.caption));
+        b->setGeometry(spec.left, spec.top, spec.width, 25);
+        b->setFocusPolicy(Qt::NoFocus);
+        QFont f = b->font();
+        const bool word = spec.width > 25;  // a word caption; one glyph is drawn larger
+        f.setPointSize(word ? 9 : 13);
+        f.setBold(!word);
+        b->setFont(f);
+        if (spec.hint[0] != '\0') b->setToolTip(QString::fromUtf8(spec.hint));
+        if (spec.act != Act::Yomi && spec.act != Act::Voice) b->setCursor(Qt::PointingHandCursor);
+        const Act act = spec.act;
+        const char ch = spec.ch;
+        connect(b, &QToolButton::clicked, this, [this, act, ch] {
+            switch (act) {
+                case Act::Char:
+                    charButton(ch);
+                    break;
+                case Act::BackSpace:
+                    BackSpaceButtonClick();
+                    break;
+                case Act::Hukkatu:
+                    HukkatuButtonClick();
+                    break;
+                case Act::Delete:
+                    DeleteButtonClick();
+                    break;
+                case Act::Recalc:
+                    RecalcButtonClick();
+                    break;
+                case Act::Jouken:
+                    JoukenButtonClick();
+                    break;
+                case Act::Pai:
+                    SpeedButton2Click();
+                    break;
+                case Act::Yomi:
+                    SpeedButton5Click();
+                    break;
+                case Act::Voice:
+                    SpeedButton11Click();
+                    break;
+            }
+        });
+    }
+    // Left for another window: the timer of the board may take the focus back.
+    connect(this, &ToolWindow::deactivated, this, [this] { KeypadActive = 0; });
+}
+
+QToolButton* TInputFormM::button(const QString& name) const {
+    return findChild<QToolButton*>(name);
+}
+
+void TInputFormM::charButton(char ch) {
+    KeypadActive = 1;
+    host_->MojiInput(ch);
+    host_->focusBoard();
+}
+
+void TInputFormM::BackSpaceButtonClick() {
+    host_->BackSpace();
+    host_->focusBoard();
+}
+
+void TInputFormM::HukkatuButtonClick() {
+    host_->Hukkatu();
+    host_->focusBoard();
+}
+
+void TInputFormM::DeleteButtonClick() {
+    host_->hideWordProblem();
+    host_->VK_DeleteKey();
+    host_->focusBoard();
+}
+
+void TInputFormM::RecalcButtonClick() {
+    host_->ReCalcButtonClick();
+    host_->focusBoard();
+}
+
+void TInputFormM::JoukenButtonClick() {
+    // The board's F6 shows or hides the conditions dialog.
+    host_->postKey(Qt::Key_F6);
+    host_->focusBoard();
+}
+
+void TInputFormM::SpeedButton2Click() {
+    // The P goes to the board itself, so every click enters π, however short.
+    host_->postKey(Qt::Key_P);
+    host_->focusBoard();
+}
+
+void TInputFormM::SpeedButton5Click() {
+    host_->SpeedButton8Click();
+}
+
+void TInputFormM::SpeedButton11Click() {
+    host_->VoiceK1Click();
+}
+
+void TInputFormM::keyPressEvent(QKeyEvent* e) {
+    host_->boardKey(e->key(), e->modifiers(), e->nativeScanCode());
+}
+
+}  // namespace dialogs

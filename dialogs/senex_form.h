@@ -1,0 +1,69 @@
+// The word-problem window: after a calculation it tells a story that uses the
+// pupil's own numbers, with the way of thinking, the expression and its
+// answer, the check calculation and the answer sentence. The stories come
+// from the pattern file (bun_ex.h); every paint draws them from the state.
+#pragma once
+
+#include <QString>
+
+#include "app/companions.h"
+#include "dialogs/bun_ex.h"
+
+class QLabel;
+class QPainter;
+
+namespace dialogs {
+
+// What the window asks of the main window.
+class SenExHost {
+  public:
+    virtual ~SenExHost() = default;
+    // The finished calculation and the panel's state.
+    virtual ReibunInput reibunInput() const = 0;
+    // Erases the expression on the board.
+    virtual void VK_DeleteKey() = 0;
+    // Gives the keyboard focus back to the board.
+    virtual void focusBoard() = 0;
+    // A key typed while this window was the active one: the board's.
+    virtual void boardKey(int key, Qt::KeyboardModifiers mods, quint32 scanCode) = 0;
+};
+
+// The pattern file: beside the program, in the installed data folder, then
+// in the current directory. Empty when none of them has it.
+QString bunExPath();
+
+class TSenExForm : public app::ToolWindow {
+    Q_OBJECT
+  public:
+    TSenExForm(QWidget* owner, SenExHost* host);
+
+    // Reads the pattern file at `path` into the table: 1 when it could be
+    // opened, -1 when not (the table keeps what it held).
+    int ReiGet(const QString& path);
+
+    BunExTable table;
+    int ReibunType = 0;             // the pattern drawn last, 1..20
+    int EnzanIndex = 0;             // operator of the expression: 0 +, 1 -, 2 *, 3 /
+    QLabel* StaticText1 = nullptr;  // "考え方: " and the way of thinking
+    QLabel* Image1 = nullptr;       // the window's picture
+
+    // The example as the last paint drew it (empty before the first).
+    const Reibun& shown() const { return shown_; }
+    // The window's drawing font at a size.
+    static QFont textFont(int pointSize, bool bold = false, bool underline = false);
+
+  protected:
+    void paintEvent(QPaintEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+
+  private:
+    void ReibunDsp(QPainter& p);
+    void karaDsp(QPainter& p);
+    void setLabel(const QString& text, int pointSize);
+
+    SenExHost* host_;
+    Reibun shown_;
+    bool drawn_ = false;  // an example was drawn since the window was made
+};
+
+}  // namespace dialogs

@@ -1,0 +1,152 @@
+// The on-screen keypad beside the real blackboard: its buttons, what each
+// does to the entry, and the focus it hands back.
+#include "dialogs/keypad.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <memory>
+
+#include "app/kokuban_form.h"
+#include "dialogs/senex_form.h"
+
+namespace {
+
+class KeypadTest : public ::testing::Test {
+  protected:
+    QTemporaryDir dir;
+    std::vector<hissan::Message> messages;
+    std::vector<std::string> spoken;
+    std::unique_ptr<app::TKokubanFormM> form;
+
+    void SetUp() override {
+        app::formHooks().message = [this](const hissan::Message& m) { messages.push_back(m); };
+        app::formHooks().beep = [] {};
+        form = std::make_unique<app::TKokubanFormM>(dir.path());
+        form->speak = [this](const std::string& s) { spoken.push_back(s); };
+        form->show();
+        QCoreApplication::processEvents();
+    }
+    void TearDown() override {
+        form.reset();
+        app::formHooks() = {};
+    }
+    dialogs::TInputFormM& pad() { return *form->companions().InputFormM; }
+    QToolButton* button(const char* name) {
+        QToolButton* b = pad().button(QLatin1String(name));
+        EXPECT_NE(b, nullptr) << name;
+        return b;
+    }
+    // Clicks the named buttons one after another, as a pupil does.
+    void click(std::initializer_list<const char*> names) {
+        for (const char* n : names) {
+            QToolButton* b = button(n);
+            if (!b) return;
+            QTest::mouseClick(b, Qt::LeftButton);
+            form->finishDrawing();
+        }
+        for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+        form->finishDrawing();
+    }
+    std::string typed() const { return form->keisan().ShikiNyuryoku; }
+};
+
+TEST_F(KeypadTest, WindowButtonsAndCursors) {
+    EXPECT_EQ(pad().windowTitle(), QStringLiteral("<入力パネル>　▼ Ｆ８ ▲"));
+    EXPECT_EQ(pad().size(), QSize(162, 186));
+    EXPECT_FALSE(pad().windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_EQ(pad().y(), form->y() + form->height() - 220);
+    // The buttons lie inside the window without covering one another.
+    const QList<QToolButton*> buttons = pad().findChildren<QToolButton*>();
+    EXPECT_EQ(buttons.size(), 24);
+    for (QToolButton* a : buttons) {
+        EXPECT_TRUE(QRect(0, 0, 162, 186).contains(a->geometry())) << a->objectName().toStdString();
+        for (QToolButton* b : buttons)
+            if (a != b) EXPECT_FALSE(a->geometry().intersects(b->geometry()));
+    }
+    // π keeps its hint although a short click works now.
+    EXPECT_EQ(button("SpeedButton2")->toolTip(), QStringLiteral("マウスは長めに押してね！"));
+    EXPECT_EQ(button("SpeedButton3")->cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_EQ(button("SpeedButton5")->cursor().shape(), Qt::ArrowCursor);
+    EXPECT_EQ(button("SpeedButton11")->cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST_F(KeypadTest, CharacterButtonsTypeAndEvaluateLikeTheKeyboard) {
+    click({"SpeedButton4", "SpeedButton10", "SpeedButton19", "SpeedButton15"});
+    EXPECT_EQ(typed(), "12*3");
+    click({"BackSpaceButton"});
+    EXPECT_EQ(typed(), "12*");
+    click({"BackSpaceButton", "SpeedButton21"});
+    EXPECT_EQ(typed(), "12/");
+    click({"BackSpaceButton", "SpeedButton20", "SpeedButton6", "TenInpButton", "SpeedButton9"});
+    EXPECT_EQ(typed(), "12-4.5");
+    click({"DeleteButton"});
+    EXPECT_EQ(typed(), "");
+    click({"HukkatuButton"});
+    EXPECT_EQ(typed(), "12-4.5");
+    click({"DeleteButton", "SpeedButton4", "SpeedButton6", "SpeedButton16", "SpeedButton18",
+           "SpeedButton7", "SpeedButton8", "SpeedButton17", "SpeedButton3", "EqualButton"});
+    EXPECT_EQ(typed(), "146+7890=");
+    EXPECT_EQ(form->keisan().Kotae(), "8036");
+    EXPECT_EQ(form->keisan().KotaeZumi, 1);
+    EXPECT_EQ(pad().KeypadActive, 1);
+    // The digit limits answer a keypad click exactly as a typed key.
+    click({"DeleteButton"});
+    for (int i = 0; i < 19; ++i) click({"SpeedButton4"});
+    EXPECT_EQ(typed(), std::string(18, '1'));
+    EXPECT_FALSE(messages.empty());
+}
+
+TEST_F(KeypadTest, RecalculateAndReadAloud) {
+    click({"SpeedButton4", "SpeedButton10", "SpeedButton18", "SpeedButton15", "SpeedButton6",
+           "EqualButton"});
+    EXPECT_EQ(typed(), "12+34=");
+    ASSERT_EQ(form->jouken().YOMIAGEFLAG2, 0);
+    EXPECT_TRUE(spoken.empty());
+    // "読Ｖ" reads also when reading after "=" is off.
+    click({"SpeedButton5"});
+    ASSERT_EQ(spoken.size(), 2u);
+    EXPECT_EQ(spoken[0], "12+34=イコール");
+    EXPECT_EQ(spoken[1], "46");
+    // "再計算Ｒ" draws the same calculation again.
+    click({"RecalcButton"});
+    EXPECT_EQ(typed(), "12+34=");
+    EXPECT_EQ(form->keisan().Kotae(), "46");
+}
+
+TEST_F(KeypadTest, PiEntersOnEveryQuickClick) {
+    click({"SpeedButton2"});
+    EXPECT_EQ(typed(), "3.14");
+    click({"DeleteButton", "SpeedButton2"});
+    EXPECT_EQ(typed(), "3.14");
+}
+
+TEST_F(KeypadTest, ConditionsSpeechSettingsAndTheWordProblemWindow) {
+    app::Companions& c = form->companions();
+    click({"SpeedButton1"});
+    EXPECT_TRUE(c.JoukenSetFormM->isVisible());
+    click({"SpeedButton1"});
+    EXPECT_FALSE(c.JoukenSetFormM->isVisible());
+    click({"SpeedButton11"});
+    EXPECT_TRUE(c.VoiceSetForm->isVisible());
+    click({"SpeedButton11"});
+    EXPECT_FALSE(c.VoiceSetForm->isVisible());
+    // "消去D" hides the story also when there is nothing to erase.
+    c.SenExForm->show();
+    click({"DeleteButton"});
+    EXPECT_FALSE(c.SenExForm->isVisible());
+}
+
+TEST_F(KeypadTest, KeysTypedOnTheKeypadReachTheBoardAndTheFlagFollowsUse) {
+    QTest::keyClick(&pad(), Qt::Key_7);
+    QTest::keyClick(&pad(), Qt::Key_Plus, Qt::KeypadModifier);
+    EXPECT_EQ(typed(), "7+");
+    pad().KeypadActive = 0;
+    click({"SpeedButton3"});
+    EXPECT_EQ(pad().KeypadActive, 1);
+    EXPECT_EQ(typed(), "7+0");
+}
+
+}  // namespace

@@ -1,0 +1,449 @@
+// Word problems: the pattern file reader, the example composed from a
+// calculation, the window drawing it beside the real blackboard, and the
+// twenty stories that ship with the program.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QImage>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTest>
+#include <fstream>
+#include <memory>
+
+#include "app/kokuban_form.h"
+#include "app/settings.h"
+#include "dialogs/keypad.h"
+#include "dialogs/senex_form.h"
+
+namespace {
+
+using dialogs::BunExRead;
+using dialogs::BunExTable;
+using dialogs::Reibun;
+using dialogs::ReibunCompose;
+using dialogs::ReibunInput;
+
+std::string sjis(const std::string& utf8) {
+    auto s = app::utf8ToShiftJis(utf8);
+    EXPECT_TRUE(s.has_value()) << utf8;
+    return s.value_or(std::string());
+}
+
+BunExTable read(const std::string& text) {
+    BunExTable t;
+    BunExRead(t, text);
+    return t;
+}
+
+// ---- reader -------------------------------------------------------------------------
+
+TEST(BunExReader, RecordNumbersFromTheTwoCharactersAfterNum) {
+    const BunExTable t = read(
+        "Bun1:before any number\n"
+        "NUM:05\nBun1:five\n"
+        "NUM: 7\nBun1:seven\n"
+        "NUM:25\nBun1:twenty\n"
+        "NUM:3\nBun1:no number\n");
+    EXPECT_EQ(t[5].Bun1, "five");
+    EXPECT_EQ(t[7].Bun1, "seven");
+    EXPECT_EQ(t[20].Bun1, "twenty");
+    // "NUM:3" followed by the line break is no number: record 0, which the
+    // lines before the first number filled too (the later one wins).
+    EXPECT_EQ(t[0].Bun1, "no number");
+    EXPECT_EQ(t[3].Bun1, "");
+    // At the very end of a file without a line break a single digit is all there is.
+    EXPECT_EQ(read("NUM:4\nBun1:x\nNUM:4").at(0).Bun1, "x");
+}
+
+TEST(BunExReader, NegativeNumberIsIgnoredAndTheRecordGoesOn) {
+    const BunExTable t = read("NUM:06\nBun1:six\nNUM:-3\nBun2:still six\n");
+    EXPECT_EQ(t[6].Bun1, "six");
+    EXPECT_EQ(t[6].Bun2, "still six");
+    EXPECT_EQ(t[0].Bun2, "");
+}
+
+TEST(BunExReader, CommentsEndAndFixedPositions) {
+    const BunExTable t = read(
+        "NUM:01\nBun1:one\n"
+        "# Bun1:a comment changes nothing\n"
+        "Kang:think\n"
+        "Ansr:answer @[答数]\n"
+        "Amri:kept\n"
+        "Bun3:third\n"
+        "  Bun2:indented\n"  // the value is taken from the 6th character on
+        "END:\n"
+        "NUM:02\nBun1:never read\n");
+    EXPECT_EQ(t[1].Bun1, "one");
+    EXPECT_EQ(t[1].Kang, "think");
+    EXPECT_EQ(t[1].Bun3, "third");
+    EXPECT_EQ(t[1].Bun2, "2:indented");
+    // The answer sentence keeps its line break.
+    EXPECT_EQ(t[1].Ansr, "answer @[答数]\n");
+    EXPECT_EQ(t[1].Amri, "kept\n");
+    EXPECT_EQ(t[2].Bun1, "");
+}
+
+TEST(BunExReader, LaterFieldsWinAndASecondReadingClearsNothing) {
+    BunExTable t;
+    BunExRead(t, "NUM:09\nBun1:first\nBun2:two\nBun1:second\n");
+    EXPECT_EQ(t[9].Bun1, "second");
+    BunExRead(t, "NUM:09\nBun3:three\n");
+    EXPECT_EQ(t[9].Bun1, "second");
+    EXPECT_EQ(t[9].Bun2, "two");
+    EXPECT_EQ(t[9].Bun3, "three");
+}
+
+TEST(BunExReader, LongLineIsReadInPiecesOf199Bytes) {
+    // 5 + 194 = 199 bytes, then the rest of the same line as a line of its own.
+    const std::string line = "Bun1:" + std::string(194, 'x') + "Bun2:tail" + std::string(92, 'y');
+    ASSERT_EQ(line.size(), 300u);
+    const BunExTable t = read("NUM:08\n" + line + "\n");
+    EXPECT_EQ(t[8].Bun1, std::string(194, 'x'));
+    EXPECT_EQ(t[8].Bun2, "tail" + std::string(92, 'y'));
+    // A piece that ends inside a double-byte character loses only that character.
+    const std::string cut = "Bun3:" + std::string(193, 'z') + sjis("あい") + "\n";
+    const BunExTable u = read("NUM:02\n" + cut);
+    EXPECT_EQ(u[2].Bun3, std::string(193, 'z'));
+}
+
+TEST(BunExReader, ShiftJisFileWrittenOnWindows) {
+    QTemporaryDir dir;
+    const std::string path = dir.filePath(QStringLiteral("bunExPtrn.txt")).toStdString();
+    std::ofstream(path, std::ios::binary)
+        << sjis("# 例\r\nNUM:01\r\nBun1:あかい 花が @[前数]本\r\nAnsr:@[答数]本です。\r\n");
+    BunExTable t;
+    EXPECT_EQ(dialogs::ReiGet(t, path), 1);
+    EXPECT_EQ(t[1].Bun1, "あかい 花が @[前数]本");
+    EXPECT_EQ(t[1].Ansr, "@[答数]本です。\n");
+    // A file saved as UTF-8 by an editor on Linux reads the same.
+    std::ofstream(path, std::ios::binary) << "NUM:02\nBun1:白い 花\n";
+    EXPECT_EQ(dialogs::ReiGet(t, path), 1);
+    EXPECT_EQ(t[2].Bun1, "白い 花");
+}
+
+TEST(BunExReader, MissingFileLeavesTheTableAsItWas) {
+    BunExTable t = read("NUM:03\nBun1:kept\n");
+    EXPECT_EQ(dialogs::ReiGet(t, "/nonexistent/bunExPtrn.txt"), -1);
+    EXPECT_EQ(t[3].Bun1, "kept");
+}
+
+TEST(BunExText, ShiftJisLengthsAndOperatorPosition) {
+    EXPECT_EQ(dialogs::SjisLength("abc"), 3);
+    EXPECT_EQ(dialogs::SjisLength("あい"), 4);
+    EXPECT_EQ(dialogs::SjisLength("ｱｲ"), 2);  // half-width katakana
+    EXPECT_EQ(dialogs::SjisLength("12×3＝"), 7);
+    EXPECT_EQ(dialogs::enzPos("12+3="), 3);
+    EXPECT_EQ(dialogs::enzPos("4/2-1"), 4);  // "-" is looked for before "/"
+    EXPECT_EQ(dialogs::enzPos("12"), 0);
+}
+
+// ---- the example ------------------------------------------------------------------
+
+ReibunInput input(const std::string& shiki, char op, int zen, int kou, const std::string& kotae) {
+    ReibunInput in;
+    in.ReibunOn = 1;
+    in.ShikiNyuryoku = shiki;
+    in.EnzanshiNyuryoku = op;
+    in.ZenkouShosuKeta = zen;
+    in.KoukouShosuKeta = kou;
+    in.Kotae = kotae;
+    in.AmariMode = kotae.find('R') != std::string::npos ? 4 : 0;
+    return in;
+}
+
+TEST(Reibun, DivisionWithRemainder) {
+    BunExTable t = read("NUM:17\nAnsr:@[答数]こずつで、@[余数]こ あまります。\n");
+    int enzan = 0;
+    const Reibun r = ReibunCompose(t, input("14/4=", '/', 0, 0, "3R2"), enzan);
+    EXPECT_EQ(r.type, 17);
+    EXPECT_EQ(enzan, 3);
+    EXPECT_EQ(r.title, "★タイプ [17]：《整数÷整数（余り有り)》の問題例");
+    EXPECT_EQ(r.expression, " 14÷4＝3 あまり 2");
+    EXPECT_EQ(r.check, "（検算式： 4×3＋2＝14 ）");
+    EXPECT_EQ(r.answer, " 3こずつで、2こ あまります。\n ");
+    EXPECT_EQ(r.expressionSize, 24);
+    EXPECT_EQ(r.checkY, 259);
+}
+
+TEST(Reibun, TypesChecksAndTidiedAnswers) {
+    BunExTable t;
+    int enzan = 0;
+    Reibun r = ReibunCompose(t, input("1.5+2=", '+', 1, 0, "3.5"), enzan);
+    EXPECT_EQ(r.type, 2);
+    EXPECT_EQ(r.title, "★タイプ [2]：《小数＋整数》の問題例");
+    EXPECT_EQ(r.check, "（検算式： 3.5－2＝1.5 ）");
+    r = ReibunCompose(t, input("12+34=", '+', 0, 0, "46"), enzan);
+    EXPECT_EQ(r.check, "（検算式： 46－34＝12 ）");
+    r = ReibunCompose(t, input("10-9=", '-', 0, 0, "1"), enzan);
+    EXPECT_EQ(r.type, 5);
+    EXPECT_EQ(r.check, "（検算式： 1＋9＝10 ）");
+    r = ReibunCompose(t, input("2*0.5=", '*', 0, 1, "1.0"), enzan);
+    EXPECT_EQ(r.type, 11);
+    EXPECT_EQ(r.kotae, "1");  // the answer is tidied
+    EXPECT_EQ(r.check, "（検算式： 1÷0.5＝2 ）");
+    r = ReibunCompose(t, input("1.2/0.4=", '/', 1, 1, "3"), enzan);
+    EXPECT_EQ(r.type, 16);
+    EXPECT_EQ(r.title, "★タイプ [16]：《小数÷小数》の問題例");
+    EXPECT_EQ(r.check, "（検算式： 0.4×3＝1.2 ）");
+    r = ReibunCompose(t, input("7.5/2=", '/', 1, 0, "3R1.5"), enzan);
+    EXPECT_EQ(r.type, 18);
+    EXPECT_EQ(r.expression, " 7.5÷2＝3 あまり 1.5");
+    // An operator that is none of the four keeps the last one.
+    r = ReibunCompose(t, input("12", '!', 0, 0, ""), enzan);
+    EXPECT_EQ(enzan, 3);
+    EXPECT_EQ(r.type, 13);
+}
+
+TEST(Reibun, FontSizesFollowTheShiftJisLengths) {
+    BunExTable t;
+    int enzan = 0;
+    // " " + 49 bytes + " " = 51 bytes -> 1000 / 51; " " + 98 + " " = 100 -> 10.
+    t[1].Ansr = std::string(49, 'a');
+    EXPECT_EQ(ReibunCompose(t, input("1+2=", '+', 0, 0, "3"), enzan).answerSize, 19);
+    t[1].Ansr = std::string(48, 'a');
+    EXPECT_EQ(ReibunCompose(t, input("1+2=", '+', 0, 0, "3"), enzan).answerSize, 24);
+    std::string hundred;
+    for (int i = 0; i < 49; ++i) hundred += "あ";
+    t[1].Ansr = hundred;
+    EXPECT_EQ(ReibunCompose(t, input("1+2=", '+', 0, 0, "3"), enzan).answerSize, 10);
+
+    t[1].Bun3 = std::string(56, 'b');
+    EXPECT_EQ(ReibunCompose(t, input("1+2=", '+', 0, 0, "3"), enzan).bun3Size, 20);
+    t[1].Bun3 += "い";
+    EXPECT_EQ(ReibunCompose(t, input("1+2=", '+', 0, 0, "3"), enzan).bun3Size, 18);
+    t[1].Kang = std::string(72, 'k');
+    EXPECT_EQ(ReibunCompose(t, input("1+2=", '+', 0, 0, "3"), enzan).labelSize, 16);
+    t[1].Kang = std::string(71, 'k') + "か";
+    EXPECT_EQ(ReibunCompose(t, input("1+2=", '+', 0, 0, "3"), enzan).labelSize, 13);
+
+    // The expression text: 24 points up to 32 bytes, 20 up to 38, then 19.
+    auto exprSize = [&](const std::string& a, const std::string& b) {
+        const std::string sum = a + "+" + b + "=";
+        return ReibunCompose(t, input(sum, '+', 0, 0, "9"), enzan).expressionSize;
+    };
+    // " " + both operands + "＋" + "＝" + the answer "9": their digits + 6 bytes.
+    EXPECT_EQ(exprSize("1234567890123", "1234567890123"), 24);
+    EXPECT_EQ(exprSize("12345678901234", "1234567890123"), 20);
+    EXPECT_EQ(exprSize("1234567890123456", "1234567890123456"), 20);
+    EXPECT_EQ(exprSize("12345678901234567", "1234567890123456"), 19);
+}
+
+// ---- the window beside the real board ----------------------------------------------
+
+class SenExTest : public ::testing::Test {
+  protected:
+    QTemporaryDir dir;
+    std::vector<hissan::Message> messages;
+    std::unique_ptr<app::TKokubanFormM> form;
+
+    void SetUp() override {
+        app::formHooks().message = [this](const hissan::Message& m) { messages.push_back(m); };
+        app::formHooks().beep = [] {};
+        form = std::make_unique<app::TKokubanFormM>(dir.path());
+        form->show();
+        QCoreApplication::processEvents();
+    }
+    void TearDown() override {
+        form.reset();
+        app::formHooks() = {};
+    }
+    dialogs::TSenExForm& senEx() { return *form->companions().SenExForm; }
+    void key(int k, Qt::KeyboardModifiers m = Qt::NoModifier) {
+        QTest::keyClick(form.get(), Qt::Key(k), m);
+    }
+    void type(const std::string& s) {
+        for (char c : s) {
+            if (c >= '0' && c <= '9')
+                key(Qt::Key_0 + (c - '0'));
+            else if (c == '.')
+                key(Qt::Key_Period);
+            else if (c == '=')
+                key(Qt::Key_Return);
+            else if (c == '+')
+                key(Qt::Key_Plus, Qt::KeypadModifier);
+            else if (c == '-')
+                key(Qt::Key_Minus, Qt::KeypadModifier);
+            else if (c == '*')
+                key(Qt::Key_Asterisk, Qt::KeypadModifier);
+        }
+        form->finishDrawing();
+        QCoreApplication::processEvents();
+    }
+    // A finished division put on the board by hand (its layout is drawn elsewhere).
+    void division(const std::string& shiki, int zen, int kou, const std::string& kotae) {
+        app::Keisan& k = form->keisan();
+        k.ShikiNyuryoku = shiki;
+        k.EnzanshiNyuryoku = '/';
+        k.ZenkouShosuKeta = zen;
+        k.KoukouShosuKeta = kou;
+        k.KotaeZumi = 1;
+        k.board().Kotae = kotae;
+        k.board().NyuryokuKa = 0;
+    }
+    int count(const QImage& img, const QRect& area, const QColor& c) const {
+        int n = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                if (img.pixelColor(x, y) == c) ++n;
+        return n;
+    }
+};
+
+TEST_F(SenExTest, ShippedFileIsFoundAndTheWindowIsItsOwnSize) {
+    EXPECT_FALSE(dialogs::bunExPath().isEmpty());
+    EXPECT_EQ(form->ReibunAri, 1);
+    EXPECT_EQ(senEx().size(), QSize(811, 342));
+    EXPECT_EQ(senEx().windowTitle(), QStringLiteral("文章題の例文"));
+    EXPECT_EQ(senEx().Image1->geometry(), QRect(663, 202, 140, 100));
+    ASSERT_NE(senEx().Image1->pixmap().isNull(), true);
+}
+
+TEST_F(SenExTest, DivisionWithRemainderIsDrawn) {
+    division("14/4=", 0, 0, "3R2");
+    form->ReibunOn = 1;
+    form->AmariMode = 4;
+    const QImage img = senEx().grab().toImage();
+    const dialogs::Reibun& r = senEx().shown();
+    EXPECT_EQ(senEx().ReibunType, 17);
+    EXPECT_EQ(r.title, "★タイプ [17]：《整数÷整数（余り有り)》の問題例");
+    EXPECT_EQ(r.expression, " 14÷4＝3 あまり 2");
+    EXPECT_EQ(r.check, "（検算式： 4×3＋2＝14 ）");
+    EXPECT_EQ(r.bun1.find("@["), std::string::npos);
+    EXPECT_NE(r.bun1.find("14"), std::string::npos);
+    EXPECT_NE(r.answer.find('3'), std::string::npos);
+    EXPECT_NE(r.answer.find('2'), std::string::npos);
+    // The shared answer is not changed by taking it apart.
+    EXPECT_EQ(form->keisan().Kotae(), "3R2");
+    EXPECT_TRUE(senEx().StaticText1->text().startsWith(QStringLiteral("考え方: ")));
+    // Blue title, red headings, a white ground.
+    EXPECT_GT(count(img, QRect(30, 10, 500, 30), QColor(0, 0, 255)), 100);
+    EXPECT_GT(count(img, QRect(30, 60, 90, 30), QColor(255, 0, 0)), 50);
+    EXPECT_GT(count(img, QRect(0, 0, 811, 342), Qt::white), 811 * 342 / 2);
+
+    // With the panel off the story goes; the title and the headings stay.
+    form->ReibunOn = 0;
+    const QImage blank = senEx().grab().toImage();
+    EXPECT_GT(count(blank, QRect(30, 10, 500, 30), QColor(0, 0, 255)), 100);
+    EXPECT_EQ(count(blank, QRect(130, 60, 600, 110), Qt::black), 0);
+    EXPECT_TRUE(senEx().StaticText1->text().startsWith(QStringLiteral("考え方:")));
+}
+
+TEST_F(SenExTest, EqualsShowsTheStoryOnlyWithThePanelOnAndAFile) {
+    key(Qt::Key_Z);  // panel on before the calculation
+    EXPECT_EQ(form->ReibunOn, 1);
+    EXPECT_TRUE(messages.empty());
+    type("1.5+2=");
+    ASSERT_TRUE(senEx().isVisible());
+    senEx().grab();
+    EXPECT_EQ(senEx().ReibunType, 2);
+    EXPECT_EQ(senEx().shown().check, "（検算式： 3.5－2＝1.5 ）");
+    // D erases and hides; Z off hides too.
+    key(Qt::Key_D);
+    EXPECT_FALSE(senEx().isVisible());
+    type("12+34=");
+    EXPECT_TRUE(senEx().isVisible());
+    key(Qt::Key_Z);
+    EXPECT_FALSE(senEx().isVisible());
+    EXPECT_EQ(form->ReibunOn, 0);
+    key(Qt::Key_Z);  // on again after the calculation: shown at once
+    EXPECT_TRUE(senEx().isVisible());
+    EXPECT_EQ(senEx().ReibunType, 1);
+    // Escape in the window erases the expression and closes the window.
+    QTest::keyClick(&senEx(), Qt::Key_Escape);
+    EXPECT_FALSE(senEx().isVisible());
+    EXPECT_TRUE(form->keisan().ShikiNyuryoku.empty());
+    EXPECT_EQ(form->ReibunOn, 1);
+}
+
+TEST_F(SenExTest, PacedDrawingShowsTheStoryOnceTheCalculationIsDrawn) {
+    key(Qt::Key_Z);
+    form->jouken().StrokeDelay = 5;
+    for (int k : {Qt::Key_1, Qt::Key_2}) key(k);
+    key(Qt::Key_Plus, Qt::KeypadModifier);
+    for (int k : {Qt::Key_3, Qt::Key_4, Qt::Key_Return}) key(k);
+    ASSERT_TRUE(form->drawing());
+    EXPECT_FALSE(senEx().isVisible());
+    form->finishDrawing();
+    EXPECT_TRUE(senEx().isVisible());
+}
+
+TEST_F(SenExTest, WithoutTheFileNothingEmptyIsShownAndThePanelSaysSo) {
+    form->ReibunAri = 0;
+    key(Qt::Key_Z);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text,
+              "文章題の例文ファイル<>がありません。\nご確認をお願いします。\n"
+              "なくても文章例がないだけです。");
+    EXPECT_EQ(messages[0].title, "★☆お願い☆★");
+    EXPECT_EQ(form->ReibunOn, 0);
+    // Even with the panel forced on, "=" shows no empty window.
+    form->ReibunOn = 1;
+    type("12+34=");
+    EXPECT_FALSE(senEx().isVisible());
+    key(Qt::Key_Z);  // off: no message, nothing left on screen
+    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_FALSE(senEx().isVisible());
+    // The menu item reads the file again.
+    form->ReiGet();
+    EXPECT_EQ(form->ReibunAri, 1);
+}
+
+// Every shipped story, with a sample expression of its type, uses its numbers
+// and leaves no placeholder behind. With HISSAN_SENEX_SHOTS set to a folder,
+// each window is saved there as a picture to look at.
+TEST_F(SenExTest, EveryShippedStoryFillsItsPlaceholders) {
+    struct Sample {
+        const char* shiki;
+        char op;
+        int zen, kou;
+        const char* kotae;
+    };
+    const Sample samples[] = {
+        {"12+34=", '+', 0, 0, "46"},   {"1.5+2=", '+', 1, 0, "3.5"},
+        {"3+2.4=", '+', 0, 1, "5.4"},  {"1.2+3.45=", '+', 1, 2, "4.65"},
+        {"52-18=", '-', 0, 0, "34"},   {"2.5-1=", '-', 1, 0, "1.5"},
+        {"5-1.6=", '-', 0, 1, "3.4"},  {"4.3-2.75=", '-', 1, 2, "1.55"},
+        {"6*7=", '*', 0, 0, "42"},     {"1.5*4=", '*', 1, 0, "6"},
+        {"80*2.5=", '*', 0, 1, "200"}, {"3.6*1.5=", '*', 1, 1, "5.4"},
+        {"100/4=", '/', 0, 0, "25"},   {"7.5/3=", '/', 1, 0, "2.5"},
+        {"90/1.5=", '/', 0, 1, "60"},  {"45.6/3.8=", '/', 1, 1, "12"},
+        {"14/4=", '/', 0, 0, "3R2"},   {"7.5/2=", '/', 1, 0, "3R1.5"},
+        {"7/1.5=", '/', 0, 1, "4R1"},  {"9.5/1.2=", '/', 1, 1, "7R1.1"},
+    };
+    const QString shots = qEnvironmentVariable("HISSAN_SENEX_SHOTS");
+    form->ReibunOn = 1;
+    for (int type = 1; type <= 20; ++type) {
+        const Sample& s = samples[type - 1];
+        SCOPED_TRACE(s.shiki);
+        division(s.shiki, s.zen, s.kou, s.kotae);
+        form->keisan().EnzanshiNyuryoku = s.op;
+        form->AmariMode = std::string(s.kotae).find('R') != std::string::npos ? 4 : 0;
+        const QImage img = senEx().grab().toImage();
+        const dialogs::Reibun& r = senEx().shown();
+        ASSERT_EQ(r.type, type);
+        const dialogs::BunExRec& rec = senEx().table[static_cast<size_t>(type)];
+        EXPECT_NE(rec.Bun1.find("@[前数]"), std::string::npos);
+        EXPECT_NE(rec.Bun2.find("@[後数]"), std::string::npos);
+        EXPECT_NE(rec.Ansr.find("@[答数]"), std::string::npos);
+        EXPECT_EQ(rec.Ansr.find("@[余数]") != std::string::npos, type > 16);
+        EXPECT_FALSE(rec.Bun3.empty());
+        EXPECT_FALSE(rec.Kang.empty());
+        for (const std::string* line : {&r.bun1, &r.bun2, &r.bun3, &r.label, &r.answer})
+            EXPECT_EQ(line->find("@["), std::string::npos) << *line;
+        const std::string shiki = s.shiki;
+        const size_t op = shiki.find(s.op);
+        EXPECT_NE(r.bun1.find(shiki.substr(0, op)), std::string::npos) << r.bun1;
+        EXPECT_NE(r.bun2.find(shiki.substr(op + 1, shiki.size() - op - 2)), std::string::npos);
+        EXPECT_NE(r.answer.find(r.kotae), std::string::npos) << r.answer;
+        if (type > 16) EXPECT_NE(r.answer.find(r.amari), std::string::npos) << r.answer;
+        // Stories short enough to keep the sizes the window gives them.
+        EXPECT_EQ(r.bun3Size, 20);
+        EXPECT_EQ(r.labelSize, 16);
+        if (!shots.isEmpty())
+            img.save(QDir(shots).filePath(
+                QStringLiteral("senex_%1.png").arg(type, 2, 10, QLatin1Char('0'))));
+    }
+}
+
+}  // namespace
