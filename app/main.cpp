@@ -16,6 +16,9 @@ int main(int argc, char** argv) {
     if (instance.heldElsewhere()) return 1;
 
     QApplication application(argc, argv);
+    // Built into the program's static library, which the linker would
+    // otherwise leave out.
+    Q_INIT_RESOURCE(icons);
     QApplication::setApplicationName(QStringLiteral("hissan"));
     QApplication::setApplicationDisplayName(QString());
     // The menu entry's name lets the desktop match the windows to it; the

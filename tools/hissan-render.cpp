@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "app/data_paths.h"
 #include "app/keisan.h"
 #include "app/renderer.h"
 #include "hissan/rows.h"
@@ -71,6 +72,8 @@ const char* const kHelp =
     "  --answers           answer pages with the full working after the problems\n"
     "  --title TEXT        the title on every page's header\n"
     "  --help              show this help\n"
+    "  --version           show the version and the folders the program's data\n"
+    "                      is looked up in\n"
     "\n"
     "Exit status: 0 drawn; 2 the program refuses the expression (its message\n"
     "is printed on standard error; a sheet names where each refused one came\n"
@@ -112,6 +115,7 @@ struct Options {
     worksheet::Request request;
     std::vector<std::string> sheetOnly;  // sheet options given, to refuse them without --sheet
     bool schemeGiven = false;
+    bool version = false;
 };
 
 [[noreturn]] void usageError(const std::string& what) {
@@ -195,6 +199,8 @@ Options parseArgs(int argc, char** argv) {
         if (arg == "--help" || arg == "-h") {
             std::cout << kUsage << "\n" << kHelp;
             std::exit(0);
+        } else if (arg == "--version") {
+            o.version = true;
         } else if (arg == "-o" || arg == "--output") {
             o.output = takeValue();
             if (o.output.empty()) usageError("-o needs a file name");
@@ -270,7 +276,9 @@ Options parseArgs(int argc, char** argv) {
             usageError("unknown option '" + arg + "'");
         }
     }
-    if (o.sheet) {
+    if (o.version) {
+        // answered once Qt knows the program's folder
+    } else if (o.sheet) {
         checkSheet(o);
     } else {
         if (!o.sheetOnly.empty()) usageError(o.sheetOnly.front() + " needs --sheet COLSxROWS");
@@ -346,6 +354,14 @@ int main(int argc, char** argv) {
     jk.STEPFLAG = 0;
     jk.AUTOSTEP = 0;
     jk.StrokeDelay = 0;
+    if (o.version) {
+        // The version, and the folders the program's data is looked up in,
+        // in order, that exist here: an installed copy lists its share/hissan.
+        std::cout << "hissan-render " << HISSAN_VERSION << "\n";
+        for (const QString& dir : app::dataDirs())
+            if (QFileInfo(dir).isDir()) std::cout << "data: " << dir.toStdString() << "\n";
+        return 0;
+    }
     if (o.sheet) return worksheet::run(o.request, jk, std::cout, std::cerr);
     const QString family = app::boardFontFamily(jk.FONTNAME);
     const QString file = QString::fromStdString(o.output);
