@@ -24,7 +24,8 @@ namespace {
 constexpr double kMargin = 45;    // about 12 mm round the page
 constexpr double kHeaderH = 50;   // title, name field and page number
 constexpr double kPad = 8;        // inside a cell, round its board
-constexpr double kNumberW = 36;   // the cell's number "(12)" left of the board
+constexpr double kNumberW = 36;   // the cell's number "(12)" left of the board,
+constexpr double kNumberH = 20;   // or above it
 constexpr double kNumberPx = 15;  // its font, in pixels
 constexpr double kTitlePx = 20;
 constexpr double kHeaderPx = 15;
@@ -259,13 +260,21 @@ Sheet::Sheet(QSizeF pageSize, Grid grid, std::vector<Calculation> calculations, 
     area_ = QRectF(kMargin, kMargin + kHeaderH, page_.width() - 2 * kMargin,
                    page_.height() - 2 * kMargin - kHeaderH);
     // One scale for the whole sheet: the largest board fills its cell, and
-    // no board is drawn larger than on the blackboard.
-    scale_ = 1;
-    const QRectF room = boardRect(0);
-    for (const Calculation& c : calculations_) {
-        if (c.extent.width() > 0) scale_ = std::min(scale_, room.width() / c.extent.width());
-        if (c.extent.height() > 0) scale_ = std::min(scale_, room.height() / c.extent.height());
-    }
+    // no board is drawn larger than on the blackboard. The cells' numbers go
+    // beside the boards or above them, whichever leaves them larger.
+    auto fit = [&](bool above) {
+        numberAbove_ = above;
+        const QRectF room = boardRect(0);
+        double s = 1;
+        for (const Calculation& c : calculations_) {
+            if (c.extent.width() > 0) s = std::min(s, room.width() / c.extent.width());
+            if (c.extent.height() > 0) s = std::min(s, room.height() / c.extent.height());
+        }
+        return s;
+    };
+    const double beside = fit(false), above = fit(true);
+    numberAbove_ = above > beside;
+    scale_ = std::max(beside, above);
 }
 
 int Sheet::pageCount() const {
@@ -293,6 +302,7 @@ QRectF Sheet::cellRect(int slot) const {
 }
 
 QRectF Sheet::boardRect(int slot) const {
+    if (numberAbove_) return cellRect(slot).adjusted(kPad, kPad + kNumberH, -kPad, -kPad);
     return cellRect(slot).adjusted(kPad + kNumberW, kPad, -kPad, -kPad);
 }
 
@@ -345,8 +355,10 @@ void Sheet::paintCell(QPainter& p, int page, int slot) const {
     p.setFont(f);
     p.setPen(Qt::black);
     const QFontMetricsF fm(f, p.device());
-    // The number stands level with the expression line.
-    const double middle = box.top() + scale_ * (c.lineMiddle - c.extent.top());
+    // The number stands in the cell's corner, level with the expression line
+    // when it is beside the board.
+    const double middle = numberAbove_ ? cell.top() + kPad + kNumberH / 2
+                                       : box.top() + scale_ * (c.lineMiddle - c.extent.top());
     p.drawText(QPointF(cell.left() + kPad, middle + (fm.ascent() - fm.descent()) / 2),
                QStringLiteral("(%1)").arg(index + 1));
 

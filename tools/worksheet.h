@@ -130,6 +130,7 @@ class Sheet {
     const app::QtMetrics& metrics_;
     QRectF area_;  // the cells' region below the header
     double scale_ = 1;
+    bool numberAbove_ = false;  // the cells' numbers above the boards, not beside them
 };
 
 // A4 portrait, no margins, at the boards' 96 dots per inch: the page of a
