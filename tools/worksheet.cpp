@@ -393,6 +393,18 @@ void setUpPage(QPdfWriter& pdf) {
     pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
 }
 
+MeasuringPage::MeasuringPage(const std::string& fontName)
+    : scratch_(std::make_unique<QBuffer>()), pdf_(std::make_unique<QPdfWriter>(scratch_.get())) {
+    setUpPage(*pdf_);
+    metrics_ = std::make_unique<app::QtMetrics>(app::boardFontFamily(fontName), pdf_.get());
+}
+
+MeasuringPage::~MeasuringPage() = default;
+
+QSizeF MeasuringPage::size() const {
+    return QSizeF(pdf_->width(), pdf_->height());
+}
+
 bool writePdf(const Sheet& sheet, const QString& file, const QString& documentTitle) {
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly)) return false;
@@ -427,10 +439,8 @@ bool writePdf(const Sheet& sheet, const QString& file, const QString& documentTi
 int run(const Request& request, const hissan::TJouken& jk, std::ostream& out, std::ostream& err) {
     constexpr int kExitRefused = 2, kExitNoInput = 66, kExitCantWrite = 73;
     // The boards are measured on the kind of device they are written to.
-    QBuffer scratch;
-    QPdfWriter measure(&scratch);
-    setUpPage(measure);
-    const app::QtMetrics metrics(app::boardFontFamily(jk.FONTNAME), &measure);
+    const MeasuringPage measure(jk.FONTNAME);
+    const app::QtMetrics& metrics = measure.metrics();
 
     std::vector<Source> sources;
     for (size_t i = 0; i < request.expressions.size(); ++i)
@@ -501,8 +511,8 @@ int run(const Request& request, const hissan::TJouken& jk, std::ostream& out, st
 
     const QString title =
         request.style.title.isEmpty() ? QStringLiteral("筆算") : request.style.title;
-    const Sheet sheet(QSizeF(measure.width(), measure.height()), request.grid,
-                      std::move(calculations), request.style, metrics);
+    const Sheet sheet(measure.size(), request.grid, std::move(calculations), request.style,
+                      metrics);
     if (!writePdf(sheet, QString::fromStdString(request.output), title)) {
         err << "hissan-render: cannot write " << request.output << "\n";
         return kExitCantWrite;

@@ -12,6 +12,7 @@
 #include <QString>
 #include <cstdint>
 #include <iosfwd>
+#include <memory>
 #include <optional>
 #include <random>
 #include <string>
@@ -24,6 +25,7 @@
 
 class QPainter;
 class QPdfWriter;
+class QBuffer;
 
 namespace worksheet {
 
@@ -136,6 +138,21 @@ class Sheet {
 // A4 portrait, no margins, at the boards' 96 dots per inch: the page of a
 // sheet, and of the device its boards are measured on.
 void setUpPage(QPdfWriter& pdf);
+
+// A page that measures boards as the sheet's PDF will (A4 at 96 dots per
+// inch), writing nowhere, with the board font of `fontName`.
+class MeasuringPage {
+  public:
+    explicit MeasuringPage(const std::string& fontName);
+    ~MeasuringPage();
+    const app::QtMetrics& metrics() const { return *metrics_; }
+    QSizeF size() const;
+
+  private:
+    std::unique_ptr<QBuffer> scratch_;
+    std::unique_ptr<QPdfWriter> pdf_;
+    std::unique_ptr<app::QtMetrics> metrics_;
+};
 
 // Writes every page to a PDF file. The file is replaced only once the whole
 // document is written; false when it cannot be written.

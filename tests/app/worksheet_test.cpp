@@ -22,24 +22,13 @@ using hissan::Op;
 using worksheet::Calculation;
 
 // The boards are measured on a PDF page, as the tool does.
-struct Page {
-    QBuffer scratch;
-    QPdfWriter pdf{&scratch};
-    std::unique_ptr<app::QtMetrics> metrics;
-    Page() {
-        worksheet::setUpPage(pdf);
-        metrics = std::make_unique<app::QtMetrics>(app::boardFontFamily("ＭＳゴシック"), &pdf);
-    }
-    QSizeF size() const { return QSizeF(pdf.width(), pdf.height()); }
-};
-
-Page& page() {
-    static Page p;
+worksheet::MeasuringPage& page() {
+    static worksheet::MeasuringPage p("ＭＳゴシック");
     return p;
 }
 
 Calculation calc(const std::string& expr, const hissan::TJouken& jk = {}) {
-    auto laid = worksheet::layOut(expr, jk, *page().metrics);
+    auto laid = worksheet::layOut(expr, jk, page().metrics());
     if (auto* why = std::get_if<std::string>(&laid)) {
         ADD_FAILURE() << expr << ": " << *why;
         return {};
@@ -60,7 +49,7 @@ worksheet::Sheet sheetOf(std::vector<Calculation> c, worksheet::Grid grid, bool 
     style.problems = problems;
     style.answers = answers;
     style.title = QStringLiteral("筆算の練習");
-    return worksheet::Sheet(page().size(), grid, std::move(c), style, *page().metrics);
+    return worksheet::Sheet(page().size(), grid, std::move(c), style, page().metrics());
 }
 
 // A digit, half- or full-width (the board writes both).
