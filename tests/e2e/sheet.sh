@@ -48,6 +48,18 @@ done
 [[ "$(pdftotext -f 4 -l 4 "$tmp/pa.pdf" - 2>/dev/null)" == *"答え"* ]] ||
     fail "the answer pages do not say so"
 
+# No answer on a problem page, neither after "=" nor in the columns (in the
+# board's full-width digits); every answer on the answer pages.
+problems_text=$(pdftotext -f 1 -l 3 "$tmp/pa.pdf" - 2>/dev/null)
+answers_text=$(pdftotext -f 4 -l 6 "$tmp/pa.pdf" - 2>/dev/null)
+while IFS='=' read -r e answer; do
+    wide=$(sed 'y/0123456789/０１２３４５６７８９/' <<<"$answer")
+    grep -qF -e "$answer" -e "$wide" <<<"$problems_text" && fail "the problems show the answer of $e"
+    grep -qF -e "$answer" <<<"$answers_text" && grep -qF -e "$wide" <<<"$answers_text" ||
+        fail "the answer pages lack the answer of $e"
+done <<<"$out"
+[[ "$problems_text" == *"１３１"* ]] || fail "the problems lack their numbers: $problems_text"
+
 # A problem page is the answer page without the answers: the same numbers and
 # rules, less ink; its header differs only in the title and page number.
 pdftoppm -r 40 -gray -f 1 -l 1 "$tmp/pa.pdf" "$tmp/prob"
