@@ -453,6 +453,14 @@ int run(const Request& request, const hissan::TJouken& jk, std::ostream& out, st
         }
     }
 
+    if (sources.empty() && request.pattern.empty()) {
+        // Only comments and blank lines: an empty sheet would look like a fault.
+        err << "hissan-render: no expression to put on the sheet in";
+        for (const std::string& file : request.files) err << " " << file;
+        err << "\n";
+        return kExitRefused;
+    }
+
     std::vector<Calculation> calculations;
     bool refused = false;
     for (const Source& s : sources) {

@@ -173,7 +173,7 @@ struct Request {
 // Lays out every calculation of the request with the conditions `jk`, then
 // writes the PDF. Lists each calculation with its answer on `out`; reports
 // every refused expression with where it came from on `err`. Returns the exit
-// status: 0 written, 2 an expression was refused (no file is written), 66 an
+// status: 0 written, 2 an expression was refused or there is none (no file is written), 66 an
 // expression file cannot be read, 73 the PDF cannot be written.
 int run(const Request& request, const hissan::TJouken& jk, std::ostream& out, std::ostream& err);
 

@@ -107,6 +107,10 @@ cp "$tmp/f.pdf" "$tmp/keep.pdf"
 cp "$tmp/f.pdf" "$tmp/old.pdf"
 run --sheet 2x2 -o "$tmp/old.pdf" 7-9
 cmp -s "$tmp/old.pdf" "$tmp/keep.pdf" || fail "a refused sheet changed the file already there"
+printf '# nothing yet\n\n' >"$tmp/empty.txt"
+run --sheet 2x2 -o "$tmp/empty.pdf" --from "$tmp/empty.txt"
+[ "$rc" -eq 2 ] && [[ "$err" == *"no expression"* ]] && [ ! -e "$tmp/empty.pdf" ] ||
+    fail "a list of comments only: exit $rc, $err"
 run --sheet 2x2 -o "$tmp/missing.pdf" --from "$tmp/no-such-file.txt"
 [ "$rc" -eq 66 ] || fail "an unreadable --from file: exit $rc ($err)"
 run --sheet 1x1 -o "$tmp/no/such/dir/x.pdf" 12+9
