@@ -27,6 +27,14 @@ if [ "${INSTALL_E2E_INNER:-}" != 1 ]; then
         share/hissan/examples/worksheet.txt; do
         [ -s "$root/usr/$f" ] || fail "not installed: /usr/$f"
     done
+    # Whatever data the source tree has goes to share/hissan.
+    src=$(sed -n 's/^CMAKE_HOME_DIRECTORY:INTERNAL=//p' "$build/CMakeCache.txt")
+    for d in help examples face faces pictures; do
+        [ ! -d "$src/resources/$d" ] || [ -d "$root/usr/share/hissan/$d" ] ||
+            fail "resources/$d is not installed to share/hissan"
+    done
+    [ ! -f "$src/resources/bunExPtrn.txt" ] || [ -s "$root/usr/share/hissan/bunExPtrn.txt" ] ||
+        fail "the word-problem patterns are not installed to share/hissan"
     [ -x "$root/usr/bin/hissan" ] && [ -x "$root/usr/bin/hissan-render" ] ||
         fail "the programs are not executable"
     if command -v identify >/dev/null; then
