@@ -26,7 +26,6 @@ const char* const kKoukouOver = "後項のケタ オーバー";
 const char* const kWarizanOver = "割る数、割られる数は１７桁以下までです。残念！";
 const char* const kWarareruOver = "わられる数が、18ケタをオーバー!!";
 const char* const kChuui = "ご注意！";
-const char* const kNoLayout = "この式の筆算はまだ書けません。";
 
 bool isOperator(char ch) {
     return ch == '+' || ch == '-' || ch == '*' || ch == '/';
@@ -42,19 +41,17 @@ int len(const std::string& s) {
 }
 
 // The layout of each HissanKind: 1-4 integers (+ - * /), 5-8 decimals.
-// Division has no layout yet: its "=" is validated, draws the expression line
-// and tells the pupil that the written calculation cannot be drawn.
 using Layout = int (*)(Board&);
 constexpr Layout kLayouts[9] = {
     nullptr,
     hissan::TashizanDsp,
     hissan::HikizanDsp,
     hissan::KakezanDsp,
-    nullptr,  // 4: integer division
+    hissan::WarizanDsp,
     hissan::ShosuTashizanDsp,
     hissan::ShosuHikizanDsp,
     hissan::ShosuKakezanDsp,
-    nullptr,  // 8: decimal division
+    hissan::ShosuWarizanDsp,
 };
 
 int hissanKindOf(const hissan::TShiki& s) {
@@ -144,9 +141,6 @@ int dispatch(Board& b, KeisanHost* host) {
             b.messages.push_back(
                 Message{"この式の筆算を書けませんでした。", "お知らせ", Message::Warning});
         }
-    } else {
-        // Without a layout the board would show the "=" and no answer at all.
-        b.messages.push_back(Message{kNoLayout, "お知らせ", Message::Information});
     }
     if (host) host->setBusyCursor(false);
     b.Busy = 0;

@@ -15,5 +15,7 @@ int HikizanDsp(Board& b);        // integer subtraction with borrows
 int ShosuHikizanDsp(Board& b);   // decimal subtraction
 int KakezanDsp(Board& b);        // integer multiplication
 int ShosuKakezanDsp(Board& b);   // decimal multiplication
+int WarizanDsp(Board& b);        // long division of integers
+int ShosuWarizanDsp(Board& b);   // long division with decimals
 
 }  // namespace hissan

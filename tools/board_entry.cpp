@@ -130,7 +130,6 @@ std::optional<std::string> typeOnBoard(app::Keisan& k, ToolHost& host, const std
                "」は入力されませんでした: " +
                (ch == '=' ? "式ができていないので「＝」を受け付けません。" : "") + why;
     }
-    if (k.Kotae().empty()) return "この式の筆算はまだ書けません。";
     return std::nullopt;
 }
 

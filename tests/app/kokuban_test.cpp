@@ -369,6 +369,34 @@ TEST_F(KokubanTest, RefusedEqualsShowsItsMessageAndStaysEditable) {
     EXPECT_EQ(form->jouken().SYOUPTLNDSP, 0);
 }
 
+TEST_F(KokubanTest, DivisionOverflowClearsTheBoardAndGivesTheExpressionBack) {
+    open();
+    form->jouken().POINTMAX = 2;
+    type("99999999999999999/123456789=");
+    form->finishDrawing();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].title, "ご確認!!");
+    EXPECT_EQ(messages[0].then, hissan::Message::ClearAndRestore);
+    // Delete and Insert arrive after the box: the board is cleared and the
+    // expression comes back for editing, nothing typed is lost.
+    settle();
+    EXPECT_EQ(typed(), "99999999999999999/123456789");
+    EXPECT_EQ(form->keisan().KotaeZumi, 0);
+    form->jouken().POINTMAX = 0;
+    type("=");
+    form->finishDrawing();
+    EXPECT_EQ(form->keisan().Kotae(), "810000007R45802476");
+}
+
+TEST_F(KokubanTest, DivisionIsDrawnWithItsNoteAndAnswer) {
+    open();
+    type("7/8=");
+    form->finishDrawing();
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(form->keisan().Kotae(), "0R7");
+    EXPECT_EQ(form->keisan().board().HissanKind, 4);
+}
+
 // ---- the board view ----------------------------------------------------------------------
 
 TEST_F(KokubanTest, MSwitchesToTheWhiteboardFirstAndBackAgain) {

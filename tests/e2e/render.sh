@@ -46,6 +46,21 @@ run 10-9  # the columns keep 01; the answer is 1
 [ "$rc" -eq 0 ] && [ "$out" = "1" ] || fail "10-9 gave rc $rc, '$out'"
 run １２×３＝  # digits and signs as a Japanese input method writes them
 [ "$rc" -eq 0 ] && [ "$out" = "36" ] || fail "１２×３＝ gave rc $rc, '$out' ($err)"
+# ---- division: quotient, R and the remainder; the rounded answer alone -------
+for case in "14/4=3R2" "1.23/0.4=3R0.03" "7/8=0R7" "1005/5=201"; do
+    run "${case%%=*}"
+    [ "$rc" -eq 0 ] && [ "$out" = "${case#*=}" ] || fail "${case%%=*} gave rc $rc, '$out' ($err)"
+done
+run --set POINTMAX=1 12/5
+[ "$out" = "2.4" ] || fail "12/5 to one place gave '$out'"
+run --set SHOU_ITI=1 --set POINTMAX=3 2/3
+[ "$out" = "0.67" ] || fail "2/3 rounded at the third place gave '$out'"
+run --set SHOU_ITI=2 1/8
+[ "$out" = "0.125" ] || fail "1/8 until exact gave '$out'"
+run --set MatsubiZeroWari=1 1250/300
+[ "$out" = "4R50" ] || fail "1250/300 with zeros cancelled gave '$out'"
+run --set SHOU0_DSP=1 --set SYOUPTLNDSP=1 41/4
+[ "$out" = "10R1" ] || fail "41/4 with the zero row gave '$out'"
 run --set KAIGYO_FLAG=1 --rows 12+9
 [ "$(sed -n 3p <<<"$out")" = " =21" ] || fail "KAIGYO_FLAG=1: answer not on its own line: $out"
 
@@ -63,7 +78,8 @@ expect 2 "使えない文字" -- 12x3
 expect 2 "演算子の前に数を入力します。" -- -5+3  # an expression, not an unknown option
 expect 2 "2文字目の「Ａ」" -- 1Ａ2
 expect 2 '1文字目の「\xFF」' -- $'\xff'
-expect 2 "この式の筆算はまだ書けません。" -- 12/4
+expect 2 "＜オーバーフロウ＞" -- --set POINTMAX=2 99999999999999999/123456789
+[ -z "$out" ] || fail "the division overflow printed an answer: $out"
 
 # ---- malformed command lines: exit 64 with the usage line -----------------------
 expect 64 "usage:" -- --bogus 1+1
