@@ -169,11 +169,12 @@ bool keptInProblem(const hissan::Op& op, char oper) {
     using hissan::Role;
     if (op.stepOnly || op.kind == Op::Pause || op.kind == Op::Step) return false;
     if (oper == '/') {
-        // The frame of a division: its digits, the bracket and its line, and
-        // the digits' background squares. Marks for cancelled zeros and the
-        // appended decimal places are the pupil's working.
-        return op.kind == Op::Rect || isText(op, Role::Digit) || isText(op, Role::Rule) ||
-               isRule(op);
+        // The frame of a division: its digits and typed points, the bracket
+        // and its line, and the digits' background squares. Marks for
+        // cancelled zeros, moved points and appended decimal places are the
+        // pupil's working.
+        return op.kind == Op::Rect || isText(op, Role::Digit) || isText(op, Role::Point) ||
+               isText(op, Role::Rule) || isRule(op);
     }
     if (oper == '*') return true;  // set-apart zeros belong to the operands
     // Zeros and points added to line up the decimals are the pupil's to write.
@@ -208,8 +209,37 @@ hissan::DisplayList problemOps(const hissan::DisplayList& board, size_t layoutSt
             }
         }
     }
-    for (size_t i = layoutStart; i < end; ++i)
-        if (keptInProblem(board[i], op)) out.push_back(board[i]);
+    const size_t frameStart = out.size();
+    for (size_t i = layoutStart; i < end; ++i) {
+        if (!keptInProblem(board[i], op)) continue;
+        if (board[i].kind == Op::Rect) {
+            // A glyph's background square goes with its glyph: left alone it
+            // would blank a kept digit under a dropped mark.
+            size_t next = i + 1;
+            while (next < end && board[next].kind != Op::Text) ++next;
+            if (next < end && !keptInProblem(board[next], op)) continue;
+        }
+        out.push_back(board[i]);
+    }
+    if (op == '/') {
+        // A point with no digit after it on its row is the mark where a
+        // whole dividend's point goes (3 ÷ 0.25): the pupil's to write.
+        auto digitRightOf = [&](const Op& point) {
+            for (size_t j = frameStart; j < out.size(); ++j) {
+                const Op& d = out[j];
+                if (isText(d, hissan::Role::Digit) && d.x1 > point.x1 && d.y1 < point.y2 &&
+                    point.y1 < d.y2)
+                    return true;
+            }
+            return false;
+        };
+        hissan::DisplayList frame;
+        for (size_t j = frameStart; j < out.size(); ++j)
+            if (!isText(out[j], hissan::Role::Point) || digitRightOf(out[j]))
+                frame.push_back(out[j]);
+        out.resize(frameStart);
+        out.insert(out.end(), frame.begin(), frame.end());
+    }
     // The division's note (bold and underlined above the expression) says how
     // far the quotient is to be worked; the pupil needs it on the problem.
     if (op == '/')
