@@ -72,6 +72,18 @@ if command -v convert >/dev/null; then
         fail "problem page ink $prob_ink is not well below the answer page's $ans_ink"
 fi
 
+# Divisions: the problem pages hold the bracket, divisor and dividend and the
+# note of how far to work, no quotient and no remainder.
+run --sheet 2x2 --problems --answers --set POINTMAX=1 --random 'dddd/dd' --count 4 --seed 3 \
+    -o "$tmp/d.pdf"
+[ "$rc" -eq 0 ] && [ "$(pages "$tmp/d.pdf")" = 2 ] || fail "division sheet: exit $rc ($err)"
+[ "$(grep -c '^[1-9][0-9]\{3\}/[1-9][0-9]=' <<<"$out")" -eq 4 ] || fail "division sheet listed: $out"
+dprob=$(pdftotext -f 1 -l 1 "$tmp/d.pdf" - 2>/dev/null)
+dans=$(pdftotext -f 2 -l 2 "$tmp/d.pdf" - 2>/dev/null)
+[[ "$dprob" == *"小数第"* ]] || fail "the division problems lack the note of how far to work"
+[[ "$dprob" != *"あまり"* ]] && [[ "$dans" == *"あまり"* ]] ||
+    fail "the remainders are not on the answer page alone"
+
 # ---- sources: a file with comments, a random pattern ------------------------------------
 printf '# たし算\n478+365\n\n2.75+8.6   # 小数\n1000-372\n' >"$tmp/list.txt"
 run --sheet 2x2 -o "$tmp/f.pdf" --from "$tmp/list.txt" 12*3
