@@ -2,7 +2,9 @@
 BUILD ?= build
 CMAKE_FLAGS ?= -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: deps configure build run test bench format clean
+PREFIX ?= /usr/local
+
+.PHONY: deps configure build run test bench format clean install package
 
 deps:
 	@bash scripts/install-deps
@@ -21,6 +23,15 @@ test: build
 
 bench: build
 	@for b in $(BUILD)/bench/*_bench; do $$b --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done
+
+# Installs the program, its data, menu entry and icons under $(PREFIX)
+# (DESTDIR is honoured for a staged install).
+install: build
+	@cmake --install $(BUILD) --prefix $(PREFIX)
+
+# A Debian package (.deb) in $(BUILD), its dependencies found by dpkg-shlibdeps.
+package: build
+	@cd $(BUILD) && cpack
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

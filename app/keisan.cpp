@@ -536,7 +536,7 @@ void Keisan::relayout(const hissan::Metrics& metrics) {
 }
 
 hissan::DisplayList Keisan::printLayout(const hissan::Metrics& printerMetrics,
-                                        hissan::Board* pageBoard) const {
+                                        hissan::Board* pageBoard, size_t* layoutStart) const {
     if (ShikiNyuryoku.empty()) return {};
     hissan::RecordingCanvas cv(printerMetrics);
     Board page = b_;
@@ -545,6 +545,14 @@ hissan::DisplayList Keisan::printLayout(const hissan::Metrics& printerMetrics,
     page.KomojiSize = b_.KomojiSize;  // the page measures anew but keeps the sizes
     page.ScrollY = 0;
     page.messages.clear();
+    if (layoutStart) {
+        // The run begins with the expression line, drawn the same way alone.
+        hissan::RecordingCanvas line(printerMetrics);
+        Board alone = page;
+        alone.cv = &line;
+        drawShiki(alone);
+        *layoutStart = line.ops().size();
+    }
     dispatch(page, nullptr);
     page.cv = nullptr;
     page.messages.clear();

@@ -145,9 +145,11 @@ class Keisan {
     void relayout(const hissan::Metrics& metrics);
     // The expression line and the finished layout laid out on a printed
     // page's metrics (empty when nothing is typed) (origin 2 CharH, 3 CharH / 2; ScrollY 0).
-    // `pageBoard` receives the board state of that drawing (for its grid) when given.
+    // `pageBoard` receives the board state of that drawing (for its grid) when given,
+    // `layoutStart` the index of the first op after the expression line.
     hissan::DisplayList printLayout(const hissan::Metrics& printerMetrics,
-                                    hissan::Board* pageBoard = nullptr) const;
+                                    hissan::Board* pageBoard = nullptr,
+                                    size_t* layoutStart = nullptr) const;
 
     hissan::Board& board() { return b_; }
     const hissan::Board& board() const { return b_; }

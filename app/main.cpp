@@ -1,6 +1,7 @@
 // Program entry: one copy per user, the blackboard and its companion windows,
 // then the event loop until the blackboard is closed.
 #include <QApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QTranslator>
@@ -15,8 +16,16 @@ int main(int argc, char** argv) {
     if (instance.heldElsewhere()) return 1;
 
     QApplication application(argc, argv);
+    // Built into the program's static library, which the linker would
+    // otherwise leave out.
+    Q_INIT_RESOURCE(icons);
     QApplication::setApplicationName(QStringLiteral("hissan"));
     QApplication::setApplicationDisplayName(QString());
+    // The menu entry's name lets the desktop match the windows to it; the
+    // icon is the installed theme's, else the copy built into the program.
+    QApplication::setDesktopFileName(QStringLiteral("jp.hissan.Hissan"));
+    QApplication::setWindowIcon(QIcon::fromTheme(
+        QStringLiteral("jp.hissan.Hissan"), QIcon(QStringLiteral(":/icons/jp.hissan.Hissan.svg"))));
     // The program speaks Japanese whatever the desktop's language: Qt's own
     // dialogs (font, printer, message box buttons) too, when the Japanese Qt
     // translations are installed.

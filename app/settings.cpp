@@ -457,6 +457,14 @@ bool exists(const std::string& path) {
     return !path.empty() && ::stat(path.c_str(), &st) == 0;
 }
 
+// An installed program's folder is the bin/ beside share/hissan. It belongs
+// to the system: the program never writes there, even when it may (root).
+bool installedProgramFolder(const std::string& dir) {
+    struct stat st;
+    const std::string data = dir + "../share/hissan";
+    return ::stat(data.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 }  // namespace
 
 std::optional<std::string> shiftJisToUtf8(std::string_view sjis) {
@@ -551,8 +559,10 @@ bool IniWrite(const TJouken& jk, const std::string& path, int bLeft, int bTop) {
 std::string settingsFilePath(const std::string& exeDir) {
     const std::string dir = withSlash(exeDir);
     const std::string local = dir + kSettingsFileName;
-    if (::access(dir.c_str(), W_OK | X_OK) == 0) return local;
-    if (exists(local) && ::access(local.c_str(), W_OK) == 0) return local;
+    if (!installedProgramFolder(dir)) {
+        if (::access(dir.c_str(), W_OK | X_OK) == 0) return local;
+        if (exists(local) && ::access(local.c_str(), W_OK) == 0) return local;
+    }
     std::string config = configFilePath();
     return config.empty() ? local : config;
 }

@@ -63,7 +63,8 @@ bool IniWrite(const hissan::TJouken& jk, const std::string& path, int bLeft, int
 // Where the settings live, given the program's folder `exeDir` (with or without
 // a trailing '/'):
 //  - settingsFilePath: the file to write. The program's folder when that folder
-//    is writable, or when the file there exists and is writable; otherwise
+//    is writable, or when the file there exists and is writable, unless the
+//    program is installed (its folder is the bin/ beside ../share/hissan); otherwise
 //    $XDG_CONFIG_HOME/hissan/pkt_m41.ini (or ~/.config/hissan/pkt_m41.ini when
 //    XDG_CONFIG_HOME is unset or not absolute). IniWrite creates that folder.
 //  - settingsReadPath: the file to read: the first of these that exists: the

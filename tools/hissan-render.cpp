@@ -22,9 +22,12 @@
 #include <string>
 #include <vector>
 
+#include "app/data_paths.h"
 #include "app/keisan.h"
 #include "app/renderer.h"
 #include "hissan/rows.h"
+#include "tools/board_entry.h"
+#include "tools/worksheet.h"
 
 namespace {
 
@@ -34,7 +37,10 @@ constexpr int kExitCantWrite = 73;  // the output file could not be written
 
 const char* const kUsage =
     "usage: hissan-render [-o FILE.png|.svg|.pdf] [--scheme black|white] [--font-size N]\n"
-    "                     [--set KEY=VALUE]... [--rows] EXPRESSION\n";
+    "                     [--set KEY=VALUE]... [--rows] EXPRESSION\n"
+    "       hissan-render --sheet COLSxROWS -o FILE.pdf [--problems [--answers]] [--title T]\n"
+    "                     [--from FILE] [--random PATTERN [--count N] [--seed S]]\n"
+    "                     [--font-size N] [--set KEY=VALUE]... [EXPRESSION...]\n";
 
 const char* const kHelp =
     "Draws a column calculation (筆算) exactly as the blackboard program does and\n"
@@ -53,11 +59,26 @@ const char* const kHelp =
     "                        SHOU0_DSP, MatsubiZeroKake, MatsubiZeroWari, BubunWa: 0 or 1\n"
     "                        POINTMAX: 0..10   SHOU_ITI: 0, 1 or 2\n"
     "  --rows              print the board as rows of text after the answer\n"
+    "\n"
+    "Worksheets (A4 PDF, whiteboard colours, every board at the same scale):\n"
+    "  --sheet COLSxROWS   COLS x ROWS calculations a page (1..10 each), e.g. 3x4;\n"
+    "                      each calculation and its answer are listed on stdout\n"
+    "  --from FILE         expressions from FILE, one a line, '#' starts a comment\n"
+    "  --random PATTERN    random expressions like ddd*dd, dd.d+d.dd, dddd/dd\n"
+    "                      (d is a digit; a difference never goes negative)\n"
+    "  --count N           how many (default: one page); --seed S repeats a sheet\n"
+    "  --problems          only the numbers, the sign and the first rule (a division's\n"
+    "                      bracket, divisor and dividend), room left for the working\n"
+    "  --answers           answer pages with the full working after the problems\n"
+    "  --title TEXT        the title on every page's header\n"
     "  --help              show this help\n"
+    "  --version           show the version and the folders the program's data\n"
+    "                      is looked up in\n"
     "\n"
     "Exit status: 0 drawn; 2 the program refuses the expression (its message\n"
-    "is printed on standard error); 64 a malformed command line; 73 the output\n"
-    "file could not be written.\n";
+    "is printed on standard error; a sheet names where each refused one came\n"
+    "from and writes no file); 64 a malformed command line; 66 an expression\n"
+    "file cannot be read; 73 the output file could not be written.\n";
 
 struct Condition {
     int hissan::TJouken::*field;
@@ -89,6 +110,12 @@ struct Options {
     int fontSize = 40;
     bool rows = false;
     hissan::TJouken jk;
+    bool sheet = false;             // --sheet: a worksheet of many calculations
+    std::vector<std::string> more;  // the expressions after the first, for a sheet
+    worksheet::Request request;
+    std::vector<std::string> sheetOnly;  // sheet options given, to refuse them without --sheet
+    bool schemeGiven = false;
+    bool version = false;
 };
 
 [[noreturn]] void usageError(const std::string& what) {
@@ -104,6 +131,33 @@ std::optional<int> parseInt(const std::string& text) {
     return v;
 }
 
+// The options of a worksheet, checked together once all are read.
+void checkSheet(Options& o) {
+    worksheet::Request& r = o.request;
+    if (!o.expression.empty() || !o.more.empty()) {
+        r.expressions.push_back(o.expression);
+        r.expressions.insert(r.expressions.end(), o.more.begin(), o.more.end());
+    }
+    for (const std::string& e : r.expressions)
+        if (e.empty()) usageError("an expression of the sheet is empty");
+    if (o.output.empty()) usageError("--sheet needs -o FILE.pdf");
+    if (QFileInfo(QString::fromStdString(o.output)).suffix().toLower() != "pdf")
+        usageError("a sheet is written as PDF: -o FILE.pdf, not '" + o.output + "'");
+    if (o.rows) usageError("--rows shows one board, not a sheet");
+    if (o.schemeGiven && o.scheme == 0)
+        usageError("a sheet is printed in the whiteboard colours; leave out --scheme black");
+    if (r.style.answers && !r.style.problems)
+        usageError(
+            "--answers follows the problems of --problems; a sheet without it shows the "
+            "working already");
+    if (r.count > 0 && r.pattern.empty()) usageError("--count needs --random PATTERN");
+    if (r.seed && r.pattern.empty()) usageError("--seed needs --random PATTERN");
+    if (!r.pattern.empty() && r.count == 0) r.count = r.grid.perPage();
+    if (r.expressions.empty() && r.files.empty() && r.pattern.empty())
+        usageError("a sheet needs expressions, --from FILE or --random PATTERN");
+    r.output = o.output;
+}
+
 Options parseArgs(int argc, char** argv) {
     Options o;
     bool haveExpression = false;
@@ -114,7 +168,10 @@ Options parseArgs(int argc, char** argv) {
         const bool negative =
             arg.size() > 1 && arg[0] == '-' && ((arg[1] >= '0' && arg[1] <= '9') || arg[1] == '.');
         if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-" || negative) {
-            if (haveExpression) usageError("only one expression can be drawn: '" + arg + "'");
+            if (haveExpression) {
+                o.more.push_back(arg);
+                continue;
+            }
             o.expression = arg;
             haveExpression = true;
             continue;
@@ -142,6 +199,8 @@ Options parseArgs(int argc, char** argv) {
         if (arg == "--help" || arg == "-h") {
             std::cout << kUsage << "\n" << kHelp;
             std::exit(0);
+        } else if (arg == "--version") {
+            o.version = true;
         } else if (arg == "-o" || arg == "--output") {
             o.output = takeValue();
             if (o.output.empty()) usageError("-o needs a file name");
@@ -153,6 +212,7 @@ Options parseArgs(int argc, char** argv) {
                 o.scheme = 1;
             else
                 usageError("--scheme must be black or white, not '" + s + "'");
+            o.schemeGiven = true;
         } else if (arg == "--font-size") {
             const std::string s = takeValue();
             const auto n = parseInt(s);
@@ -172,6 +232,43 @@ Options parseArgs(int argc, char** argv) {
                 usageError(key + " must be a whole number from " + std::to_string(c.lo) + " to " +
                            std::to_string(c.hi) + ", not '" + s.substr(eq + 1) + "'");
             o.jk.*(c.field) = *n;
+        } else if (arg == "--sheet") {
+            const std::string s = takeValue();
+            const auto grid = worksheet::parseGrid(s);
+            if (!grid)
+                usageError("--sheet needs COLSxROWS, 1 to 10 each, like 3x4, not '" + s + "'");
+            o.request.grid = *grid;
+            o.sheet = true;
+        } else if (arg == "--from" || arg == "--random" || arg == "--count" || arg == "--seed" ||
+                   arg == "--title") {
+            const std::string s = takeValue();
+            o.sheetOnly.push_back(arg);
+            if (arg == "--from") {
+                o.request.files.push_back(s);
+            } else if (arg == "--random") {
+                std::string why;
+                if (!worksheet::Pattern::parse(s, why)) usageError("--random '" + s + "': " + why);
+                o.request.pattern = s;
+            } else if (arg == "--count") {
+                const auto n = parseInt(s);
+                if (!n || *n < 1 || *n > 1000)
+                    usageError("--count must be a whole number from 1 to 1000, not '" + s + "'");
+                o.request.count = *n;
+            } else if (arg == "--seed") {
+                uint64_t v = 0;
+                const auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+                if (s.empty() || ec != std::errc() || p != s.data() + s.size())
+                    usageError(
+                        "--seed must be a whole number from 0 to 18446744073709551615, not '" + s +
+                        "'");
+                o.request.seed = v;
+            } else {
+                o.request.style.title = QString::fromStdString(s);
+            }
+        } else if (arg == "--problems" || arg == "--answers") {
+            if (inlineValue) usageError(arg + " takes no value");
+            o.sheetOnly.push_back(arg);
+            (arg == "--problems" ? o.request.style.problems : o.request.style.answers) = true;
         } else if (arg == "--rows") {
             if (inlineValue) usageError("--rows takes no value");
             o.rows = true;
@@ -179,149 +276,32 @@ Options parseArgs(int argc, char** argv) {
             usageError("unknown option '" + arg + "'");
         }
     }
-    if (!haveExpression) usageError("no expression given");
-    if (o.expression.empty()) usageError("the expression is empty");
+    if (o.version) {
+        // answered once Qt knows the program's folder
+    } else if (o.sheet) {
+        checkSheet(o);
+    } else {
+        if (!o.sheetOnly.empty()) usageError(o.sheetOnly.front() + " needs --sheet COLSxROWS");
+        if (!haveExpression) usageError("no expression given");
+        if (!o.more.empty())
+            usageError("only one expression can be drawn: '" + o.more.front() + "'");
+        if (o.expression.empty()) usageError("the expression is empty");
+    }
     // The program itself refuses rounding at the units place.
     if (o.jk.SHOU_ITI == 1 && o.jk.POINTMAX == 0)
         usageError("SHOU_ITI=1 needs POINTMAX of 1 or more: 整数の位では四捨五入できません。");
     return o;
 }
 
-// Collects the program's messages instead of showing boxes.
-class ToolHost : public app::KeisanHost {
-  public:
-    void showMessage(const hissan::Message& m) override { messages.push_back(m); }
-    std::vector<hissan::Message> messages;
-};
-
 [[noreturn]] void refuse(const std::string& text) {
     std::cerr << "hissan-render: " << text << "\n";
     std::exit(kExitRefused);
 }
 
-// One character of the expression as given on the command line: the key the
-// board gets for it (0 when there is none) and the character itself.
-struct Typed {
-    char ch = 0;
-    std::string given;
-};
-
-// The board's key for a full-width character, as a Japanese input method
-// writes digits and signs: "１２×３" is typed as 12*3.
-char keyOfWide(char32_t cp) {
-    if (cp >= U'０' && cp <= U'９') return static_cast<char>('0' + (cp - U'０'));
-    switch (cp) {
-        case U'＋':
-            return '+';
-        case U'－':
-        case U'−':
-            return '-';
-        case U'×':
-        case U'＊':
-            return '*';
-        case U'÷':
-        case U'／':
-            return '/';
-        case U'＝':
-            return '=';
-        case U'．':
-            return '.';
-        default:
-            return 0;
-    }
-}
-
-std::string byteText(unsigned char c) {
-    static const char hex[] = "0123456789ABCDEF";
-    return std::string("\\x") + hex[c >> 4] + hex[c & 15];
-}
-
-// Splits the argument into its UTF-8 characters. A byte that does not belong
-// to a UTF-8 character, and a control character, are shown by their value.
-std::vector<Typed> splitExpression(const std::string& text) {
-    std::vector<Typed> out;
-    for (size_t i = 0; i < text.size();) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c < 0x80) {
-            const bool control = c < 0x20 || c == 0x7F;
-            out.push_back({static_cast<char>(c), control ? byteText(c) : std::string(1, c)});
-            ++i;
-            continue;
-        }
-        const size_t len = c >= 0xC2 && c <= 0xDF   ? 2
-                           : c >= 0xE0 && c <= 0xEF ? 3
-                           : c >= 0xF0 && c <= 0xF4 ? 4
-                                                    : 0;
-        char32_t cp = len == 2 ? c & 0x1F : len == 3 ? c & 0x0F : c & 0x07;
-        bool valid = len != 0 && i + len <= text.size();
-        for (size_t j = 1; valid && j < len; ++j) {
-            const unsigned char cc = static_cast<unsigned char>(text[i + j]);
-            valid = (cc & 0xC0) == 0x80;
-            cp = (cp << 6) | (cc & 0x3F);
-        }
-        if (valid) {
-            valid = (len == 3 && cp >= 0x800 && (cp < 0xD800 || cp > 0xDFFF)) ||
-                    (len == 4 && cp >= 0x10000 && cp <= 0x10FFFF) || len == 2;
-        }
-        if (!valid) {
-            out.push_back({0, byteText(c)});
-            ++i;
-            continue;
-        }
-        out.push_back({keyOfWide(cp), text.substr(i, len)});
-        i += len;
-    }
-    return out;
-}
-
-// Why the board left a character out, in the program's words.
-std::string whyIgnored(const app::Keisan& k, char ch) {
-    const bool op = ch == '+' || ch == '-' || ch == '*' || ch == '/';
-    if (!(op || ch == '.' || ch == '=' || (ch >= '0' && ch <= '9')))
-        return "式に使えない文字です。使えるのは 0～9 . + - * / = です。";
-    if (k.KotaeZumi == 1) return "「＝」の後には何も入力できません。";
-    if (ch == '.' && k.ShikiNyuryoku.empty())
-        return "式は小数点から始められません。0.5 のように 0 から入力します。";
-    if (ch == '.') return "小数点は１つの数に１つだけです。";
-    if (op && k.ZenkouKeta == 0) return "演算子の前に数を入力します。";
-    if (op) return "演算子は１つだけです。";
-    if (ch == '=') {
-        if (k.ZenkouKeta == 0) return "式が入力されていません。12+9 のように入力します。";
-        if (k.EnzanshiAri == 0) return "演算子 + - * / と、その後の数が必要です。";
-        if (k.KoukouTen == 1) return "演算子の後の数は 0.5 のように 0 から入力します。";
-        return "演算子の後に数が必要です。";
-    }
-    return "入力されませんでした。";
-}
-
 // Types the expression on the board; exits with the program's message when
 // a character or the calculation is refused.
-void typeExpression(app::Keisan& k, ToolHost& host, const std::string& expr) {
-    std::vector<Typed> typed = splitExpression(expr);
-    // The "=" that finishes the expression may be left out.
-    const bool equalsGiven = !typed.empty() && typed.back().ch == '=';
-    if (!equalsGiven) typed.push_back({'=', ""});
-    for (size_t i = 0; i < typed.size(); ++i) {
-        const char ch = typed[i].ch;
-        const size_t typedBefore = k.ShikiNyuryoku.size();
-        const std::string why = whyIgnored(k, ch);
-        if (ch != 0) k.MojiInput(ch);
-        if (!host.messages.empty()) {
-            std::string text;
-            for (const hissan::Message& m : host.messages)
-                text += (text.empty() ? "" : "\n") + m.text;
-            refuse(text);
-        }
-        const bool accepted = ch == 0     ? false
-                              : ch == '=' ? k.KotaeZumi == 1
-                                          : k.ShikiNyuryoku.size() == typedBefore + 1;
-        if (accepted) continue;
-        if (ch == '=' && typed[i].given.empty())
-            refuse("式ができていないので計算できません: " + why);
-        refuse(std::to_string(i + 1) + "文字目の「" + typed[i].given +
-               "」は入力されませんでした: " +
-               (ch == '=' ? "式ができていないので「＝」を受け付けません。" : "") + why);
-    }
+void typeExpression(app::Keisan& k, tools::ToolHost& host, const std::string& expr) {
+    if (const auto why = tools::typeOnBoard(k, host, expr)) refuse(*why);
 }
 
 enum class Format { None, Png, Svg, Pdf };
@@ -374,6 +354,15 @@ int main(int argc, char** argv) {
     jk.STEPFLAG = 0;
     jk.AUTOSTEP = 0;
     jk.StrokeDelay = 0;
+    if (o.version) {
+        // The version, and the folders the program's data is looked up in,
+        // in order, that exist here: an installed copy lists its share/hissan.
+        std::cout << "hissan-render " << HISSAN_VERSION << "\n";
+        for (const QString& dir : app::dataDirs())
+            if (QFileInfo(dir).isDir()) std::cout << "data: " << dir.toStdString() << "\n";
+        return 0;
+    }
+    if (o.sheet) return worksheet::run(o.request, jk, std::cout, std::cerr);
     const QString family = app::boardFontFamily(jk.FONTNAME);
     const QString file = QString::fromStdString(o.output);
 
@@ -397,7 +386,7 @@ int main(int argc, char** argv) {
     }
     const app::QtMetrics metrics(family, device);
 
-    ToolHost host;
+    tools::ToolHost host;
     app::Keisan keisan(jk, metrics, &host);
     typeExpression(keisan, host, o.expression);
 

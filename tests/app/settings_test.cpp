@@ -543,6 +543,36 @@ TEST_F(SettingsFile, ReadOnlyProgramFolderFallsBackToTheConfigFolder) {
               dir_ + "/.config/hissan/pkt_m41.ini");
 }
 
+TEST_F(SettingsFile, InstalledProgramKeepsItsSettingsInTheConfigFolder) {
+    // An installed copy: bin/ beside share/hissan, writable here (the tests
+    // may run as root), with a shared settings file beside the program.
+    const std::string bin = dir_ + "/usr/bin/";
+    fs::create_directories(bin);
+    fs::create_directories(dir_ + "/usr/share/hissan");
+    const std::string config = dir_ + "/config";
+    ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    const std::string mine = config + "/hissan/pkt_m41.ini";
+    EXPECT_EQ(app::settingsFilePath(bin), mine);
+    EXPECT_EQ(app::settingsReadPath(bin), mine);  // nothing there yet: all defaults
+
+    spit(bin + "pkt_m41.ini", "[CURSOR]\r\nCUR_SEC=300\r\n");
+    EXPECT_EQ(app::settingsFilePath(bin), mine);
+    EXPECT_EQ(app::settingsReadPath(bin), bin + "pkt_m41.ini");
+    TJouken jk;
+    app::IniRead(jk, app::settingsReadPath(bin));
+    EXPECT_EQ(jk.CUR_SEC, 300);
+    jk.CUR_SEC = 420;
+    ASSERT_TRUE(app::IniWrite(jk, app::settingsFilePath(bin), 0, 0));
+    EXPECT_EQ(app::settingsReadPath(bin), mine);  // the next start reads its own copy
+    EXPECT_EQ(readBack(mine).CUR_SEC, 420);
+    EXPECT_EQ(readBack(bin + "pkt_m41.ini").CUR_SEC, 300);
+
+    // A plain folder with the program (a build tree, a copy on a stick) keeps
+    // the file beside it.
+    fs::remove_all(dir_ + "/usr/share/hissan");
+    EXPECT_EQ(app::settingsFilePath(bin), bin + "pkt_m41.ini");
+}
+
 TEST_F(SettingsFile, WritableFileInReadOnlyFolderIsUpdatedInPlace) {
     const std::string prog = dir_ + "/prog/";
     fs::create_directories(prog);

@@ -1,0 +1,562 @@
+#include "tools/worksheet.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QFont>
+#include <QFontMetricsF>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <algorithm>
+#include <ostream>
+#include <set>
+
+#include "app/keisan.h"
+#include "tools/board_entry.h"
+
+namespace worksheet {
+
+namespace {
+
+// Page geometry in pixels at 96 dots per inch (A4: 794 x 1123).
+constexpr double kMargin = 45;    // about 12 mm round the page
+constexpr double kHeaderH = 50;   // title, name field and page number
+constexpr double kPad = 8;        // inside a cell, round its board
+constexpr double kNumberW = 36;   // the cell's number "(12)" left of the board,
+constexpr double kNumberH = 20;   // or above it
+constexpr double kNumberPx = 15;  // its font, in pixels
+constexpr double kTitlePx = 20;
+constexpr double kHeaderPx = 15;
+
+}  // namespace
+
+std::optional<Grid> parseGrid(const std::string& text) {
+    size_t x = text.find('x');
+    size_t sepLen = 1;
+    if (x == std::string::npos) {
+        x = text.find("×");
+        sepLen = std::string("×").size();
+    }
+    if (x == std::string::npos || x == 0) return std::nullopt;
+    auto number = [](const std::string& s) -> int {
+        if (s.empty() || s.size() > 2) return 0;
+        int v = 0;
+        for (char c : s) {
+            if (c < '0' || c > '9') return 0;
+            v = v * 10 + (c - '0');
+        }
+        return v;
+    };
+    const int cols = number(text.substr(0, x));
+    const int rows = number(text.substr(x + sepLen));
+    if (cols < 1 || cols > 10 || rows < 1 || rows > 10) return std::nullopt;
+    return Grid{cols, rows};
+}
+
+bool readExpressions(const QString& path, std::vector<Source>& out, std::string& error) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        error = "cannot read " + path.toStdString() + ": " + f.errorString().toStdString();
+        return false;
+    }
+    const QByteArray bytes = f.readAll();
+    if (f.error() != QFileDevice::NoError) {
+        error = "cannot read " + path.toStdString() + ": " + f.errorString().toStdString();
+        return false;
+    }
+    // Checked as a whole so that a file in another encoding (Shift-JIS, say)
+    // is reported instead of giving mangled expressions.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    (void)QString(utf8(bytes));
+    if (utf8.hasError()) {
+        error = path.toStdString() + " is not UTF-8 text";
+        return false;
+    }
+    const std::string name = path.toStdString();
+    const std::string text = bytes.toStdString();
+    size_t lineNo = 0;
+    for (size_t pos = 0; pos < text.size();) {
+        size_t end = text.find('\n', pos);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(pos, end - pos);
+        pos = end + 1;
+        ++lineNo;
+        if (const size_t hash = line.find('#'); hash != std::string::npos) line.erase(hash);
+        auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+        while (!line.empty() && blank(line.back())) line.pop_back();
+        size_t first = 0;
+        while (first < line.size() && blank(line[first])) ++first;
+        line.erase(0, first);
+        if (line.empty()) continue;
+        out.push_back({line, name + ":" + std::to_string(lineNo)});
+    }
+    return true;
+}
+
+// ---- random expressions ----------------------------------------------------------
+
+std::optional<Pattern> Pattern::parse(const std::string& text, std::string& why) {
+    Pattern p;
+    const size_t at = text.find_first_of("+-*/");
+    if (at == std::string::npos) {
+        why = "a pattern needs one of + - * /, like ddd*dd";
+        return std::nullopt;
+    }
+    p.op_ = text[at];
+    auto shape = [&](const std::string& s, Shape& out) {
+        const size_t point = s.find('.');
+        const std::string seisu = s.substr(0, point);
+        const std::string shosu = point == std::string::npos ? "" : s.substr(point + 1);
+        auto allD = [](const std::string& t) {
+            return !t.empty() && std::all_of(t.begin(), t.end(), [](char c) { return c == 'd'; });
+        };
+        if (!allD(seisu) || (point != std::string::npos && !allD(shosu))) return false;
+        out.seisu = int(seisu.size());
+        out.shosu = int(shosu.size());
+        return true;
+    };
+    if (!shape(text.substr(0, at), p.a_) || !shape(text.substr(at + 1), p.b_)) {
+        why =
+            "each number of a pattern is d for each digit, with at most one point: "
+            "ddd*dd, dd.d+d.dd, dddd/dd";
+        return std::nullopt;
+    }
+    if (p.op_ == '-' && p.a_.seisu < p.b_.seisu) {
+        why = "the first number of a subtraction needs at least as many whole digits as the second";
+        return std::nullopt;
+    }
+    return p;
+}
+
+std::string Pattern::number(const Shape& s, std::mt19937_64& rng) {
+    // The generator's own output is the same everywhere for a seed; the
+    // standard distributions are not, so digits are taken by remainder.
+    auto digit = [&](int lo) { return char('0' + lo + int(rng() % uint64_t(10 - lo))); };
+    std::string n;
+    for (int i = 0; i < s.seisu; ++i) n += digit(i == 0 ? 1 : 0);
+    if (s.shosu > 0) {
+        n += '.';
+        for (int i = 0; i < s.shosu; ++i) n += digit(i == s.shosu - 1 ? 1 : 0);
+    }
+    return n;
+}
+
+std::string Pattern::draw(std::mt19937_64& rng) const {
+    std::string a = number(a_, rng);
+    std::string b = number(b_, rng);
+    // Same shape: the texts compare as the numbers do.
+    if (op_ == '-' && a_.seisu == b_.seisu && a_.shosu == b_.shosu && a < b) std::swap(a, b);
+    return a + op_ + b;
+}
+
+// ---- one calculation ----------------------------------------------------------------
+
+namespace {
+
+bool isRule(const hissan::Op& op) {
+    return op.kind == hissan::Op::Line && op.colour == hissan::kRule;
+}
+
+bool isText(const hissan::Op& op, hissan::Role role) {
+    return op.kind == hissan::Op::Text && op.colour.role == role;
+}
+
+// Whether an op of the layout's beginning belongs to the problem.
+bool keptInProblem(const hissan::Op& op, char oper) {
+    using hissan::Op;
+    using hissan::Role;
+    if (op.stepOnly || op.kind == Op::Pause || op.kind == Op::Step) return false;
+    if (oper == '/') {
+        // The frame of a division: its digits and typed points, the bracket
+        // and its line, and the digits' background squares. Marks for
+        // cancelled zeros, moved points and appended decimal places are the
+        // pupil's working.
+        return op.kind == Op::Rect || isText(op, Role::Digit) || isText(op, Role::Point) ||
+               isText(op, Role::Rule) || isRule(op);
+    }
+    if (oper == '*') return true;  // set-apart zeros belong to the operands
+    // Zeros and points added to line up the decimals are the pupil's to write.
+    return !(isText(op, Role::Aux) || isText(op, Role::AddedPoint));
+}
+
+}  // namespace
+
+hissan::DisplayList problemOps(const hissan::DisplayList& board, size_t layoutStart, char op) {
+    using hissan::Op;
+    const size_t n = board.size();
+    layoutStart = std::min(layoutStart, n);
+    hissan::DisplayList out;
+    for (size_t i = 0; i < layoutStart; ++i)
+        if (!board[i].stepOnly && board[i].kind != Op::Pause && board[i].kind != Op::Step)
+            out.push_back(board[i]);
+
+    size_t end = layoutStart;
+    if (op == '/') {
+        // A division sets up its frame before its first step.
+        while (end < n && board[end].kind != Op::Step) ++end;
+    } else {
+        size_t rule = layoutStart;
+        while (rule < n && !isRule(board[rule])) ++rule;
+        if (rule < n) {
+            // The first rule, with the pieces that continue it on its line.
+            end = rule + 1;
+            for (size_t j = rule + 1; j < n; ++j) {
+                if (board[j].kind == Op::Pause) continue;
+                if (!isRule(board[j]) || board[j].y1 != board[rule].y1) break;
+                end = j + 1;
+            }
+        }
+    }
+    const size_t frameStart = out.size();
+    for (size_t i = layoutStart; i < end; ++i) {
+        if (!keptInProblem(board[i], op)) continue;
+        if (board[i].kind == Op::Rect) {
+            // A glyph's background square goes with its glyph: left alone it
+            // would blank a kept digit under a dropped mark.
+            size_t next = i + 1;
+            while (next < end && board[next].kind != Op::Text) ++next;
+            if (next < end && !keptInProblem(board[next], op)) continue;
+        }
+        out.push_back(board[i]);
+    }
+    if (op == '/') {
+        // A point with no digit after it on its row is the mark where a
+        // whole dividend's point goes (3 ÷ 0.25): the pupil's to write.
+        auto digitRightOf = [&](const Op& point) {
+            for (size_t j = frameStart; j < out.size(); ++j) {
+                const Op& d = out[j];
+                if (isText(d, hissan::Role::Digit) && d.x1 > point.x1 && d.y1 < point.y2 &&
+                    point.y1 < d.y2)
+                    return true;
+            }
+            return false;
+        };
+        hissan::DisplayList frame;
+        for (size_t j = frameStart; j < out.size(); ++j)
+            if (!isText(out[j], hissan::Role::Point) || digitRightOf(out[j]))
+                frame.push_back(out[j]);
+        out.resize(frameStart);
+        out.insert(out.end(), frame.begin(), frame.end());
+    }
+    // The division's note (bold and underlined above the expression) says how
+    // far the quotient is to be worked; the pupil needs it on the problem.
+    if (op == '/')
+        for (size_t i = end; i < n; ++i) {
+            const Op& o = board[i];
+            if (!o.stepOnly && isText(o, hissan::Role::Note) && o.bold && o.underline)
+                out.push_back(o);
+        }
+    return out;
+}
+
+std::variant<Calculation, std::string> layOut(const std::string& expression,
+                                              const hissan::TJouken& jk,
+                                              const app::QtMetrics& metrics) {
+    // Each calculation gets its own copy: a division working until it comes
+    // out even changes the conditions it runs with.
+    hissan::TJouken own = jk;
+    tools::ToolHost host;
+    app::Keisan k(own, metrics, &host);
+    if (auto why = tools::typeOnBoard(k, host, expression)) return *why;
+
+    Calculation c;
+    c.expression = k.ShikiNyuryoku;
+    c.answer = k.Kotae();
+    size_t layoutStart = 0;
+    const hissan::DisplayList board = k.printLayout(metrics, nullptr, &layoutStart);
+    for (const hissan::Op& op : board)
+        if (!op.stepOnly) c.full.push_back(op);
+    c.problem = problemOps(board, layoutStart, k.board().shiki.Enzanshi);
+    c.extent = app::opsExtent(c.full);
+    for (const hissan::Op& op : c.full)
+        if (op.kind == hissan::Op::Text) {
+            c.lineMiddle = (op.y1 + op.y2) / 2;
+            break;
+        }
+    return c;
+}
+
+// ---- the sheet ------------------------------------------------------------------------
+
+Sheet::Sheet(QSizeF pageSize, Grid grid, std::vector<Calculation> calculations, Style style,
+             const app::QtMetrics& metrics)
+    : page_(pageSize),
+      grid_(grid),
+      calculations_(std::move(calculations)),
+      style_(std::move(style)),
+      metrics_(metrics) {
+    area_ = QRectF(kMargin, kMargin + kHeaderH, page_.width() - 2 * kMargin,
+                   page_.height() - 2 * kMargin - kHeaderH);
+    // One scale for the whole sheet: the largest board fills its cell, and
+    // no board is drawn larger than on the blackboard. The cells' numbers go
+    // beside the boards or above them, whichever leaves them larger.
+    auto fit = [&](bool above) {
+        numberAbove_ = above;
+        const QRectF room = boardRect(0);
+        double s = 1;
+        for (const Calculation& c : calculations_) {
+            if (c.extent.width() > 0) s = std::min(s, room.width() / c.extent.width());
+            if (c.extent.height() > 0) s = std::min(s, room.height() / c.extent.height());
+        }
+        return s;
+    };
+    const double beside = fit(false), above = fit(true);
+    numberAbove_ = above > beside;
+    scale_ = std::max(beside, above);
+}
+
+int Sheet::pageCount() const {
+    const int n = int(calculations_.size());
+    const int pages = std::max(1, (n + grid_.perPage() - 1) / grid_.perPage());
+    return style_.problems && style_.answers ? 2 * pages : pages;
+}
+
+bool Sheet::isAnswerPage(int page) const {
+    return style_.problems && style_.answers && page >= pageCount() / 2;
+}
+
+int Sheet::calculationAt(int page, int slot) const {
+    if (page < 0 || page >= pageCount() || slot < 0 || slot >= grid_.perPage()) return -1;
+    const int sheetPage = isAnswerPage(page) ? page - pageCount() / 2 : page;
+    const int index = sheetPage * grid_.perPage() + slot;
+    return index < int(calculations_.size()) ? index : -1;
+}
+
+QRectF Sheet::cellRect(int slot) const {
+    const double w = area_.width() / grid_.cols;
+    const double h = area_.height() / grid_.rows;
+    const int col = slot % grid_.cols, row = slot / grid_.cols;
+    return QRectF(area_.left() + col * w, area_.top() + row * h, w, h);
+}
+
+QRectF Sheet::boardRect(int slot) const {
+    if (numberAbove_) return cellRect(slot).adjusted(kPad, kPad + kNumberH, -kPad, -kPad);
+    return cellRect(slot).adjusted(kPad + kNumberW, kPad, -kPad, -kPad);
+}
+
+void Sheet::paintHeader(QPainter& p, int page) const {
+    const double top = kMargin;
+    const double right = page_.width() - kMargin;
+    const double baseline = top + kHeaderH * 0.55;
+    p.setPen(Qt::black);
+
+    QFont small(metrics_.family());
+    small.setPixelSize(int(kHeaderPx));
+    const QString number = QStringLiteral("%1 / %2").arg(page + 1).arg(pageCount());
+    p.setFont(small);
+    const double numberW = QFontMetricsF(small, p.device()).horizontalAdvance(number);
+    p.drawText(QPointF(right - numberW, baseline), number);
+
+    const QString name = QStringLiteral("なまえ＿＿＿＿＿＿＿＿＿＿");
+    const double nameW = QFontMetricsF(small, p.device()).horizontalAdvance(name);
+    const double nameX = right - numberW - 30 - nameW;
+    p.drawText(QPointF(nameX, baseline), name);
+
+    QString title = style_.title;
+    if (isAnswerPage(page))
+        title += title.isEmpty() ? QStringLiteral("答え") : QStringLiteral("　［答え］");
+    if (!title.isEmpty()) {
+        QFont big(metrics_.family());
+        big.setPixelSize(int(kTitlePx));
+        big.setBold(true);
+        p.setFont(big);
+        const QFontMetricsF fm(big, p.device());
+        const double room = nameX - 24 - kMargin;
+        p.drawText(QPointF(kMargin, baseline), fm.elidedText(title, Qt::ElideRight, room));
+    }
+    QPen rule(QColor(96, 96, 96));
+    rule.setWidthF(1.0);
+    p.setPen(rule);
+    const double y = top + kHeaderH - 10;
+    p.drawLine(QPointF(kMargin, y), QPointF(right, y));
+}
+
+void Sheet::paintCell(QPainter& p, int page, int slot) const {
+    const int index = calculationAt(page, slot);
+    if (index < 0) return;
+    const Calculation& c = calculations_[size_t(index)];
+    const QRectF cell = cellRect(slot);
+    const QRectF box = boardRect(slot);
+
+    QFont f(metrics_.family());
+    f.setPixelSize(int(kNumberPx));
+    p.setFont(f);
+    p.setPen(Qt::black);
+    const QFontMetricsF fm(f, p.device());
+    // The number stands in the cell's corner, level with the expression line
+    // when it is beside the board.
+    const double middle = numberAbove_ ? cell.top() + kPad + kNumberH / 2
+                                       : box.top() + scale_ * (c.lineMiddle - c.extent.top());
+    p.drawText(QPointF(cell.left() + kPad, middle + (fm.ascent() - fm.descent()) / 2),
+               QStringLiteral("(%1)").arg(index + 1));
+
+    p.save();
+    p.translate(box.topLeft());
+    p.scale(scale_, scale_);
+    p.translate(-c.extent.topLeft());
+    app::RenderOptions opt;
+    opt.scheme = 1;  // the whiteboard colours: dark on white paper
+    app::renderOps(p, isAnswerPage(page) || !style_.problems ? c.full : c.problem, metrics_, opt);
+    p.restore();
+}
+
+void Sheet::paintPage(QPainter& p, int page) const {
+    p.fillRect(QRectF(QPointF(0, 0), page_), Qt::white);
+    paintHeader(p, page);
+    QPen frame(QColor(200, 200, 200));
+    frame.setWidthF(0.75);
+    for (int slot = 0; slot < grid_.perPage(); ++slot) {
+        if (calculationAt(page, slot) < 0) continue;
+        p.setPen(frame);
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(cellRect(slot).adjusted(2, 2, -2, -2));
+        paintCell(p, page, slot);
+    }
+}
+
+void setUpPage(QPdfWriter& pdf) {
+    pdf.setResolution(96);
+    pdf.setPageSize(QPageSize(QPageSize::A4));
+    pdf.setPageOrientation(QPageLayout::Portrait);
+    pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+}
+
+MeasuringPage::MeasuringPage(const std::string& fontName)
+    : scratch_(std::make_unique<QBuffer>()), pdf_(std::make_unique<QPdfWriter>(scratch_.get())) {
+    setUpPage(*pdf_);
+    metrics_ = std::make_unique<app::QtMetrics>(app::boardFontFamily(fontName), pdf_.get());
+}
+
+MeasuringPage::~MeasuringPage() = default;
+
+QSizeF MeasuringPage::size() const {
+    return QSizeF(pdf_->width(), pdf_->height());
+}
+
+bool writePdf(const Sheet& sheet, const QString& file, const QString& documentTitle) {
+    QSaveFile out(file);
+    if (!out.open(QIODevice::WriteOnly)) return false;
+    {
+        QPdfWriter pdf(&out);
+        setUpPage(pdf);
+        pdf.setTitle(documentTitle);
+        pdf.setCreator(QStringLiteral("hissan-render"));
+        QPainter p;
+        if (!p.begin(&pdf)) {
+            out.cancelWriting();
+            return false;
+        }
+        for (int page = 0; page < sheet.pageCount(); ++page) {
+            if (page > 0 && !pdf.newPage()) {
+                p.end();
+                out.cancelWriting();
+                return false;
+            }
+            sheet.paintPage(p, page);
+        }
+        if (!p.end()) {
+            out.cancelWriting();
+            return false;
+        }
+    }
+    return out.commit();
+}
+
+// ---- the whole sheet ------------------------------------------------------------------
+
+int run(const Request& request, const hissan::TJouken& jk, std::ostream& out, std::ostream& err) {
+    constexpr int kExitRefused = 2, kExitNoInput = 66, kExitCantWrite = 73;
+    // The boards are measured on the kind of device they are written to.
+    const MeasuringPage measure(jk.FONTNAME);
+    const app::QtMetrics& metrics = measure.metrics();
+
+    std::vector<Source> sources;
+    for (size_t i = 0; i < request.expressions.size(); ++i)
+        sources.push_back({request.expressions[i], "expression " + std::to_string(i + 1)});
+    for (const std::string& file : request.files) {
+        std::string error;
+        if (!readExpressions(QString::fromStdString(file), sources, error)) {
+            err << "hissan-render: " << error << "\n";
+            return kExitNoInput;
+        }
+    }
+
+    if (sources.empty() && request.pattern.empty()) {
+        // Only comments and blank lines: an empty sheet would look like a fault.
+        err << "hissan-render: no expression to put on the sheet in";
+        for (const std::string& file : request.files) err << " " << file;
+        err << "\n";
+        return kExitRefused;
+    }
+
+    std::vector<Calculation> calculations;
+    bool refused = false;
+    for (const Source& s : sources) {
+        auto laid = layOut(s.expression, jk, metrics);
+        if (auto* why = std::get_if<std::string>(&laid)) {
+            err << "hissan-render: " << s.where << ": " << s.expression << ": " << *why << "\n";
+            refused = true;
+        } else if (!refused) {
+            calculations.push_back(std::move(std::get<Calculation>(laid)));
+        }
+    }
+    if (refused) return kExitRefused;
+
+    if (!request.pattern.empty()) {
+        std::string why;
+        const std::optional<Pattern> pattern = Pattern::parse(request.pattern, why);
+        if (!pattern) {
+            err << "hissan-render: --random " << request.pattern << ": " << why << "\n";
+            return kExitRefused;
+        }
+        uint64_t seed = 0;
+        if (request.seed) {
+            seed = *request.seed;
+        } else {
+            std::random_device device;
+            seed = (uint64_t(device()) << 32) ^ device();
+            err << "hissan-render: --seed " << seed << " makes this sheet again\n";
+        }
+        std::mt19937_64 rng(seed);
+        std::set<std::string> seen;
+        for (const Calculation& c : calculations) seen.insert(c.expression);
+        for (int i = 0; i < request.count; ++i) {
+            // A few tries for an expression not on the sheet yet and one the
+            // board accepts (the digit limits, a divisor that overflows).
+            std::string last;
+            bool found = false;
+            for (int attempt = 0; attempt < 200 && !found; ++attempt) {
+                const std::string e = pattern->draw(rng);
+                if (attempt < 50 && seen.count(e + "=")) continue;
+                auto laid = layOut(e, jk, metrics);
+                if (auto* no = std::get_if<std::string>(&laid)) {
+                    last = e + ": " + *no;
+                    continue;
+                }
+                seen.insert(e + "=");
+                calculations.push_back(std::move(std::get<Calculation>(laid)));
+                found = true;
+            }
+            if (!found) {
+                err << "hissan-render: --random " << request.pattern
+                    << ": the board accepts no expression of this pattern: " << last << "\n";
+                return kExitRefused;
+            }
+        }
+    }
+
+    const QString title =
+        request.style.title.isEmpty() ? QStringLiteral("筆算") : request.style.title;
+    const Sheet sheet(measure.size(), request.grid, std::move(calculations), request.style,
+                      metrics);
+    if (!writePdf(sheet, QString::fromStdString(request.output), title)) {
+        err << "hissan-render: cannot write " << request.output << "\n";
+        return kExitCantWrite;
+    }
+    for (const Calculation& c : sheet.calculations()) out << c.expression << c.answer << "\n";
+    return 0;
+}
+
+}  // namespace worksheet

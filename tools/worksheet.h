@@ -1,0 +1,180 @@
+// Worksheets: many calculations on A4 pages, COLS x ROWS a page, each board
+// drawn by the program's own entry and layouts and scaled to its cell, the
+// same scale for every cell. As practice problems, each cell shows only the
+// operands, the sign and the first rule (the bracket, divisor and dividend of
+// a division) with the room for the working left blank, and the answer pages
+// with the full working follow.
+#pragma once
+
+#include <QRect>
+#include <QRectF>
+#include <QSizeF>
+#include <QString>
+#include <cstdint>
+#include <iosfwd>
+#include <memory>
+#include <optional>
+#include <random>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "app/renderer.h"
+#include "hissan/display_list.h"
+#include "hissan/jouken.h"
+
+class QPainter;
+class QPdfWriter;
+class QBuffer;
+
+namespace worksheet {
+
+struct Grid {
+    int cols = 0, rows = 0;
+    int perPage() const { return cols * rows; }
+};
+
+// "3x4" (columns x rows, 1 to 10 each; "3×4" too); nothing when malformed.
+std::optional<Grid> parseGrid(const std::string& text);
+
+// An expression for the sheet and where it came from, for messages:
+// "sheet.txt:3", "argument 2", "--random 5".
+struct Source {
+    std::string expression;
+    std::string where;
+};
+
+// Appends the expressions of a text file: one a line, "#" starts a comment,
+// blank lines are skipped, a CR before the line end is dropped. Returns
+// false with `error` when the file cannot be read or is not UTF-8 text.
+bool readExpressions(const QString& path, std::vector<Source>& out, std::string& error);
+
+// A pattern of random expressions: "ddd*dd", "dd.d+d.dd", "dddd/dd", where
+// each d is a digit. The first digit of a number is never 0 and neither is
+// the last decimal, so every number has exactly the digits the pattern shows.
+class Pattern {
+  public:
+    // Nothing, with the reason in `why`, when the text is not a pattern.
+    static std::optional<Pattern> parse(const std::string& text, std::string& why);
+    // One expression of the pattern. A difference never goes negative: when
+    // both numbers have the same shape the larger comes first.
+    std::string draw(std::mt19937_64& rng) const;
+    char op() const { return op_; }
+
+  private:
+    struct Shape {
+        int seisu = 0, shosu = 0;  // digits before and after the point
+    };
+    static std::string number(const Shape& s, std::mt19937_64& rng);
+    Shape a_, b_;
+    char op_ = '+';
+};
+
+// One calculation laid out for the sheet, in board pixels.
+struct Calculation {
+    std::string expression;       // as the board took it, with its "="
+    std::string answer;           // as written after "="
+    hissan::DisplayList full;     // the finished board outside step mode
+    hissan::DisplayList problem;  // the practice problem: no answer, no working
+    QRect extent;                 // everything the finished board draws
+    int lineMiddle = 0;           // the middle of the expression line's height
+};
+
+// Types `expression` on a fresh board with the conditions `jk` and lays the
+// finished board out on `metrics`. The program's refusal, in its own words,
+// when it does not accept the expression.
+std::variant<Calculation, std::string> layOut(const std::string& expression,
+                                              const hissan::TJouken& jk,
+                                              const app::QtMetrics& metrics);
+
+// The practice problem of a finished board whose layout starts at op
+// `layoutStart`, for the operator `op`: the expression line up to its "=",
+// then the operands, the sign and the first rule (a division: the divisor,
+// the bracket and the dividend, and the note saying how far to work).
+hissan::DisplayList problemOps(const hissan::DisplayList& board, size_t layoutStart, char op);
+
+struct Style {
+    bool problems = false;  // practice problems instead of finished boards
+    bool answers = false;   // answer pages with the full working after the problems
+    QString title;          // on every page's header
+};
+
+// The pages of a sheet. Sizes are device pixels of a page at 96 dots per
+// inch, the resolution the boards were measured at.
+class Sheet {
+  public:
+    Sheet(QSizeF pageSize, Grid grid, std::vector<Calculation> calculations, Style style,
+          const app::QtMetrics& metrics);
+
+    int pageCount() const;
+    bool isAnswerPage(int page) const;
+    // The calculation shown in `slot` (0 .. cols x rows - 1, row by row) of
+    // `page`, or -1 when that cell is empty.
+    int calculationAt(int page, int slot) const;
+    // A cell's box on its page, and the part of it the board may fill.
+    QRectF cellRect(int slot) const;
+    QRectF boardRect(int slot) const;
+    // Board pixels to page pixels, the same for every cell.
+    double scale() const { return scale_; }
+    const std::vector<Calculation>& calculations() const { return calculations_; }
+
+    void paintPage(QPainter& p, int page) const;
+    // One cell's number and board only (no header, no frame).
+    void paintCell(QPainter& p, int page, int slot) const;
+
+  private:
+    void paintHeader(QPainter& p, int page) const;
+
+    QSizeF page_;
+    Grid grid_;
+    std::vector<Calculation> calculations_;
+    Style style_;
+    const app::QtMetrics& metrics_;
+    QRectF area_;  // the cells' region below the header
+    double scale_ = 1;
+    bool numberAbove_ = false;  // the cells' numbers above the boards, not beside them
+};
+
+// A4 portrait, no margins, at the boards' 96 dots per inch: the page of a
+// sheet, and of the device its boards are measured on.
+void setUpPage(QPdfWriter& pdf);
+
+// A page that measures boards as the sheet's PDF will (A4 at 96 dots per
+// inch), writing nowhere, with the board font of `fontName`.
+class MeasuringPage {
+  public:
+    explicit MeasuringPage(const std::string& fontName);
+    ~MeasuringPage();
+    const app::QtMetrics& metrics() const { return *metrics_; }
+    QSizeF size() const;
+
+  private:
+    std::unique_ptr<QBuffer> scratch_;
+    std::unique_ptr<QPdfWriter> pdf_;
+    std::unique_ptr<app::QtMetrics> metrics_;
+};
+
+// Writes every page to a PDF file. The file is replaced only once the whole
+// document is written; false when it cannot be written.
+bool writePdf(const Sheet& sheet, const QString& file, const QString& documentTitle);
+
+// Everything a sheet is made from, as given on the command line.
+struct Request {
+    Grid grid;
+    Style style;
+    std::vector<std::string> expressions;  // given as arguments
+    std::vector<std::string> files;        // --from, one expression a line
+    std::string pattern;                   // --random, checked by Pattern::parse
+    int count = 0;                         // how many random expressions
+    std::optional<uint64_t> seed;          // chosen at random when not given
+    std::string output;                    // the PDF file
+};
+
+// Lays out every calculation of the request with the conditions `jk`, then
+// writes the PDF. Lists each calculation with its answer on `out`; reports
+// every refused expression with where it came from on `err`. Returns the exit
+// status: 0 written, 2 an expression was refused or there is none (no file is written), 66 an
+// expression file cannot be read, 73 the PDF cannot be written.
+int run(const Request& request, const hissan::TJouken& jk, std::ostream& out, std::ostream& err);
+
+}  // namespace worksheet
