@@ -1,6 +1,6 @@
 #!/bin/bash
 # End to end: the built program on a virtual X display, used with the mouse
-# only. Clicks the on-screen keypad's buttons for 1 4 × 4 ＝ with xdotool and
+# only. Clicks the on-screen keypad's buttons for 1 4 ÷ 4 ＝ with xdotool and
 # checks the board for the expression and the red answer; with the "文" panel
 # switched on first, checks that the word-problem window shows its story
 # (blue title and expression, red headings) from the pattern file beside the
@@ -74,7 +74,7 @@ press() {
 }
 press 16 105  # １
 press 16 76   # ４
-press 16 18   # ×
+press 45 18   # ÷
 press 16 76   # ４
 press 74 134  # ＝
 sleep 1.5

@@ -80,7 +80,9 @@ run --sheet 2x2 --problems --answers --set POINTMAX=1 --random 'dddd/dd' --count
 [ "$(grep -c '^[1-9][0-9]\{3\}/[1-9][0-9]=' <<<"$out")" -eq 4 ] || fail "division sheet listed: $out"
 dprob=$(pdftotext -f 1 -l 1 "$tmp/d.pdf" - 2>/dev/null)
 dans=$(pdftotext -f 2 -l 2 "$tmp/d.pdf" - 2>/dev/null)
-[[ "$dprob" == *"小数第"* ]] || fail "the division problems lack the note of how far to work"
+# Noto's CJK fonts map 小 to the Kangxi radical ⼩ (U+2F29) in the PDF's text
+# layer, so the note is looked for with either character.
+[[ "$dprob" == *"小数第"* || "$dprob" == *"⼩数第"* ]] || fail "the division problems lack the note of how far to work"
 [[ "$dprob" != *"あまり"* ]] && [[ "$dans" == *"あまり"* ]] ||
     fail "the remainders are not on the answer page alone"
 
