@@ -4,6 +4,9 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "speech/face_s.h"
+#include "speech/voice_set_form.h"
+
 namespace app {
 
 ToolWindow::ToolWindow(QWidget* owner, const QString& caption, QSize client, bool titleButtons)
@@ -72,8 +75,9 @@ TStepGoForm::TStepGoForm(QWidget* owner)
     });
 }
 
-Companions createCompanions(QWidget* owner, const MainBounds& m, QPoint jouken, int bLeft,
-                            int bTop) {
+Companions createCompanions(QWidget* owner, const MainBounds& m, QPoint jouken, int bLeft, int bTop,
+                            hissan::TJouken& jk, const std::array<QPixmap, 9>& faces,
+                            speech::SpeechEngine* voice) {
     Companions c;
     c.JoukenSetFormM =
         new ToolWindow(owner, QStringLiteral("□条件の設定□　▲Ｆ６▼"), QSize(242, 462), false);
@@ -93,15 +97,11 @@ Companions createCompanions(QWidget* owner, const MainBounds& m, QPoint jouken, 
     c.InputFormM->move(m.left + m.width - 200, m.top + m.height - 220);
     c.InputFormM->show();
 
-    c.FaceS = new ToolWindow(owner, QStringLiteral("◇ピコタだよ。<F4>"), QSize(132, 132), false);
-    c.FaceS->setObjectName(QStringLiteral("FaceS"));
-    c.FaceS->setMinimumSize(96, 96);
+    c.FaceS = new speech::TFaceS(owner, faces);
     c.FaceS->move(m.left + m.width - 180, m.top + m.harufa);
     c.FaceS->show();
 
-    c.VoiceSetForm =
-        new ToolWindow(owner, QStringLiteral("★読み上げの設定"), QSize(282, 229), true);
-    c.VoiceSetForm->setObjectName(QStringLiteral("VoiceSetForm"));
+    c.VoiceSetForm = new speech::TVoiceSetForm(owner, jk, voice);
     c.VoiceSetForm->move(m.left + 40, m.top + 80);
     return c;
 }

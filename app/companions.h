@@ -2,7 +2,17 @@
 // in a fixed order, kept on top of the board and moved with it.
 #pragma once
 
+#include <QPixmap>
 #include <QWidget>
+#include <array>
+
+#include "hissan/jouken.h"
+
+namespace speech {
+class SpeechEngine;
+class TFaceS;
+class TVoiceSetForm;
+}  // namespace speech
 
 namespace app {
 
@@ -38,19 +48,16 @@ class TStepGoForm : public ToolWindow {
 
 // Every companion window, in the order of creation.
 struct Companions {
-    ToolWindow* JoukenSetFormM = nullptr;  // conditions dialog
-    TStepGoForm* StepGoForm = nullptr;     // manual-step box
-    ToolWindow* SenExForm = nullptr;       // word-problem window
-    ToolWindow* InputFormM = nullptr;      // on-screen keypad
-    ToolWindow* FaceS = nullptr;           // character face
-    ToolWindow* VoiceSetForm = nullptr;    // speech settings
+    ToolWindow* JoukenSetFormM = nullptr;           // conditions dialog
+    TStepGoForm* StepGoForm = nullptr;              // manual-step box
+    ToolWindow* SenExForm = nullptr;                // word-problem window
+    ToolWindow* InputFormM = nullptr;               // on-screen keypad
+    speech::TFaceS* FaceS = nullptr;                // character face
+    speech::TVoiceSetForm* VoiceSetForm = nullptr;  // speech settings
 
     // Keypad focus flag: 1 while the keypad is being used; 0 once it lost the
     // activation, after which the main window's timer takes the focus back.
     int KeypadActive = 1;
-    // Last face state asked for by the main window's timer.
-    int LastViseme = -1;
-    int EyeState = 1;
 };
 
 // Places the windows of a main window at (left, top), width x height, on
@@ -62,8 +69,11 @@ struct MainBounds {
 // Creates the six windows in the fixed order: conditions dialog, step box,
 // word-problem window (at bLeft, bTop), keypad, face, speech settings. The
 // keypad and the face are shown, the others stay hidden. `jouken` is the
-// conditions dialog's start position (JoukenLeft, JoukenTop).
-Companions createCompanions(QWidget* owner, const MainBounds& m, QPoint jouken, int bLeft,
-                            int bTop);
+// conditions dialog's start position (JoukenLeft, JoukenTop). The face shows
+// `faces` (they must outlive it); the speech settings edit `jk` and test
+// their sound on `voice`.
+Companions createCompanions(QWidget* owner, const MainBounds& m, QPoint jouken, int bLeft, int bTop,
+                            hissan::TJouken& jk, const std::array<QPixmap, 9>& faces,
+                            speech::SpeechEngine* voice);
 
 }  // namespace app
