@@ -7,6 +7,8 @@
 #include "dialogs/jouken_set_form.h"
 #include "dialogs/keypad.h"
 #include "dialogs/senex_form.h"
+#include "speech/face_s.h"
+#include "speech/voice_set_form.h"
 
 namespace app {
 
@@ -82,7 +84,8 @@ std::array<ToolWindow*, 6> Companions::all() const {
 
 Companions createCompanions(QWidget* owner, const MainBounds& m, hissan::TJouken& jk,
                             dialogs::JoukenHost& joukenHost, int bLeft, int bTop,
-                            const CompanionLinks& links) {
+                            const CompanionLinks& links, const std::array<QPixmap, 9>& faces,
+                            speech::SpeechEngine* voice) {
     Companions c;
     c.JoukenSetFormM = new dialogs::TJoukenSetFormM(owner, jk, joukenHost);
 
@@ -96,15 +99,11 @@ Companions createCompanions(QWidget* owner, const MainBounds& m, hissan::TJouken
     c.InputFormM->move(m.left + m.width - 200, m.top + m.height - 220);
     c.InputFormM->show();
 
-    c.FaceS = new ToolWindow(owner, QStringLiteral("◇ピコタだよ。<F4>"), QSize(132, 132), false);
-    c.FaceS->setObjectName(QStringLiteral("FaceS"));
-    c.FaceS->setMinimumSize(96, 96);
+    c.FaceS = new speech::TFaceS(owner, faces);
     c.FaceS->move(m.left + m.width - 180, m.top + m.harufa);
     c.FaceS->show();
 
-    c.VoiceSetForm =
-        new ToolWindow(owner, QStringLiteral("★読み上げの設定"), QSize(282, 229), true);
-    c.VoiceSetForm->setObjectName(QStringLiteral("VoiceSetForm"));
+    c.VoiceSetForm = new speech::TVoiceSetForm(owner, jk, voice);
     c.VoiceSetForm->move(m.left + 40, m.top + 80);
     return c;
 }

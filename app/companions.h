@@ -2,6 +2,7 @@
 // in a fixed order, kept on top of the board and moved with it.
 #pragma once
 
+#include <QPixmap>
 #include <QWidget>
 #include <array>
 
@@ -18,6 +19,12 @@ namespace dialogs {
 class JoukenHost;
 class TJoukenSetFormM;
 }  // namespace dialogs
+
+namespace speech {
+class SpeechEngine;
+class TFaceS;
+class TVoiceSetForm;
+}  // namespace speech
 
 namespace app {
 
@@ -57,8 +64,8 @@ struct Companions {
     TStepGoForm* StepGoForm = nullptr;                   // manual-step box
     dialogs::TSenExForm* SenExForm = nullptr;            // word-problem window
     dialogs::TInputFormM* InputFormM = nullptr;          // on-screen keypad
-    ToolWindow* FaceS = nullptr;                         // character face
-    ToolWindow* VoiceSetForm = nullptr;                  // speech settings
+    speech::TFaceS* FaceS = nullptr;                     // character face
+    speech::TVoiceSetForm* VoiceSetForm = nullptr;       // speech settings
 
     // All six, in the order of creation.
     std::array<ToolWindow*, 6> all() const;
@@ -79,13 +86,16 @@ struct MainBounds {
 // keypad and the face are shown, the others stay hidden. The conditions
 // dialog works on `jk` and asks `joukenHost` for the rest; it is set from
 // the conditions by its FormCreate once all the windows exist. The keypad and
-// the word-problem window talk through `links`.
+// the word-problem window talk through `links`. The face shows `faces` (they
+// must outlive it); the speech settings edit `jk` and test their sound on
+// `voice`.
 struct CompanionLinks {
     dialogs::KeypadHost* keypad;
     dialogs::SenExHost* senEx;
 };
 Companions createCompanions(QWidget* owner, const MainBounds& m, hissan::TJouken& jk,
                             dialogs::JoukenHost& joukenHost, int bLeft, int bTop,
-                            const CompanionLinks& links);
+                            const CompanionLinks& links, const std::array<QPixmap, 9>& faces,
+                            speech::SpeechEngine* voice);
 
 }  // namespace app

@@ -33,6 +33,7 @@
 #include "app/settings.h"
 #include "dialogs/about_form.h"
 #include "dialogs/help_window.h"
+#include "speech/yomi.h"
 
 namespace app {
 
@@ -224,8 +225,16 @@ TKokubanFormM::TKokubanFormM(const QString& settingsDir, QWidget* parent) : QMai
     board_->setFocus();
 
     // The companion windows, in their fixed order after the main window.
-    comp_ = createCompanions(this, MainBounds{x(), y(), width(), height(), jk_.HARUFA}, jk_, *this,
-                             jk_.BLEFT, jk_.BTOP, linkCompanions(*this));
+    // Reading aloud: failures are told once, after the key that asked.
+    SpVoice1 = std::make_unique<speech::SpeechEngine>();
+    connect(
+        SpVoice1.get(), &speech::SpeechEngine::failure, this,
+        [this](const QString& m) { message(m, speech::speechTitle(), hissan::Message::Warning); },
+        Qt::QueuedConnection);
+    speak = [this](const std::string& reading) { speech::Hanasu(*SpVoice1, jk_, reading); };
+    comp_ =
+        createCompanions(this, MainBounds{x(), y(), width(), height(), jk_.HARUFA}, jk_, *this,
+                         jk_.BLEFT, jk_.BTOP, linkCompanions(*this), FaceBitmaps, SpVoice1.get());
     ReiGet();  // the patterns live in the word-problem window
     for (ToolWindow* w : comp_.all()) w->setAttribute(Qt::WA_ShowWithoutActivating);
     connect(comp_.FaceS, &ToolWindow::activated, this, [this] {
@@ -340,12 +349,12 @@ void TKokubanFormM::contextMenuEvent(QContextMenuEvent* e) {
     contextMenu->popup(e->globalPos());
 }
 
-// The face pictures come with the program's resources as :/face/<name>.png
-// (or .bmp). A program built without them shows the plain window; a set that
+// The face pictures come with the program's resources as :/face/<name>.svg
+// (or .png, .bmp). A program built without them shows the plain window; a set that
 // is only partly there, or a picture that cannot be read, is reported once.
 void TKokubanFormM::loadFaceBitmaps() {
     auto resourceOf = [](const char* name) {
-        for (const char* ext : {".png", ".bmp"}) {
+        for (const char* ext : {".svg", ".png", ".bmp"}) {
             const QString path =
                 QStringLiteral(":/face/") + QLatin1String(name) + QLatin1String(ext);
             if (QFile::exists(path)) return path;
@@ -406,7 +415,7 @@ void TKokubanFormM::beep() {
 }
 
 void TKokubanFormM::Yomiage(const std::string& text) {
-    if (speak && !text.empty()) speak(text);
+    if (speak && !text.empty()) speak(speech::YomiHenkan(text));
 }
 
 // The keypad and the conditions dialog take no input while a calculation is
@@ -808,15 +817,10 @@ void TKokubanFormM::Timer1Timer() {
     // The face blinks and moves its mouth on every fourth tick.
     BlinkTick += 1;
     if (BlinkTick > BlinkPeriod) {
-        if (comp_.FaceS) {
-            comp_.FaceS->move(comp_.FaceS->x(), y() + jk_.HARUFA + 65);
-            comp_.EyeState = 0;
-            comp_.FaceS->update();
-            QTimer::singleShot(100, this, [this] {
-                comp_.EyeState = 1;
-                if (comp_.FaceS) comp_.FaceS->update();
-            });
-            comp_.LastViseme = static_cast<int>(QRandomGenerator::global()->generate() % 11);
+        if (speech::TFaceS* f = comp_.FaceS) {
+            f->move(f->x(), y() + jk_.HARUFA + 65);
+            const int viseme = static_cast<int>(QRandomGenerator::global()->generate() % 11);
+            f->MabatakiDsp(100, [f, viseme] { f->VisemeDsp(viseme); });
         }
         BlinkTick = 0;
     }

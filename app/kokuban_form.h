@@ -23,6 +23,9 @@
 #include "dialogs/keypad.h"
 #include "dialogs/senex_form.h"
 #include "hissan/jouken.h"
+#include "speech/face_s.h"
+#include "speech/speech_engine.h"
+#include "speech/voice_set_form.h"
 
 class QAction;
 class QButtonGroup;
@@ -218,7 +221,9 @@ class TKokubanFormM : public QMainWindow, public KeisanHost, public dialogs::Jou
     std::array<QPixmap, 9> FaceBitmaps;
     static const std::array<const char*, 9> kFaceNames;
     QTimer* Timer1 = nullptr;
-    // Reading aloud; set by the speech part. Unset, nothing is read.
+    // The speech engine, and the speaking step that Yomiage hands each
+    // reading text to (tests may put their own there).
+    std::unique_ptr<speech::SpeechEngine> SpVoice1;
     std::function<void(const std::string&)> speak;
 
     // ---- settings panel and menus (the conditions dialog keeps them in step) ----

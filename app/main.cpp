@@ -19,6 +19,7 @@ int main(int argc, char** argv) {
     // Built into the program's static library, which the linker would
     // otherwise leave out.
     Q_INIT_RESOURCE(icons);
+    Q_INIT_RESOURCE(face);
     QApplication::setApplicationName(QStringLiteral("hissan"));
     QApplication::setApplicationDisplayName(QString());
     // The menu entry's name lets the desktop match the windows to it; the

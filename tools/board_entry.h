@@ -15,7 +15,11 @@ namespace tools {
 class ToolHost : public app::KeisanHost {
   public:
     void showMessage(const hissan::Message& m) override { messages.push_back(m); }
+    void Yomiage(const std::string& text) override {
+        if (!text.empty()) readings.push_back(text);
+    }
     std::vector<hissan::Message> messages;
+    std::vector<std::string> readings;  // what "=" asks to read aloud
 };
 
 // Types `expr` (ASCII or the full-width digits and signs of a Japanese input

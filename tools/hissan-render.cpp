@@ -1,5 +1,6 @@
 // hissan-render: draws one calculation as the board shows it and exports it
-// for worksheets (PNG, SVG, PDF) or prints it as rows of text.
+// for worksheets (PNG, SVG, PDF) or prints it as rows of text; it also gives
+// what the board reads aloud after "=", as text or as a WAV file.
 //
 // The expression goes through the program's own entry (MojiInput for each
 // character, then "="), evaluation and layout code, measured with the board
@@ -26,6 +27,8 @@
 #include "app/keisan.h"
 #include "app/renderer.h"
 #include "hissan/rows.h"
+#include "speech/speech_engine.h"
+#include "speech/yomi.h"
 #include "tools/board_entry.h"
 #include "tools/worksheet.h"
 
@@ -34,10 +37,12 @@ namespace {
 constexpr int kExitRefused = 2;     // the program does not accept the expression
 constexpr int kExitUsage = 64;      // a malformed command line
 constexpr int kExitCantWrite = 73;  // the output file could not be written
+constexpr int kExitNoSpeech = 69;   // the speech synthesiser cannot be used
 
 const char* const kUsage =
     "usage: hissan-render [-o FILE.png|.svg|.pdf] [--scheme black|white] [--font-size N]\n"
-    "                     [--set KEY=VALUE]... [--rows] EXPRESSION\n"
+    "                     [--set KEY=VALUE]... [--rows] [--reading] [--speak FILE.wav]\n"
+    "                     EXPRESSION\n"
     "       hissan-render --sheet COLSxROWS -o FILE.pdf [--problems [--answers]] [--title T]\n"
     "                     [--from FILE] [--random PATTERN [--count N] [--seed S]]\n"
     "                     [--font-size N] [--set KEY=VALUE]... [EXPRESSION...]\n";
@@ -59,6 +64,11 @@ const char* const kHelp =
     "                        SHOU0_DSP, MatsubiZeroKake, MatsubiZeroWari, BubunWa: 0 or 1\n"
     "                        POINTMAX: 0..10   SHOU_ITI: 0, 1 or 2\n"
     "  --rows              print the board as rows of text after the answer\n"
+    "  --reading           print what is read aloud after \"=\" (the expression,\n"
+    "                      then the answer), one line each, as the speech\n"
+    "                      synthesiser is given it, after the answer\n"
+    "  --speak FILE.wav    write that reading as a WAV file (16-bit mono), at the\n"
+    "                      usual rate and full volume; needs no sound device\n"
     "\n"
     "Worksheets (A4 PDF, whiteboard colours, every board at the same scale):\n"
     "  --sheet COLSxROWS   COLS x ROWS calculations a page (1..10 each), e.g. 3x4;\n"
@@ -78,7 +88,8 @@ const char* const kHelp =
     "Exit status: 0 drawn; 2 the program refuses the expression (its message\n"
     "is printed on standard error; a sheet names where each refused one came\n"
     "from and writes no file); 64 a malformed command line; 66 an expression\n"
-    "file cannot be read; 73 the output file could not be written.\n";
+    "file cannot be read; 73 the output file could not be written; 69 the\n"
+    "speech synthesiser cannot be used.\n";
 
 struct Condition {
     int hissan::TJouken::*field;
@@ -109,6 +120,8 @@ struct Options {
     int scheme = 1;
     int fontSize = 40;
     bool rows = false;
+    bool reading = false;
+    std::string speakFile;
     hissan::TJouken jk;
     bool sheet = false;             // --sheet: a worksheet of many calculations
     std::vector<std::string> more;  // the expressions after the first, for a sheet
@@ -272,6 +285,12 @@ Options parseArgs(int argc, char** argv) {
         } else if (arg == "--rows") {
             if (inlineValue) usageError("--rows takes no value");
             o.rows = true;
+        } else if (arg == "--reading") {
+            if (inlineValue) usageError("--reading takes no value");
+            o.reading = true;
+        } else if (arg == "--speak") {
+            o.speakFile = takeValue();
+            if (o.speakFile.empty()) usageError("--speak needs a file name");
         } else {
             usageError("unknown option '" + arg + "'");
         }
@@ -328,6 +347,50 @@ void paintBoard(QPainter& p, const app::Keisan& k, const app::QtMetrics& metrics
     app::renderOps(p, k.ops(), metrics, opt);
 }
 
+// A 16-bit mono PCM WAV file.
+bool writeWav(const std::string& file, const std::vector<int16_t>& samples, int rate) {
+    QFile f(QString::fromStdString(file));
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+    const auto u32 = [](quint32 v) {
+        const char b[4] = {char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
+        return QByteArray(b, 4);
+    };
+    const auto u16 = [](quint16 v) {
+        const char b[2] = {char(v), char(v >> 8)};
+        return QByteArray(b, 2);
+    };
+    const quint32 bytes = static_cast<quint32>(samples.size() * 2);
+    QByteArray head;
+    head += "RIFF" + u32(36 + bytes) + "WAVE";
+    head += "fmt " + u32(16) + u16(1) + u16(1) + u32(quint32(rate)) + u32(quint32(rate) * 2) +
+            u16(2) + u16(16);
+    head += "data" + u32(bytes);
+    QByteArray data(reinterpret_cast<const char*>(samples.data()), qsizetype(bytes));
+    for (qsizetype i = 0; i + 1 < data.size(); i += 2) {  // little-endian on every machine
+        const auto v = static_cast<quint16>(samples[size_t(i / 2)]);
+        data[i] = char(v);
+        data[i + 1] = char(v >> 8);
+    }
+    return f.write(head) == head.size() && f.write(data) == data.size() && f.flush();
+}
+
+// The readings one after another, with a short pause between them, as the
+// board's speech would sound at its usual rate (level 5) and full volume.
+void speakToFile(const std::string& file, const std::vector<std::string>& readings) {
+    std::vector<int16_t> all, one;
+    for (const std::string& r : readings) {
+        std::string error;
+        if (!speech::Synthesiser::synthesise(speech::YomiSeiki(speech::YomiHenkan(r)), 0, 100, one,
+                                             &error)) {
+            std::cerr << "hissan-render: " << error << "\n";
+            std::exit(kExitNoSpeech);
+        }
+        if (!all.empty()) all.insert(all.end(), speech::Synthesiser::sampleRate() / 4, 0);
+        all.insert(all.end(), one.begin(), one.end());
+    }
+    if (!writeWav(file, all, speech::Synthesiser::sampleRate())) cannotWrite(file);
+}
+
 QtMessageHandler qtDefaultHandler = nullptr;
 
 // The runtime-directory notice of QStandardPaths is noise on a tool's
@@ -363,6 +426,9 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (o.sheet) return worksheet::run(o.request, jk, std::cout, std::cerr);
+    // Only the reading of "=" is wanted, not that of every key.
+    jk.YOMIAGEFLAG1 = 0;
+    jk.YOMIAGEFLAG2 = o.reading || !o.speakFile.empty() ? 1 : 0;
     const QString family = app::boardFontFamily(jk.FONTNAME);
     const QString file = QString::fromStdString(o.output);
 
@@ -426,7 +492,12 @@ int main(int argc, char** argv) {
     }
     if (format != Format::None && QFileInfo(file).size() <= 0) cannotWrite(o.output);
 
+    if (!o.speakFile.empty()) speakToFile(o.speakFile, host.readings);
+
     std::cout << keisan.Kotae() << "\n";
+    if (o.reading)
+        for (const std::string& r : host.readings)
+            std::cout << speech::YomiSeiki(speech::YomiHenkan(r)) << "\n";
     if (o.rows)
         for (const std::string& row : hissan::boardRowTexts(keisan.ops(), keisan.board()))
             std::cout << row << "\n";

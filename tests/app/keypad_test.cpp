@@ -105,10 +105,11 @@ TEST_F(KeypadTest, RecalculateAndReadAloud) {
     EXPECT_EQ(typed(), "12+34=");
     ASSERT_EQ(form->jouken().YOMIAGEFLAG2, 0);
     EXPECT_TRUE(spoken.empty());
-    // "読Ｖ" reads also when reading after "=" is off.
+    // "読Ｖ" reads also when reading after "=" is off; the main window hands
+    // over the reading text, with the sign read as a word.
     click({"SpeedButton5"});
     ASSERT_EQ(spoken.size(), 2u);
-    EXPECT_EQ(spoken[0], "12+34=イコール");
+    EXPECT_EQ(spoken[0], "12たす34=イコール");
     EXPECT_EQ(spoken[1], "46");
     // "再計算Ｒ" draws the same calculation again.
     click({"RecalcButton"});

@@ -759,8 +759,9 @@ TEST_F(KokubanTest, CompanionWindowsStandBesideTheBoardAndFollowIt) {
     // The face moves down on every fourth tick.
     for (int i = 0; i < 4; ++i) form->Timer1Timer();
     EXPECT_EQ(c.FaceS->y(), form->y() + form->jouken().HARUFA + 65);
-    EXPECT_GE(c.LastViseme, 0);
-    EXPECT_LE(c.LastViseme, 10);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !c.FaceS->blinking(); }, 1000));
+    EXPECT_GE(c.FaceS->lastViseme(), 0);
+    EXPECT_LE(c.FaceS->lastViseme(), 10);
 }
 
 TEST_F(KokubanTest, CursorBlinksOnlyWhileTyping) {
