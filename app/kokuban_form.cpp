@@ -353,6 +353,7 @@ void TKokubanFormM::contextMenuEvent(QContextMenuEvent* e) {
 // (or .png, .bmp). A program built without them shows the plain window; a set that
 // is only partly there, or a picture that cannot be read, is reported once.
 void TKokubanFormM::loadFaceBitmaps() {
+    speech::faceResources();
     auto resourceOf = [](const char* name) {
         for (const char* ext : {".svg", ".png", ".bmp"}) {
             const QString path =

@@ -4,7 +4,16 @@
 #include <QPainter>
 #include <utility>
 
+static void initFaceResources() {
+    Q_INIT_RESOURCE(face);
+}
+
 namespace speech {
+
+void faceResources() {
+    static const bool once = (initFaceResources(), true);
+    (void)once;
+}
 
 // The picture control: the face stretched to the window, keeping its
 // proportions, centred on the face's own background colour.

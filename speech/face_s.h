@@ -14,6 +14,10 @@
 
 namespace speech {
 
+// Makes the face pictures of the program's resources (:/face/NAME.svg)
+// available; they live in a static library that nothing else refers to.
+void faceResources();
+
 class FaceImage;
 
 class TFaceS : public app::ToolWindow {
