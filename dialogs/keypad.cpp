@@ -71,21 +71,21 @@ TInputFormM::TInputFormM(QWidget* owner, KeypadHost* host)
         "QToolButton:pressed { background: #c8c8c8; }"
         "QToolButton:disabled { color: #909090; }"));
 
-    for (const ButtonSpec& spec : kButtons) {
+    for (const ButtonSpec& def : kButtons) {
         auto* b = new QToolButton(panel);
-        b->setObjectName(QLatin1String(spec.name));
-        b->setText(QString::fromUtf8(spec.caption));
-        b->setGeometry(spec.left, spec.top, spec.width, 25);
+        b->setObjectName(QLatin1String(def.name));
+        b->setText(QString::fromUtf8(def.caption));
+        b->setGeometry(def.left, def.top, def.width, 25);
         b->setFocusPolicy(Qt::NoFocus);
         QFont f = b->font();
-        const bool word = spec.width > 25;  // a word caption; one glyph is drawn larger
+        const bool word = def.width > 25;  // a word caption; one glyph is drawn larger
         f.setPointSize(word ? 9 : 13);
         f.setBold(!word);
         b->setFont(f);
-        if (spec.hint[0] != '\0') b->setToolTip(QString::fromUtf8(spec.hint));
-        if (spec.act != Act::Yomi && spec.act != Act::Voice) b->setCursor(Qt::PointingHandCursor);
-        const Act act = spec.act;
-        const char ch = spec.ch;
+        if (def.hint[0] != '\0') b->setToolTip(QString::fromUtf8(def.hint));
+        if (def.act != Act::Yomi && def.act != Act::Voice) b->setCursor(Qt::PointingHandCursor);
+        const Act act = def.act;
+        const char ch = def.ch;
         connect(b, &QToolButton::clicked, this, [this, act, ch] {
             switch (act) {
                 case Act::Char:
