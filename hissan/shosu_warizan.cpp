@@ -35,10 +35,7 @@ int ShosuWarizanDsp(Board& b) {
     const int L = b.LineH;
     const int size = b.MojiSize;
 
-    const TShiki& s = b.shiki;
-    b.wz = WarizanJunbi(s.ZenkouSeisu, s.ZenkouShosu, s.KoukouSeisu, s.KoukouShosu, jk.POINTMAX,
-                        jk.SHOU_ITI);
-    if (b.wz.WarizanKekka != 1) return 1;
+    if (!WarizanJunbiAgain(b)) return 1;
     const WarizanJouken jc = WarizanJoukenOf(b);
 
     const std::string& zi = w.Zenkou;

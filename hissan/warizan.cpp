@@ -205,6 +205,13 @@ std::string ShishaGonyuText(const std::string& shou) {
     return t;
 }
 
+bool WarizanJunbiAgain(Board& b) {
+    const TShiki& s = b.shiki;
+    b.wz = WarizanJunbi(s.ZenkouSeisu, s.ZenkouShosu, s.KoukouSeisu, s.KoukouShosu, b.jk->POINTMAX,
+                        b.jk->SHOU_ITI);
+    return b.wz.WarizanKekka == 1;
+}
+
 WarizanJouken WarizanJoukenOf(const Board& b) {
     const WarizanResult& wz = b.wz;
     WarizanJouken c;
@@ -439,12 +446,7 @@ int WarizanDsp(Board& b) {
     const int L = b.LineH;
     const int size = b.MojiSize;
 
-    // Prepared again for the conditions of this run, so that a redraw after
-    // a change of N or of the quotient mode shows that quotient.
-    const TShiki& s = b.shiki;
-    b.wz = WarizanJunbi(s.ZenkouSeisu, s.ZenkouShosu, s.KoukouSeisu, s.KoukouShosu, jk.POINTMAX,
-                        jk.SHOU_ITI);
-    if (b.wz.WarizanKekka != 1) return 1;
+    if (!WarizanJunbiAgain(b)) return 1;
     const WarizanJouken jc = WarizanJoukenOf(b);
 
     const std::string& zen = w.Zenkou;

@@ -75,6 +75,11 @@ struct WarizanJouken {
 };
 WarizanJouken WarizanJoukenOf(const Board& b);
 
+// Prepares the division again for the conditions of this run (into b.wz),
+// so that a redraw after a change of N or of the quotient mode shows that
+// quotient. False when the preparation refuses the expression.
+bool WarizanJunbiAgain(Board& b);
+
 // The quotient's "0" and zeros before its first digit, and its point.
 void ShouShiage(Board& b, const WarizanWaku& f, const WarizanKiroku& k, int w);
 
