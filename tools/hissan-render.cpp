@@ -5,7 +5,7 @@
 // The expression goes through the program's own entry (MojiInput for each
 // character, then "="), evaluation and layout code, measured with the board
 // font on the output device.
-#include <QFile>
+#include <QBuffer>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
@@ -30,6 +30,7 @@
 #include "speech/speech_engine.h"
 #include "speech/yomi.h"
 #include "tools/board_entry.h"
+#include "tools/output_file.h"
 #include "tools/worksheet.h"
 
 namespace {
@@ -334,8 +335,11 @@ Format formatOf(const std::string& file) {
     usageError("cannot tell the format of '" + file + "': use .png, .svg or .pdf");
 }
 
-[[noreturn]] void cannotWrite(const std::string& file) {
-    std::cerr << "hissan-render: cannot write " << file << "\n";
+// Exits after a failed write; `why` is the system's reason, when known.
+[[noreturn]] void cannotWrite(const std::string& file, const QString& why) {
+    std::cerr << "hissan-render: cannot write " << file;
+    if (!why.isEmpty()) std::cerr << ": " << why.toStdString();
+    std::cerr << "\n";
     std::exit(kExitCantWrite);
 }
 
@@ -347,10 +351,8 @@ void paintBoard(QPainter& p, const app::Keisan& k, const app::QtMetrics& metrics
     app::renderOps(p, k.ops(), metrics, opt);
 }
 
-// A 16-bit mono PCM WAV file.
-bool writeWav(const std::string& file, const std::vector<int16_t>& samples, int rate) {
-    QFile f(QString::fromStdString(file));
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+// A 16-bit mono PCM WAV file's bytes.
+QByteArray wavBytes(const std::vector<int16_t>& samples, int rate) {
     const auto u32 = [](quint32 v) {
         const char b[4] = {char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
         return QByteArray(b, 4);
@@ -360,23 +362,20 @@ bool writeWav(const std::string& file, const std::vector<int16_t>& samples, int 
         return QByteArray(b, 2);
     };
     const quint32 bytes = static_cast<quint32>(samples.size() * 2);
-    QByteArray head;
-    head += "RIFF" + u32(36 + bytes) + "WAVE";
-    head += "fmt " + u32(16) + u16(1) + u16(1) + u32(quint32(rate)) + u32(quint32(rate) * 2) +
-            u16(2) + u16(16);
-    head += "data" + u32(bytes);
-    QByteArray data(reinterpret_cast<const char*>(samples.data()), qsizetype(bytes));
-    for (qsizetype i = 0; i + 1 < data.size(); i += 2) {  // little-endian on every machine
-        const auto v = static_cast<quint16>(samples[size_t(i / 2)]);
-        data[i] = char(v);
-        data[i + 1] = char(v >> 8);
-    }
-    return f.write(head) == head.size() && f.write(data) == data.size() && f.flush();
+    QByteArray wav;
+    wav.reserve(qsizetype(44 + bytes));
+    wav += "RIFF" + u32(36 + bytes) + "WAVE";
+    wav += "fmt " + u32(16) + u16(1) + u16(1) + u32(quint32(rate)) + u32(quint32(rate) * 2) +
+           u16(2) + u16(16);
+    wav += "data" + u32(bytes);
+    for (const int16_t s : samples) wav += u16(static_cast<quint16>(s));  // little-endian
+    return wav;
 }
 
 // The readings one after another, with a short pause between them, as the
-// board's speech would sound at its usual rate (level 5) and full volume.
-void speakToFile(const std::string& file, const std::vector<std::string>& readings) {
+// board's speech would sound at its usual rate (level 5) and full volume, as
+// a WAV file's bytes. Exits when the synthesiser cannot be used.
+QByteArray spokenWav(const std::vector<std::string>& readings) {
     std::vector<int16_t> all, one;
     for (const std::string& r : readings) {
         std::string error;
@@ -388,7 +387,7 @@ void speakToFile(const std::string& file, const std::vector<std::string>& readin
         if (!all.empty()) all.insert(all.end(), speech::Synthesiser::sampleRate() / 4, 0);
         all.insert(all.end(), one.begin(), one.end());
     }
-    if (!writeWav(file, all, speech::Synthesiser::sampleRate())) cannotWrite(file);
+    return wavBytes(all, speech::Synthesiser::sampleRate());
 }
 
 QtMessageHandler qtDefaultHandler = nullptr;
@@ -433,19 +432,21 @@ int main(int argc, char** argv) {
     const QString file = QString::fromStdString(o.output);
 
     // The board is measured on the device it is drawn on; every device works
-    // at the screen's 96 dots per inch so the three formats look alike.
+    // at the screen's 96 dots per inch so the three formats look alike. SVG
+    // and PDF are drawn straight into the output file, which takes the file's
+    // name only once all of it is on the disk.
+    tools::OutputFile boardFile(file);
     QImage probe(1, 1, QImage::Format_RGB32);
     std::unique_ptr<QSvgGenerator> svg;
     std::unique_ptr<QPdfWriter> pdf;
     const QPaintDevice* device = &probe;
     if (format == Format::Svg) {
         svg = std::make_unique<QSvgGenerator>();
-        svg->setFileName(file);
         svg->setResolution(96);
         svg->setTitle(QString::fromStdString(o.expression));
         device = svg.get();
     } else if (format == Format::Pdf) {
-        pdf = std::make_unique<QPdfWriter>(file);
+        pdf = std::make_unique<QPdfWriter>(&boardFile);
         pdf->setResolution(96);
         pdf->setTitle(QString::fromStdString(o.expression));
         device = pdf.get();
@@ -465,34 +466,46 @@ int main(int argc, char** argv) {
     const QSize size(std::max(extent.right(), 1) + b.CellW,
                      std::max(extent.bottom(), 1) + b.LineH / 2);
 
-    if (format == Format::None) {
-        // nothing to write
-    } else if (format == Format::Png) {
+    // Spoken before any file is written: a synthesiser that cannot be used
+    // leaves no file behind.
+    const QByteArray wav = o.speakFile.empty() ? QByteArray() : spokenWav(host.readings);
+
+    bool drawn = true;
+    if (format == Format::Png) {
+        // One board's PNG is small: encoded in memory, then written whole.
         QImage image(size, QImage::Format_RGB32);
         {
             QPainter p(&image);
             paintBoard(p, keisan, metrics, o.scheme, size);
         }
-        if (!image.save(file, "PNG")) cannotWrite(o.output);
+        QBuffer png;
+        drawn = png.open(QIODevice::WriteOnly) && image.save(&png, "PNG") && boardFile.open() &&
+                boardFile.write(png.data()) == png.data().size();
     } else if (format == Format::Svg) {
         svg->setSize(size);
         svg->setViewBox(QRect(QPoint(0, 0), size));
+        svg->setOutputDevice(&boardFile);
         QPainter p;
-        if (!p.begin(svg.get())) cannotWrite(o.output);
-        paintBoard(p, keisan, metrics, o.scheme, size);
-        if (!p.end()) cannotWrite(o.output);
-    } else {
+        drawn = boardFile.open() && p.begin(svg.get());
+        if (drawn) paintBoard(p, keisan, metrics, o.scheme, size);
+        drawn = drawn && p.end();
+    } else if (format == Format::Pdf) {
         pdf->setPageMargins(QMarginsF(0, 0, 0, 0));
         pdf->setPageSize(QPageSize(QSizeF(size.width() * 72.0 / 96, size.height() * 72.0 / 96),
                                    QPageSize::Point, QString(), QPageSize::ExactMatch));
         QPainter p;
-        if (!p.begin(pdf.get())) cannotWrite(o.output);
-        paintBoard(p, keisan, metrics, o.scheme, size);
-        if (!p.end()) cannotWrite(o.output);
+        drawn = boardFile.open() && p.begin(pdf.get());
+        if (drawn) paintBoard(p, keisan, metrics, o.scheme, size);
+        drawn = drawn && p.end();
     }
-    if (format != Format::None && QFileInfo(file).size() <= 0) cannotWrite(o.output);
-
-    if (!o.speakFile.empty()) speakToFile(o.speakFile, host.readings);
+    if (format != Format::None && !(drawn && boardFile.commit())) {
+        boardFile.discard();
+        cannotWrite(o.output, boardFile.failure());
+    }
+    QString why;
+    if (!o.speakFile.empty() &&
+        !tools::writeWholeFile(QString::fromStdString(o.speakFile), wav, why))
+        cannotWrite(o.speakFile, why);
 
     std::cout << keisan.Kotae() << "\n";
     if (o.reading)

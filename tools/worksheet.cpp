@@ -7,7 +7,6 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <algorithm>
 #include <ostream>
@@ -15,6 +14,7 @@
 
 #include "app/keisan.h"
 #include "tools/board_entry.h"
+#include "tools/output_file.h"
 
 namespace worksheet {
 
@@ -435,33 +435,29 @@ QSizeF MeasuringPage::size() const {
     return QSizeF(pdf_->width(), pdf_->height());
 }
 
-bool writePdf(const Sheet& sheet, const QString& file, const QString& documentTitle) {
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly)) return false;
+bool writePdf(const Sheet& sheet, const QString& file, const QString& documentTitle,
+              QString& why) {
+    // The pages go straight into the file as they are drawn; it takes the
+    // file's name only once all of it is on the disk.
+    tools::OutputFile out(file);
+    bool ok = out.open();
     {
         QPdfWriter pdf(&out);
         setUpPage(pdf);
         pdf.setTitle(documentTitle);
         pdf.setCreator(QStringLiteral("hissan-render"));
         QPainter p;
-        if (!p.begin(&pdf)) {
-            out.cancelWriting();
-            return false;
+        ok = ok && p.begin(&pdf);
+        for (int page = 0; ok && page < sheet.pageCount(); ++page) {
+            if (page > 0) ok = pdf.newPage();
+            if (ok) sheet.paintPage(p, page);
         }
-        for (int page = 0; page < sheet.pageCount(); ++page) {
-            if (page > 0 && !pdf.newPage()) {
-                p.end();
-                out.cancelWriting();
-                return false;
-            }
-            sheet.paintPage(p, page);
-        }
-        if (!p.end()) {
-            out.cancelWriting();
-            return false;
-        }
+        if (p.isActive()) ok = p.end() && ok;
     }
-    return out.commit();
+    if (ok && out.commit()) return true;
+    out.discard();
+    why = out.failure();
+    return false;
 }
 
 // ---- the whole sheet ------------------------------------------------------------------
@@ -551,8 +547,11 @@ int run(const Request& request, const hissan::TJouken& jk, std::ostream& out, st
         request.style.title.isEmpty() ? QStringLiteral("筆算") : request.style.title;
     const Sheet sheet(measure.size(), request.grid, std::move(calculations), request.style,
                       metrics);
-    if (!writePdf(sheet, QString::fromStdString(request.output), title)) {
-        err << "hissan-render: cannot write " << request.output << "\n";
+    QString why;
+    if (!writePdf(sheet, QString::fromStdString(request.output), title, why)) {
+        err << "hissan-render: cannot write " << request.output;
+        if (!why.isEmpty()) err << ": " << why.toStdString();
+        err << "\n";
         return kExitCantWrite;
     }
     for (const Calculation& c : sheet.calculations()) out << c.expression << c.answer << "\n";

@@ -155,8 +155,10 @@ class MeasuringPage {
 };
 
 // Writes every page to a PDF file. The file is replaced only once the whole
-// document is written; false when it cannot be written.
-bool writePdf(const Sheet& sheet, const QString& file, const QString& documentTitle);
+// document is on the disk; false, with the reason in `why` when the system
+// gave one, when it cannot be written (a file already there is left as it was).
+bool writePdf(const Sheet& sheet, const QString& file, const QString& documentTitle,
+              QString& why);
 
 // Everything a sheet is made from, as given on the command line.
 struct Request {
