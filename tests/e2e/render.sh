@@ -1,15 +1,21 @@
 #!/usr/bin/env bash
 # The worksheet export tool from the command line: answers on stdout, the
-# program's refusals with exit 2, usage errors with exit 64, and PNG, SVG and
-# PDF files that are what their names say.
+# program's refusals with exit 2, usage errors with exit 64, PNG, SVG and PDF
+# files that are what their names say, and on a full disk exit 73 with every
+# file already there left as it was.
 # Usage: render.sh BUILD_DIR
 set -u
 BIN="${1:?build directory}/hissan-render"
 [ -x "$BIN" ] || { echo "render.sh: $BIN not built"; exit 1; }
 unset QT_QPA_PLATFORM  # the tool must choose the offscreen platform itself
+# A private mount namespace, where the full-disk cases mount a small tmpfs
+# that goes away with the script however it ends.
+if [ -z "${RENDER_SH_PRIVATE:-}" ] && unshare -m true 2>/dev/null; then
+    RENDER_SH_PRIVATE=1 exec unshare -m bash "$0" "$@"
+fi
 
 tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
+trap 'umount "$tmp/full" 2>/dev/null; rm -rf "$tmp"' EXIT
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
@@ -124,6 +130,48 @@ for ext in png svg pdf; do
     expect 2 "" -- -o "$tmp/refused.$ext" 7-9
     [ ! -e "$tmp/refused.$ext" ] || fail "a refused expression still wrote refused.$ext"
 done
+
+# ---- a full disk: exit 73, the old file as it was, nothing left behind ------------
+# Each kind of output written over an old file on a tmpfs with some KiB free,
+# enough for its first writes but not for the whole file, then with room enough.
+full_cases=(
+    # KiB free, the option naming the file, the file, the other arguments
+    "16 -o board.png --font-size 50 123456789*987654321"
+    "16 -o board.svg --font-size 50 123456789*987654321"
+    "4 -o board.pdf --font-size 50 123456789*987654321"
+    "16 -o sheet.pdf --sheet 3x4 --random ddd*dd --count 24 --seed 1"
+    "16 --speak reading.wav 12+9"
+)
+mkdir "$tmp/full"
+if ! mount -t tmpfs -o size=1m tmpfs "$tmp/full" 2>"$tmp/err"; then
+    echo "SKIP: the full-disk cases need to mount a tmpfs: $(cat "$tmp/err")"
+else
+    for case in "${full_cases[@]}"; do
+        read -r free option name args <<<"$case"
+        dir="$tmp/full"
+        rm -rf "${dir:?}"/* "$dir"/.[!.]*
+        printf 'the %s made yesterday\n' "$name" >"$dir/$name"
+        chmod 640 "$dir/$name"
+        cp -p "$dir/$name" "$tmp/old"
+        head -c 2M /dev/zero >"$dir/fill" 2>/dev/null
+        truncate -s "-${free}K" "$dir/fill"
+        # shellcheck disable=SC2086
+        run $option "$dir/$name" $args
+        [ "$rc" -eq 73 ] || fail "$case on a full disk exited $rc, expected 73 ($err)"
+        [[ "$err" == *"cannot write $dir/$name: "?* ]] || fail "$case on a full disk: stderr $err"
+        [ -z "$out" ] || fail "$case on a full disk printed $out"
+        cmp -s "$dir/$name" "$tmp/old" || fail "$case on a full disk changed the old $name"
+        left=$(cd "$dir" && ls -A | grep -vx -e fill -e "$name")
+        [ -z "$left" ] || fail "$case on a full disk left $left"
+        rm "$dir/fill"
+        # shellcheck disable=SC2086
+        run $option "$dir/$name" $args
+        [ "$rc" -eq 0 ] && ! cmp -s "$dir/$name" "$tmp/old" ||
+            fail "$case with room enough: exit $rc ($err)"
+        [ "$(stat -c %a "$dir/$name")" = 640 ] || fail "$case lost the old file's permissions"
+    done
+    umount "$tmp/full"
+fi
 
 if [ "$failures" -ne 0 ]; then
     echo "render.sh: $failures failure(s)"
