@@ -75,6 +75,7 @@ const char* const kHelp =
     "  --sheet COLSxROWS   COLS x ROWS calculations a page (1..10 each), e.g. 3x4;\n"
     "                      each calculation and its answer are listed on stdout\n"
     "  --from FILE         expressions from FILE, one a line, '#' starts a comment\n"
+    "                      (UTF-8, or UTF-16 with a byte-order mark; at most 1 MB)\n"
     "  --random PATTERN    random expressions like ddd*dd, dd.d+d.dd, dddd/dd\n"
     "                      (d is a digit; a difference never goes negative)\n"
     "  --count N           how many (default: one page); --seed S repeats a sheet\n"
@@ -89,8 +90,8 @@ const char* const kHelp =
     "Exit status: 0 drawn; 2 the program refuses the expression (its message\n"
     "is printed on standard error; a sheet names where each refused one came\n"
     "from and writes no file); 64 a malformed command line; 66 an expression\n"
-    "file cannot be read; 73 the output file could not be written; 69 the\n"
-    "speech synthesiser cannot be used.\n";
+    "file cannot be read; 73 an output file could not be written (a file\n"
+    "already there is left as it was); 69 the speech synthesiser cannot be used.\n";
 
 struct Condition {
     int hissan::TJouken::*field;

@@ -29,8 +29,7 @@ void syncFolder(const QByteArray& folder) {
 OutputFile::OutputFile(const QString& path) : target_(path) {
     // A link stays a link: the file it points at is the one replaced.
     const QFileInfo info(path);
-    if (info.isSymLink() && !info.canonicalFilePath().isEmpty())
-        target_ = info.canonicalFilePath();
+    if (info.isSymLink() && !info.canonicalFilePath().isEmpty()) target_ = info.canonicalFilePath();
 }
 
 OutputFile::~OutputFile() {

@@ -49,7 +49,7 @@ class OutputFile : public QIODevice {
     bool flushBuffer();
     void fail(int error);
 
-    QString target_;  // the file replaced, a symbolic link followed
+    QString target_;   // the file replaced, a symbolic link followed
     QByteArray temp_;  // the temporary file's name, local encoding
     int fd_ = -1;
     bool failed_ = false;

@@ -1,5 +1,9 @@
 #include "tools/worksheet.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QBuffer>
 #include <QFile>
 #include <QFont>
@@ -9,6 +13,8 @@
 #include <QPdfWriter>
 #include <QStringDecoder>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <ostream>
 #include <set>
 
@@ -55,27 +61,80 @@ std::optional<Grid> parseGrid(const std::string& text) {
     return Grid{cols, rows};
 }
 
+namespace {
+
+// A list of expressions is some lines of text; more than this is a file
+// given by mistake (a picture, /dev/zero), refused before it fills the memory.
+constexpr size_t kMaxListBytes = 1024 * 1024;
+
+// The bytes of the file `path`. A folder, a pipe or a socket is refused
+// before anything is read, so that nothing waits for a writer; a file or a
+// device gives at most kMaxListBytes.
+bool readList(const QString& path, QByteArray& bytes, std::string& error) {
+    const std::string name = path.toStdString();
+    const QByteArray local = QFile::encodeName(path);
+    auto failed = [&](int why) {
+        error = "cannot read " + name + ": " + std::strerror(why);
+        return false;
+    };
+    // Not blocking, so that opening a pipe with no writer returns at once.
+    const int fd = ::open(local.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return failed(errno);
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return failed(errno);
+    if (S_ISDIR(st.st_mode)) {
+        error = name + " is a folder, not a file of expressions";
+        return false;
+    }
+    if (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode)) {
+        error = name + (S_ISFIFO(st.st_mode) ? " is a pipe" : " is a socket") +
+                ", not a file of expressions";
+        return false;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) return failed(errno);
+    std::string text;
+    char block[16384];
+    while (text.size() <= kMaxListBytes) {
+        const ssize_t n = ::read(fd, block, sizeof block);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return failed(errno);
+        if (n == 0) break;
+        text.append(block, size_t(n));
+    }
+    if (text.size() > kMaxListBytes) {
+        error = name + " is larger than " + std::to_string(kMaxListBytes / 1024 / 1024) +
+                " MB; a file of expressions has one expression a line";
+        return false;
+    }
+    bytes = QByteArray::fromStdString(text);
+    return true;
+}
+
+}  // namespace
+
 bool readExpressions(const QString& path, std::vector<Source>& out, std::string& error) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        error = "cannot read " + path.toStdString() + ": " + f.errorString().toStdString();
-        return false;
-    }
-    const QByteArray bytes = f.readAll();
-    if (f.error() != QFileDevice::NoError) {
-        error = "cannot read " + path.toStdString() + ": " + f.errorString().toStdString();
-        return false;
-    }
+    QByteArray bytes;
+    if (!readList(path, bytes, error)) return false;
+    // UTF-8 unless a byte-order mark says otherwise (an editor may write one,
+    // in UTF-8 or UTF-16); the mark itself is not part of the first line.
     // Checked as a whole so that a file in another encoding (Shift-JIS, say)
     // is reported instead of giving mangled expressions.
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    (void)QString(utf8(bytes));
-    if (utf8.hasError()) {
-        error = path.toStdString() + " is not UTF-8 text";
+    const QStringConverter::Encoding encoding =
+        QStringConverter::encodingForData(bytes).value_or(QStringConverter::Utf8);
+    QStringDecoder decode(encoding, QStringDecoder::Flag::Stateless);
+    const QString decoded = decode(bytes);
+    if (decode.hasError()) {
+        error =
+            path.toStdString() + " is not " + QStringConverter::nameForEncoding(encoding) + " text";
         return false;
     }
     const std::string name = path.toStdString();
-    const std::string text = bytes.toStdString();
+    const std::string text = decoded.toStdString();
     size_t lineNo = 0;
     for (size_t pos = 0; pos < text.size();) {
         size_t end = text.find('\n', pos);
@@ -435,8 +494,7 @@ QSizeF MeasuringPage::size() const {
     return QSizeF(pdf_->width(), pdf_->height());
 }
 
-bool writePdf(const Sheet& sheet, const QString& file, const QString& documentTitle,
-              QString& why) {
+bool writePdf(const Sheet& sheet, const QString& file, const QString& documentTitle, QString& why) {
     // The pages go straight into the file as they are drawn; it takes the
     // file's name only once all of it is on the disk.
     tools::OutputFile out(file);

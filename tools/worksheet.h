@@ -45,8 +45,10 @@ struct Source {
 };
 
 // Appends the expressions of a text file: one a line, "#" starts a comment,
-// blank lines are skipped, a CR before the line end is dropped. Returns
-// false with `error` when the file cannot be read or is not UTF-8 text.
+// blank lines are skipped, a CR before the line end is dropped. The text is
+// UTF-8, or UTF-16 with a byte-order mark; a byte-order mark is skipped.
+// Returns false with `error` when the file cannot be read, is a folder, a
+// pipe or larger than 1 MB, or is not text in its encoding.
 bool readExpressions(const QString& path, std::vector<Source>& out, std::string& error);
 
 // A pattern of random expressions: "ddd*dd", "dd.d+d.dd", "dddd/dd", where
@@ -157,8 +159,7 @@ class MeasuringPage {
 // Writes every page to a PDF file. The file is replaced only once the whole
 // document is on the disk; false, with the reason in `why` when the system
 // gave one, when it cannot be written (a file already there is left as it was).
-bool writePdf(const Sheet& sheet, const QString& file, const QString& documentTitle,
-              QString& why);
+bool writePdf(const Sheet& sheet, const QString& file, const QString& documentTitle, QString& why);
 
 // Everything a sheet is made from, as given on the command line.
 struct Request {

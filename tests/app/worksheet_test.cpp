@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPicture>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTransform>
 #include <set>
@@ -414,6 +415,49 @@ TEST_F(Files, OneExpressionALineWithCommentsAndTheirLineNumbers) {
     EXPECT_NE(error.find("UTF-8"), std::string::npos);
     EXPECT_FALSE(worksheet::readExpressions(path("missing.txt"), got, error));
     EXPECT_NE(error.find("cannot read"), std::string::npos);
+}
+
+TEST_F(Files, AByteOrderMarkIsSkippedAndUtf16WithOneIsRead) {
+    const QString text = QStringLiteral("12+9\r\n# 小数\n１２×３\n");
+    const struct {
+        const char* name;
+        QByteArray bytes;
+    } cases[] = {
+        {"UTF-8 with a mark", "\xEF\xBB\xBF" + text.toUtf8()},
+        {"UTF-16LE",
+         QStringEncoder(QStringConverter::Utf16LE, QStringEncoder::Flag::WriteBom)(text)},
+        {"UTF-16BE",
+         QStringEncoder(QStringConverter::Utf16BE, QStringEncoder::Flag::WriteBom)(text)},
+    };
+    for (const auto& c : cases) {
+        write("list.txt", c.bytes);
+        std::vector<worksheet::Source> got;
+        std::string error;
+        ASSERT_TRUE(worksheet::readExpressions(path("list.txt"), got, error)) << c.name << error;
+        ASSERT_EQ(got.size(), 2u) << c.name;
+        EXPECT_EQ(got[0].expression, "12+9") << c.name;
+        EXPECT_EQ(got[1].expression, "１２×３") << c.name;
+        EXPECT_EQ(got[1].where, path("list.txt").toStdString() + ":3") << c.name;
+    }
+}
+
+TEST_F(Files, FoldersAndFilesLargerThanAnyListAreRefused) {
+    write("big.txt", QByteArray(1024 * 1024, '\n') + "12+9\n");
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder"));
+    const struct {
+        QString file;
+        const char* says;
+    } cases[] = {
+        {path("big.txt"), "larger than 1 MB"},
+        {path("folder"), "is a folder"},
+    };
+    for (const auto& c : cases) {
+        std::vector<worksheet::Source> got;
+        std::string error;
+        EXPECT_FALSE(worksheet::readExpressions(c.file, got, error)) << c.file.toStdString();
+        EXPECT_NE(error.find(c.says), std::string::npos) << error;
+        EXPECT_TRUE(got.empty());
+    }
 }
 
 // ---- the whole run ------------------------------------------------------------------------

@@ -130,6 +130,29 @@ run --sheet 2x2 -o "$tmp/missing.pdf" --from "$tmp/no-such-file.txt"
 run --sheet 1x1 -o "$tmp/no/such/dir/x.pdf" 12+9
 [ "$rc" -eq 73 ] || fail "an unwritable sheet: exit $rc ($err)"
 
+# ---- --from: a byte-order mark is not part of the first line; what is no list is
+# refused with exit 66 at once (a pipe waiting for a writer, an endless device)
+printf '\xEF\xBB\xBF478+365\r\n1000-372\r\n' >"$tmp/bom.txt"
+run --sheet 2x2 -o "$tmp/bom.pdf" --from "$tmp/bom.txt"
+[ "$rc" -eq 0 ] && [ "$out" = $'478+365=843\n1000-372=628' ] || fail "a list with a BOM: exit $rc, $out ($err)"
+mkfifo "$tmp/fifo"
+mkdir "$tmp/folder"
+not_lists=(
+    "$tmp/fifo:is a pipe"
+    "$tmp/folder:is a folder"
+    "/dev/zero:is larger than 1 MB"
+)
+for case in "${not_lists[@]}"; do
+    file=${case%%:*}
+    # Limits, so that a reader that waits or reads on fails instead of hanging the tests.
+    (ulimit -v 4000000 && timeout 10 "$BIN" --sheet 2x2 -o "$tmp/nolist.pdf" --from "$file") \
+        >"$tmp/out" 2>"$tmp/err"
+    rc=$?
+    [ "$rc" -eq 66 ] || fail "--from $file: exit $rc, expected 66 ($(cat "$tmp/err"))"
+    grep -qF "$file ${case#*:}" "$tmp/err" || fail "--from $file: $(cat "$tmp/err")"
+    [ ! -e "$tmp/nolist.pdf" ] || fail "--from $file wrote a sheet"
+done
+
 # ---- malformed options: exit 64 ----------------------------------------------------------
 bad_options=(
     "--sheet 0x4 -o $tmp/x.pdf 1+1"
