@@ -369,7 +369,10 @@ QByteArray wavBytes(const std::vector<int16_t>& samples, int rate) {
     wav += "fmt " + u32(16) + u16(1) + u16(1) + u32(quint32(rate)) + u32(quint32(rate) * 2) +
            u16(2) + u16(16);
     wav += "data" + u32(bytes);
-    for (const int16_t s : samples) wav += u16(static_cast<quint16>(s));  // little-endian
+    for (const int16_t s : samples) {  // little-endian on every machine
+        const auto v = static_cast<quint16>(s);
+        wav.append(char(v)).append(char(v >> 8));
+    }
     return wav;
 }
 
