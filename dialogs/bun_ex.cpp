@@ -219,21 +219,11 @@ std::string text(const Decimal& d) {
 
 // ---- the expression --------------------------------------------------------------
 
+// An operator or "=" in full width, as the expression is written out; other
+// characters as they are.
 std::string zenkaku(char c) {
-    switch (c) {
-        case '+':
-            return "＋";
-        case '-':
-            return "－";
-        case '*':
-            return "×";
-        case '/':
-            return "÷";
-        case '=':
-            return "＝";
-        default:
-            return std::string(1, c);
-    }
+    return std::string_view("+-*/=").find(c) != std::string_view::npos ? hissan::ZenkakuMoji(c)
+                                                                       : std::string(1, c);
 }
 
 // A typed number as the board draws it: "007" is 7, "00.50" is 0.50, "12." is 12.
