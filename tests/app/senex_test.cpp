@@ -144,19 +144,10 @@ TEST(BunExReader, WhatLiesUnderTheNameIsReadOrReported) {
     using dialogs::BunExFault;
     namespace fs = std::filesystem;
     const std::string story = "NUM:01\nBun1:あかい 花が @[前数]本\n";
-    std::string euc;
-    {
-        iconv_t cd = iconv_open("EUC-JP", "UTF-8");
-        ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));
-        std::string in = story;
-        euc.assign(in.size() * 2, '\0');
-        char* src = in.data();
-        char* dst = euc.data();
-        size_t srcLeft = in.size(), dstLeft = euc.size();
-        ASSERT_NE(iconv(cd, &src, &srcLeft, &dst, &dstLeft), static_cast<size_t>(-1));
-        euc.resize(euc.size() - dstLeft);
-        iconv_close(cd);
-    }
+    // The same story in EUC-JP.
+    const std::string euc =
+        "NUM:01\nBun1:\xA4\xA2\xA4\xAB\xA4\xA4 \xB2\xD6\xA4\xAC "
+        "@[\xC1\xB0\xBF\xF4]\xCB\xDC\n";
     const auto write = [](const std::string& bytes) {
         return [bytes](const std::string& p) { std::ofstream(p, std::ios::binary) << bytes; };
     };
@@ -193,8 +184,8 @@ TEST(BunExReader, WhatLiesUnderTheNameIsReadOrReported) {
         BunExTable t = read("NUM:01\nBun1:kept\n");
         dialogs::BunExFault fault;
         // Should the reading block (a FIFO opened for reading waits for a
-        // writer), a writer comes after a while and lets it go on, so that
-        // the test fails instead of hanging.
+        // writer), a writer comes after a while and lets it go on to a wrong
+        // result, so that the test fails instead of hanging.
         std::mutex mu;
         std::condition_variable cv;
         bool done = false;
@@ -204,17 +195,14 @@ TEST(BunExReader, WhatLiesUnderTheNameIsReadOrReported) {
             const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK);
             if (fd >= 0) ::close(fd);
         });
-        const auto start = std::chrono::steady_clock::now();
         int result = 0;
         EXPECT_NO_THROW(result = dialogs::ReiGet(t, path, &fault));
-        const auto took = std::chrono::steady_clock::now() - start;
         {
             std::lock_guard lock(mu);
             done = true;
         }
         cv.notify_one();
         rescue.join();
-        EXPECT_LT(took, std::chrono::seconds(1));
         EXPECT_EQ(result, c.result);
         EXPECT_EQ(fault.kind, c.fault);
         EXPECT_EQ(t[1].Bun1, c.bun1);
