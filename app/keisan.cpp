@@ -4,6 +4,7 @@
 #include <exception>
 #include <string_view>
 
+#include "dialogs/bun_ex.h"
 #include "hissan/arith.h"
 #include "hissan/layouts.h"
 #include "hissan/primitives.h"
@@ -379,7 +380,7 @@ void Keisan::Equal() {
     host_->wordProblem(b_.Kotae.find('R') != std::string::npos ? 4 : 0);
     if (jk_.YOMIAGEFLAG2 > 0) {
         host_->Yomiage(ShikiNyuryoku + "イコール");
-        host_->Yomiage(Kotae());
+        host_->Yomiage(dialogs::KotaeYomi(ShikiNyuryoku, Kotae()));
     }
     if (jk_.STEPFLAG == 1 || jk_.AUTOSTEP == 1) host_->setInputWindowsEnabled(true);
 }

@@ -271,7 +271,13 @@ void TKokubanFormM::buildMenus() {
     add(f, QStringLiteral("画面の最大化(&Z)"), &TKokubanFormM::Z1Click);
     add(f, QStringLiteral("画面既定値サイズ(&D)"), &TKokubanFormM::N3Click,
         QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_V));
-    add(f, QStringLiteral("文章題の例を読み込む(&E)"), &TKokubanFormM::ReiGet);
+    connect(add(f, QStringLiteral("文章題の例を読み込む(&E)"), nullptr), &QAction::triggered, this,
+            [this] {
+                // Asked for: a file that is there but cannot be used is told at once.
+                ReiGet();
+                if (comp_.SenExForm->readFault().kind > dialogs::BunExFault::Missing)
+                    message(comp_.SenExForm->noStoriesMessage(), QStringLiteral("★☆お願い☆★"));
+            });
     add(f, QStringLiteral("終了(&X)"), &TKokubanFormM::Exit1Click);
 
     QMenu* c = bar->addMenu(QStringLiteral("条件設定（&C)"));
@@ -929,8 +935,7 @@ void TKokubanFormM::PktImgDsp() {
 }
 
 void TKokubanFormM::ReiGet() {
-    const QString path = dialogs::bunExPath();
-    ReibunAri = !path.isEmpty() && comp_.SenExForm->ReiGet(path) == 1 ? 1 : 0;
+    ReibunAri = comp_.SenExForm->ReiGet(dialogs::bunExPath()) == 1 ? 1 : 0;
 }
 
 void TKokubanFormM::Print1Click() {

@@ -536,9 +536,7 @@ void TKokubanFormM::Panel10Click() {
         return;
     }
     if (ReibunAri == 0) {  // no stories: say so as the panel is switched on
-        message(QStringLiteral("文章題の例文ファイル<>がありません。\nご確認をお願いします。\n"
-                               "なくても文章例がないだけです。"),
-                QStringLiteral("★☆お願い☆★"));
+        message(comp_.SenExForm->noStoriesMessage(), QStringLiteral("★☆お願い☆★"));
         ReibunOn = 0;
         Panel10Dsp();
         return;
@@ -624,7 +622,7 @@ void TKokubanFormM::SpeedButton7Click() {
 
 void TKokubanFormM::SpeedButton8Click() {
     Yomiage(keisan_->ShikiNyuryoku + "イコール");
-    Yomiage(keisan_->Kotae());
+    Yomiage(dialogs::KotaeYomi(keisan_->ShikiNyuryoku, keisan_->Kotae()));
 }
 
 void TKokubanFormM::showPointMax() {

@@ -292,14 +292,15 @@ std::optional<int> parseInt(std::string_view v) {
 
 // ---- files ------------------------------------------------------------------------
 
-enum class ReadStatus { Ok, Missing, Failed };
+}  // namespace
 
-ReadStatus readFile(const std::string& path, std::string& out) {
+ReadStatus readFile(const std::string& path, std::string& out, std::size_t maxSize) {
     // O_NONBLOCK: opening a FIFO placed under our name must not hang the program.
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return errno == ENOENT ? ReadStatus::Missing : ReadStatus::Failed;
     struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxFileSize) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        static_cast<std::uintmax_t>(st.st_size) > maxSize) {
         ::close(fd);
         return ReadStatus::Failed;
     }
@@ -308,7 +309,7 @@ ReadStatus readFile(const std::string& path, std::string& out) {
     for (;;) {
         ssize_t n = ::read(fd, buf, sizeof buf);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0 || out.size() + static_cast<size_t>(n) > static_cast<size_t>(kMaxFileSize)) {
+        if (n < 0 || out.size() + static_cast<size_t>(n) > maxSize) {
             ::close(fd);
             return ReadStatus::Failed;
         }
@@ -318,6 +319,8 @@ ReadStatus readFile(const std::string& path, std::string& out) {
     ::close(fd);
     return ReadStatus::Ok;
 }
+
+namespace {
 
 bool writeAll(int fd, std::string_view data) {
     while (!data.empty()) {
@@ -479,7 +482,7 @@ void IniRead(TJouken& jk, const std::string& path) {
     const TJouken defaults;
     std::string bytes;
     std::optional<IniDoc> doc;
-    if (readFile(path, bytes) == ReadStatus::Ok) doc = parseDoc(bytes);
+    if (readFile(path, bytes, kMaxFileSize) == ReadStatus::Ok) doc = parseDoc(bytes);
     if (!doc) doc.emplace();
 
     for (const KeyDef& k : kKeys) {
@@ -510,7 +513,8 @@ bool IniWrite(const TJouken& jk, const std::string& path, int bLeft, int bTop) {
         // A file we cannot read or make sense of is not replaced: it may hold
         // a teacher's settings that we would otherwise lose.
         std::string bytes;
-        if (!S_ISREG(old.st_mode) || readFile(target, bytes) != ReadStatus::Ok) return false;
+        if (!S_ISREG(old.st_mode) || readFile(target, bytes, kMaxFileSize) != ReadStatus::Ok)
+            return false;
         std::optional<IniDoc> parsed = parseDoc(bytes);
         if (!parsed) return false;
         doc = std::move(*parsed);

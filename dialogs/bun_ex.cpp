@@ -1,12 +1,16 @@
 #include "dialogs/bun_ex.h"
 
 #include <iconv.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <fstream>
-#include <iterator>
+#include <cstdint>
+#include <exception>
+#include <optional>
+#include <vector>
 
+#include "app/settings.h"
 #include "hissan/primitives.h"
 
 namespace dialogs {
@@ -15,9 +19,11 @@ namespace {
 
 // Converts with iconv, dropping every byte that cannot be converted instead
 // of giving up: a story line cut in the middle of a double-byte character by
-// the 199-byte limit, or a stray byte in a hand-edited file, loses only that
-// character.
-std::string convertLenient(std::string_view in, const char* to, const char* from) {
+// the 199-byte limit loses only that character. `firstBad`, when given, gets
+// the offset of the first byte that could not be converted (npos when none).
+std::string convertLenient(std::string_view in, const char* to, const char* from,
+                           size_t* firstBad = nullptr) {
+    if (firstBad) *firstBad = std::string::npos;
     iconv_t cd = iconv_open(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(in);
     std::string out;
@@ -31,6 +37,8 @@ std::string convertLenient(std::string_view in, const char* to, const char* from
         out.append(buf, static_cast<size_t>(dst - buf));
         if (r != static_cast<size_t>(-1)) break;
         if (errno == E2BIG) continue;
+        if (firstBad && *firstBad == std::string::npos)
+            *firstBad = static_cast<size_t>(src - in.data());
         if (errno == EINVAL) break;  // an incomplete character at the end
         ++src;                       // EILSEQ: skip the byte that cannot be converted
         --srcLeft;
@@ -42,6 +50,31 @@ std::string convertLenient(std::string_view in, const char* to, const char* from
     out.append(buf, static_cast<size_t>(dst - buf));
     iconv_close(cd);
     return out;
+}
+
+// The 1-based line that holds byte `offset`.
+int lineOf(std::string_view bytes, size_t offset) {
+    const auto end = bytes.begin() + static_cast<std::ptrdiff_t>(std::min(offset, bytes.size()));
+    return 1 + static_cast<int>(std::count(bytes.begin(), end, '\n'));
+}
+
+// Where the bytes stop being Shift-JIS text: the offset of the first byte
+// that is not, or npos. An EUC-JP file mostly decodes as Shift-JIS too (as
+// half-width katakana), so text that is valid EUC-JP with non-ASCII
+// characters counts as not Shift-JIS from its first such character on. A
+// real Shift-JIS story never is: its kana and most kanji begin with bytes
+// that EUC-JP does not use.
+size_t notShiftJis(std::string_view bytes) {
+    size_t bad = std::string::npos;
+    convertLenient(bytes, "UTF-8", "CP932", &bad);
+    if (bad != std::string::npos) return bad;
+    const auto high = std::find_if(bytes.begin(), bytes.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    if (high == bytes.end()) return std::string::npos;
+    size_t eucBad = 0;
+    convertLenient(bytes, "UTF-8", "EUC-JP", &eucBad);
+    return eucBad == std::string::npos ? static_cast<size_t>(high - bytes.begin())
+                                       : std::string::npos;
 }
 
 // True for well-formed UTF-8 that holds at least one non-ASCII character: a
@@ -96,12 +129,146 @@ int recordNumber(std::string_view line) {
     return negative ? -v : v;
 }
 
+// ---- exact decimals for the check calculation ---------------------------------
+
+// digits x 10^-scale; no leading zeros, no trailing zeros after the point
+// ("" is 0).
+struct Decimal {
+    std::string digits;
+    int scale = 0;
+};
+
+Decimal tidy(Decimal d) {
+    while (d.scale > 0 && !d.digits.empty() && d.digits.back() == '0') {
+        d.digits.pop_back();
+        --d.scale;
+    }
+    d.digits.erase(0, std::min(d.digits.find_first_not_of('0'), d.digits.size()));
+    if (d.digits.empty()) d.scale = 0;
+    return d;
+}
+
+// A number text of digits with at most one point; nullopt for anything else.
+std::optional<Decimal> toDecimal(std::string_view t) {
+    Decimal d;
+    bool point = false, digit = false;
+    for (char c : t) {
+        if (c == '.' && !point) {
+            point = true;
+        } else if (c >= '0' && c <= '9') {
+            digit = true;
+            d.digits += c;
+            if (point) ++d.scale;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (!digit) return std::nullopt;
+    return tidy(d);
+}
+
+bool isZero(const Decimal& d) {
+    return d.digits.empty();
+}
+
+bool same(const Decimal& x, const Decimal& y) {
+    const Decimal a = tidy(x), b = tidy(y);
+    return a.digits == b.digits && a.scale == b.scale;
+}
+
+Decimal times(const Decimal& x, const Decimal& y) {
+    if (isZero(x) || isZero(y)) return {};
+    std::vector<int> acc(x.digits.size() + y.digits.size(), 0);
+    for (size_t i = x.digits.size(); i-- > 0;)
+        for (size_t j = y.digits.size(); j-- > 0;)
+            acc[i + j + 1] += (x.digits[i] - '0') * (y.digits[j] - '0');
+    for (size_t i = acc.size(); i-- > 1;) {
+        acc[i - 1] += acc[i] / 10;
+        acc[i] %= 10;
+    }
+    Decimal d;
+    for (int v : acc) d.digits += static_cast<char>('0' + v);
+    d.scale = x.scale + y.scale;
+    return tidy(d);
+}
+
+Decimal plus(const Decimal& x, const Decimal& y) {
+    const int scale = std::max(x.scale, y.scale);
+    std::string a = x.digits + std::string(static_cast<size_t>(scale - x.scale), '0');
+    std::string b = y.digits + std::string(static_cast<size_t>(scale - y.scale), '0');
+    if (a.size() < b.size()) std::swap(a, b);
+    b.insert(0, a.size() - b.size(), '0');
+    std::string sum(a.size() + 1, '0');
+    int carry = 0;
+    for (size_t i = a.size(); i-- > 0;) {
+        const int v = (a[i] - '0') + (b[i] - '0') + carry;
+        sum[i + 1] = static_cast<char>('0' + v % 10);
+        carry = v / 10;
+    }
+    sum[0] = static_cast<char>('0' + carry);
+    return tidy(Decimal{sum, scale});
+}
+
+std::string text(const Decimal& d) {
+    std::string t = d.digits;
+    if (t.size() <= static_cast<size_t>(d.scale))
+        t.insert(0, static_cast<size_t>(d.scale) + 1 - t.size(), '0');
+    if (d.scale > 0) t.insert(t.size() - static_cast<size_t>(d.scale), ".");
+    return t.empty() ? "0" : t;
+}
+
+// ---- the expression --------------------------------------------------------------
+
+// An operator or "=" in full width, as the expression is written out; other
+// characters as they are.
+std::string zenkaku(char c) {
+    return std::string_view("+-*/=").find(c) != std::string_view::npos ? hissan::ZenkakuMoji(c)
+                                                                       : std::string(1, c);
+}
+
+// A typed number as the board draws it: "007" is 7, "00.50" is 0.50, "12." is 12.
+std::string boardNumber(std::string t) {
+    if (!t.empty() && t.back() == '.') t.pop_back();
+    const size_t point = t.find('.');
+    if (point == std::string::npos) return hissan::SentouZeroKesi(t);
+    std::string whole = hissan::SentouZeroKesi(t.substr(0, point));
+    return (whole.empty() ? "0" : whole) + t.substr(point);
+}
+
+// The two operands of a typed expression "a op b =", as the board draws
+// them; `op` is 0 when the text is not of that form (the operands are then
+// taken as typed, as far as they go).
+struct Operands {
+    std::string first, second;
+    char op = 0;
+};
+
+Operands operands(const std::string& s) {
+    const int p = enzPos(s);
+    const size_t eq = s.find('=');
+    const int q = eq == std::string::npos ? 0 : static_cast<int>(eq) + 1;
+    Operands o;
+    o.first = p > 1 ? s.substr(0, static_cast<size_t>(p - 1)) : std::string();
+    o.second =
+        q - 1 - p > 0 ? s.substr(static_cast<size_t>(p), static_cast<size_t>(q - 1 - p)) : "";
+    if (p > 1 && q - 1 - p > 0) {
+        o.first = boardNumber(o.first);
+        o.second = boardNumber(o.second);
+        o.op = s[static_cast<size_t>(p - 1)];
+    }
+    return o;
+}
+
 }  // namespace
 
-void BunExRead(BunExTable& table, std::string_view raw) {
+BunExFault BunExRead(BunExTable& table, std::string_view raw) {
     std::string bytes(raw);
     if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) bytes.erase(0, 3);
-    if (isUtf8Text(bytes)) bytes = convertLenient(bytes, "CP932", "UTF-8");
+    if (isUtf8Text(bytes)) {
+        bytes = convertLenient(bytes, "CP932", "UTF-8");
+    } else if (const size_t bad = notShiftJis(bytes); bad != std::string::npos) {
+        return BunExFault{BunExFault::NotShiftJis, lineOf(bytes, bad)};
+    }
     // A file written on Windows ends its lines with CR LF; read as text there,
     // each line ends with one line break, as here.
     std::string text;
@@ -127,7 +294,7 @@ void BunExRead(BunExTable& table, std::string_view raw) {
         for (int k = 0; k < 8 && key < 0; ++k)
             if (line.find(kKeys[k]) != std::string_view::npos) key = k;
         if (key < 0) continue;
-        if (key == 7) return;  // END:
+        if (key == 7) break;  // END:
         if (key == 0) {
             const int n = recordNumber(line);
             if (n == kNoNumber)
@@ -150,14 +317,39 @@ void BunExRead(BunExTable& table, std::string_view raw) {
         std::string* field[] = {&r.Bun1, &r.Bun2, &r.Bun3, &r.Kang};
         *field[key - 1] = fromSjis(value);
     }
+    return {};
 }
 
-int ReiGet(BunExTable& table, const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return -1;
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    BunExRead(table, bytes);
-    return 1;
+int ReiGet(BunExTable& table, const std::string& path, BunExFault* fault) {
+    BunExFault f;
+    try {
+        std::string bytes;
+        switch (app::readFile(path, bytes, kBunExMaxSize)) {
+            case app::ReadStatus::Ok:
+                f = BunExRead(table, bytes);
+                break;
+            case app::ReadStatus::Missing:
+                f.kind = BunExFault::Missing;
+                break;
+            case app::ReadStatus::Failed: {
+                // Say why: what is there under the name, or how big it is.
+                struct stat st;
+                if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+                    f.kind = BunExFault::NotAFile;
+                else if (::stat(path.c_str(), &st) == 0 &&
+                         static_cast<std::uintmax_t>(st.st_size) > kBunExMaxSize)
+                    f.kind = BunExFault::TooLarge;
+                else
+                    f.kind = BunExFault::Unreadable;
+                break;
+            }
+        }
+    } catch (const std::exception&) {
+        // Out of memory while converting: no stories, and the program goes on.
+        f.kind = BunExFault::Unreadable;
+    }
+    if (fault) *fault = f;
+    return f.kind == BunExFault::None ? 1 : -1;
 }
 
 int SjisLength(std::string_view s) {
@@ -228,14 +420,12 @@ Reibun ReibunCompose(const BunExTable& table, const ReibunInput& in, int& EnzanI
               kOpName[EnzanIndex] + (kouShosu ? "小数" : "整数") +
               (r.type > 16 ? "（余り有り)》の問題例" : "》の問題例");
 
-    // The operands as typed: before the operator, and between it and "=".
+    // The operands as the board draws them: before the operator, and
+    // between it and "=".
     const std::string& s = in.ShikiNyuryoku;
-    const int p = enzPos(s);
-    const size_t eq = s.find('=');
-    const int q = eq == std::string::npos ? 0 : static_cast<int>(eq) + 1;
-    const std::string first = p > 1 ? s.substr(0, static_cast<size_t>(p - 1)) : std::string();
-    const std::string second =
-        q - 1 - p > 0 ? s.substr(static_cast<size_t>(p), static_cast<size_t>(q - 1 - p)) : "";
+    Operands o = operands(s);
+    const std::string& first = o.first;
+    const std::string& second = o.second;
 
     r.bun1 = ReplaceAll(rec.Bun1, "@[前数]", first);
     r.bun2 = ReplaceAll(rec.Bun2, "@[後数]", second);
@@ -245,26 +435,10 @@ Reibun ReibunCompose(const BunExTable& table, const ReibunInput& in, int& EnzanI
     r.labelSize = SjisLength(rec.Kang) > 72 ? 13 : 16;
 
     std::string line;
-    for (char c : s) {
-        switch (c) {
-            case '+':
-                line += "＋";
-                break;
-            case '-':
-                line += "－";
-                break;
-            case '*':
-                line += "×";
-                break;
-            case '/':
-                line += "÷";
-                break;
-            case '=':
-                line += "＝";
-                break;
-            default:
-                line += c;
-        }
+    if (o.op != 0) {
+        line = first + zenkaku(o.op) + second + "＝";
+    } else {
+        for (char c : s) line += zenkaku(c);
     }
 
     // Answer and remainder from a copy of the answer text.
@@ -275,24 +449,56 @@ Reibun ReibunCompose(const BunExTable& table, const ReibunInput& in, int& EnzanI
     if (!answer.empty()) answer = hissan::KotaeSeiri(answer);
     r.kotae = answer;
 
+    // The check, worked out exactly: shown only when it holds.
+    const auto a = toDecimal(first), b = toDecimal(second), k = toDecimal(answer);
+    const auto m = hasR ? toDecimal(r.amari) : std::optional<Decimal>(Decimal{});
+    if (a && b && k && m) {
+        if (r.type <= 4) {  // 12+34=46 checks as 46-34=12
+            if (same(plus(*a, *b), *k)) r.check = answer + "－" + second + "＝" + first;
+        } else if (r.type <= 8) {  // 46-34=12 checks as 12+34=46
+            if (same(plus(*k, *b), *a)) r.check = answer + "＋" + second + "＝" + first;
+        } else if (r.type <= 12) {  // 12x3=36 checks as 36÷3=12; never a division by 0
+            if (same(times(*a, *b), *k)) {
+                if (!isZero(*b))
+                    r.check = answer + "÷" + second + "＝" + first;
+                else if (!isZero(*a))
+                    r.check = answer + "÷" + first + "＝" + second;
+            }
+        } else {  // 14÷4=3 R 2 checks as 4x3+2=14
+            const Decimal back = plus(times(*b, *k), *m);
+            const std::string lhs = second + "×" + answer + (hasR ? "＋" + r.amari : "");
+            if (same(back, *a)) {
+                r.check = lhs + "＝" + first;
+            } else if (!hasR && !isZero(*b)) {
+                // A rounded quotient: its product only comes near the dividend.
+                r.oyoso = true;
+                r.check = lhs + "＝" + text(back) + " ≒ " + first;
+            }
+        }
+    }
+    if (!r.check.empty()) r.check = "（検算式： " + r.check + " ）";
+    if (r.oyoso && line.ends_with("＝")) line.replace(line.size() - 3, 3, "≒");
+
     r.expression = " " + line + answer + (hasR ? " あまり " + r.amari : std::string());
     const int exprLen = SjisLength(r.expression);
     r.expressionSize = exprLen > 38 ? 19 : exprLen > 32 ? 20 : 24;
-
-    if (r.type <= 12) {
-        static const char* const kCheckOp[] = {"－", "＋", "÷"};
-        r.check =
-            "（検算式： " + answer + kCheckOp[(r.type - 1) / 4] + second + "＝" + first + " ）";
-    } else {
-        r.check = "（検算式： " + second + "×" + answer + (hasR ? "＋" + r.amari : std::string()) +
-                  "＝" + first + " ）";
-    }
     r.checkY = r.expressionSize + 235;
 
-    r.answer = " " + ReplaceAll(ReplaceAll(rec.Ansr, "@[答数]", answer), "@[余数]", r.amari) + " ";
+    r.answer = " " +
+               ReplaceAll(ReplaceAll(rec.Ansr, "@[答数]", (r.oyoso ? "約" : "") + answer),
+                          "@[余数]", r.amari) +
+               " ";
     const int ansLen = SjisLength(r.answer);
     r.answerSize = ansLen <= 50 ? 24 : std::max(1, 1000 / ansLen);
     return r;
+}
+
+std::string KotaeYomi(const std::string& ShikiNyuryoku, const std::string& Kotae) {
+    const Operands o = operands(ShikiNyuryoku);
+    if (o.op != '/' || Kotae.find('R') != std::string::npos) return Kotae;
+    const auto a = toDecimal(o.first), b = toDecimal(o.second), k = toDecimal(Kotae);
+    if (!a || !b || !k || isZero(*b) || same(times(*b, *k), *a)) return Kotae;
+    return "≒" + Kotae;
 }
 
 }  // namespace dialogs

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -26,15 +27,37 @@ using BunExTable = std::array<BunExRec, 21>;
 // The file's name; where it is looked for is bunExPath() in senex_form.h.
 inline constexpr const char* kBunExFileName = "bunExPtrn.txt";
 
+// A pattern file larger than this is no pattern file (the stories that ship
+// with the program take a few kilobytes); it is not read.
+inline constexpr std::size_t kBunExMaxSize = 1024 * 1024;
+
+// Why a pattern file gave no stories.
+struct BunExFault {
+    enum Kind {
+        None,         // read
+        Missing,      // no such file
+        NotAFile,     // a folder, a pipe, a device ...
+        TooLarge,     // over kBunExMaxSize
+        Unreadable,   // no permission, or the reading failed
+        NotShiftJis,  // neither Shift-JIS nor UTF-8 text (an EUC-JP file, say)
+    } kind = None;
+    int line = 0;  // NotShiftJis: the first line that is not Shift-JIS text
+};
+
 // Reads the bytes of a pattern file into `table`. Shift-JIS, as the file is
 // written on Windows (CRLF or LF); a file saved as UTF-8 by a Linux editor is
-// read too. Lines longer than 199 bytes are taken as several lines of 199
-// bytes. Fields found overwrite the table's; the others keep their value.
-void BunExRead(BunExTable& table, std::string_view bytes);
+// read too. Text in any other encoding (EUC-JP, a stray byte) is not read:
+// the table is left as it was and the fault says where. Lines longer than
+// 199 bytes are taken as several lines of 199 bytes. Fields found overwrite
+// the table's; the others keep their value.
+BunExFault BunExRead(BunExTable& table, std::string_view bytes);
 
-// The file at `path` into `table`: 1 when it could be opened (whatever it
-// held), -1 when not (the table is left as it was).
-int ReiGet(BunExTable& table, const std::string& path);
+// The file at `path` into `table`: 1 when it was read, -1 when not (the
+// table is left as it was and `fault`, when given, says why). Only a regular
+// file of at most kBunExMaxSize bytes is read, so a folder, a pipe or a
+// device under the file's name neither hangs nor stops the program; nothing
+// the file holds throws.
+int ReiGet(BunExTable& table, const std::string& path, BunExFault* fault = nullptr);
 
 // Length of a UTF-8 text in Shift-JIS bytes: 1 for ASCII and half-width
 // katakana, 2 for every other character.
@@ -73,12 +96,23 @@ struct Reibun {
     int answerSize = 24;      // 24 up to 50 bytes, else 1000 / length
     std::string kotae;        // the tidied answer
     std::string amari;        // the remainder text ("" without one)
+    bool oyoso = false;       // the answer is a rounded quotient, not the exact one
 };
 
 // Composes the example for `in` from the table. `EnzanIndex` (0 "+", 1 "-",
 // 2 "*", 3 "/") is taken from the typed operator and keeps its value when the
-// operator is none of them.
+// operator is none of them. The operands are told as the board draws them
+// (no leading zeros, no final point). The check calculation is worked out
+// exactly and shown only when it holds: a product is checked by dividing by
+// an operand that is not 0 (none when both are), and a rounded quotient is
+// marked "≒" in the expression, "約" in the answer sentence, and its check
+// ends "≒" the dividend.
 Reibun ReibunCompose(const BunExTable& table, const ReibunInput& in, int& EnzanIndex);
+
+// The answer as it is read aloud: "≒" (read "やく") before a division's
+// answer that is rounded and not the exact quotient, so that it is never
+// told as exact.
+std::string KotaeYomi(const std::string& ShikiNyuryoku, const std::string& Kotae);
 
 // Every occurrence of `from` in `text` replaced by `to`.
 std::string ReplaceAll(std::string text, std::string_view from, std::string_view to);

@@ -56,12 +56,20 @@ void drawText(QPainter& p, int x, int y, const QString& text, int pointSize, con
 
 }  // namespace
 
+QStringList bunExDirs() {
+    QStringList dirs = app::dataDirs();
+    dirs << QDir::currentPath();
+    dirs.removeDuplicates();
+    return dirs;
+}
+
 QString bunExPath() {
     const QString name = QString::fromLatin1(kBunExFileName);
-    const QString found = app::dataFile(name);
-    if (!found.isEmpty()) return found;
-    const QFileInfo here(QDir::current().filePath(name));
-    return here.exists() ? here.absoluteFilePath() : QString();
+    for (const QString& dir : bunExDirs()) {
+        const QFileInfo f(QDir(dir).filePath(name));
+        if (f.exists()) return f.absoluteFilePath();
+    }
+    return {};
 }
 
 QFont TSenExForm::textFont(int pointSize, bool bold, bool underline) {
@@ -111,7 +119,44 @@ TSenExForm::TSenExForm(QWidget* owner, SenExHost* host)
 }
 
 int TSenExForm::ReiGet(const QString& path) {
-    return dialogs::ReiGet(table, QFile::encodeName(path).toStdString());
+    faultPath_ = path;
+    if (path.isEmpty()) {
+        fault_ = BunExFault{BunExFault::Missing};
+        return -1;
+    }
+    return dialogs::ReiGet(table, QFile::encodeName(path).toStdString(), &fault_);
+}
+
+QString TSenExForm::noStoriesMessage() const {
+    const QString missing = QStringLiteral(
+        "文章題の例文ファイル<>がありません。\nご確認をお願いします。\n"
+        "なくても文章例がないだけです。");
+    QString why;
+    switch (fault_.kind) {
+        case BunExFault::None:
+        case BunExFault::Missing:
+            return missing;
+        case BunExFault::NotAFile:
+            why = QStringLiteral("ふつうのファイルではありません（フォルダーなど）。");
+            break;
+        case BunExFault::TooLarge:
+            why = QStringLiteral("大きすぎます（%1KB までです）。").arg(kBunExMaxSize / 1024);
+            break;
+        case BunExFault::Unreadable:
+            why = QStringLiteral("読み取れません（読む許可がないなど）。");
+            break;
+        case BunExFault::NotShiftJis:
+            why = QStringLiteral(
+                      "%1行目から、文字コードが Shift-JIS（または UTF-8）では"
+                      "ありません。\nShift-JIS で保存し直してください。")
+                      .arg(fault_.line);
+            break;
+    }
+    return QStringLiteral(
+               "文章題の例文ファイル<%1>を読めませんでした。\n%2\n%3\n\n"
+               "探したフォルダー：\n%4\n\nなくても文章例がないだけです。")
+        .arg(QString::fromLatin1(kBunExFileName), QDir::toNativeSeparators(faultPath_), why,
+             bunExDirs().join(QLatin1Char('\n')));
 }
 
 void TSenExForm::setLabel(const QString& text, int pointSize) {

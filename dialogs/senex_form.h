@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include "app/companions.h"
 #include "dialogs/bun_ex.h"
@@ -28,8 +29,12 @@ class SenExHost {
     virtual void boardKey(int key, Qt::KeyboardModifiers mods, quint32 scanCode) = 0;
 };
 
-// The pattern file: beside the program, in the installed data folder, then
-// in the current directory. Empty when none of them has it.
+// The folders where the pattern file is looked for, in order: beside the
+// program, the installed data folder, then the current directory.
+QStringList bunExDirs();
+
+// The pattern file: the first of those folders that has one. Empty when
+// none of them has it.
 QString bunExPath();
 
 class TSenExForm : public app::ToolWindow {
@@ -37,9 +42,16 @@ class TSenExForm : public app::ToolWindow {
   public:
     TSenExForm(QWidget* owner, SenExHost* host);
 
-    // Reads the pattern file at `path` into the table: 1 when it could be
-    // opened, -1 when not (the table keeps what it held).
+    // Reads the pattern file at `path` into the table: 1 when it was read,
+    // -1 when not (the table keeps what it held). An empty path is a file
+    // that was not found.
     int ReiGet(const QString& path);
+    // Why the last reading gave no stories (None after a good one).
+    const BunExFault& readFault() const { return fault_; }
+    // What to tell the user when there are no stories: for a missing file
+    // the plain request to check it; for a file that is there but cannot be
+    // used, which file, why, and the folders searched.
+    QString noStoriesMessage() const;
 
     BunExTable table;
     int ReibunType = 0;             // the pattern drawn last, 1..20
@@ -62,6 +74,8 @@ class TSenExForm : public app::ToolWindow {
     void setLabel(const QString& text, int pointSize);
 
     SenExHost* host_;
+    BunExFault fault_{BunExFault::Missing};
+    QString faultPath_;  // the file that the last reading could not use
     Reibun shown_;
     bool drawn_ = false;  // an example was drawn since the window was made
 };

@@ -64,8 +64,10 @@ void replaceAll(std::string& text, std::string_view code, std::string_view readi
 
 // The reading table. Every code is one ASCII character, and in UTF-8 an
 // ASCII byte never occurs inside a multi-byte character, so a byte match is
-// a whole-character match.
-constexpr std::array<std::pair<std::string_view, std::string_view>, 17> kYomiTable = {{
+// a whole-character match. The last code, "≒", stands before an answer that
+// is rounded, not exact; UTF-8 is self-synchronising, so its three bytes too
+// match only the whole character.
+constexpr std::array<std::pair<std::string_view, std::string_view>, 18> kYomiTable = {{
     {"Q", "とい"},
     {">", "だいなり"},
     {"<", "しょうなり"},
@@ -83,6 +85,7 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 17> kYomiTab
     {"m", "マイナス"},
     {"u", "。以下省略"},
     {"&", "。答えは"},
+    {"≒", "やく"},
 }};
 
 constexpr std::array<std::string_view, 10> kDigit = {"れい", "いち", "に",   "さん", "よん",

@@ -1,15 +1,25 @@
 // Word problems: the pattern file reader, the example composed from a
 // calculation, the window drawing it beside the real blackboard, and the
 // twenty stories that ship with the program.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <iconv.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QImage>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
+#include <chrono>
+#include <condition_variable>
+#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 #include "app/kokuban_form.h"
 #include "app/settings.h"
@@ -128,6 +138,86 @@ TEST(BunExReader, MissingFileLeavesTheTableAsItWas) {
     EXPECT_EQ(t[3].Bun1, "kept");
 }
 
+// Whatever lies under the file's name, reading it returns at once, never
+// throws, and either fills the table or leaves it and says why.
+TEST(BunExReader, WhatLiesUnderTheNameIsReadOrReported) {
+    using dialogs::BunExFault;
+    namespace fs = std::filesystem;
+    const std::string story = "NUM:01\nBun1:あかい 花が @[前数]本\n";
+    // The same story in EUC-JP.
+    const std::string euc =
+        "NUM:01\nBun1:\xA4\xA2\xA4\xAB\xA4\xA4 \xB2\xD6\xA4\xAC "
+        "@[\xC1\xB0\xBF\xF4]\xCB\xDC\n";
+    const auto write = [](const std::string& bytes) {
+        return [bytes](const std::string& p) { std::ofstream(p, std::ios::binary) << bytes; };
+    };
+    struct Case {
+        const char* what;
+        std::function<void(const std::string&)> make;
+        int result;
+        BunExFault::Kind fault;
+        const char* bun1;  // record 1 afterwards
+    };
+    const Case cases[] = {
+        {"Shift-JIS", write(sjis(story)), 1, BunExFault::None, "あかい 花が @[前数]本"},
+        {"UTF-8", write(story), 1, BunExFault::None, "あかい 花が @[前数]本"},
+        {"EUC-JP", write(euc), -1, BunExFault::NotShiftJis, "kept"},
+        {"folder", [](const std::string& p) { fs::create_directory(p); }, -1, BunExFault::NotAFile,
+         "kept"},
+        {"FIFO", [](const std::string& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); }, -1,
+         BunExFault::NotAFile, "kept"},
+        {"link to /dev/zero", [](const std::string& p) { fs::create_symlink("/dev/zero", p); }, -1,
+         BunExFault::NotAFile, "kept"},
+        {"oversized",
+         [&story](const std::string& p) {
+             std::ofstream(p, std::ios::binary) << sjis(story);
+             fs::resize_file(p, dialogs::kBunExMaxSize + 1);
+         },
+         -1, BunExFault::TooLarge, "kept"},
+        {"missing", [](const std::string&) {}, -1, BunExFault::Missing, "kept"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir dir;
+        const std::string path = dir.filePath(QStringLiteral("bunExPtrn.txt")).toStdString();
+        c.make(path);
+        BunExTable t = read("NUM:01\nBun1:kept\n");
+        dialogs::BunExFault fault;
+        // Should the reading block (a FIFO opened for reading waits for a
+        // writer), a writer comes after a while and lets it go on to a wrong
+        // result, so that the test fails instead of hanging.
+        std::mutex mu;
+        std::condition_variable cv;
+        bool done = false;
+        std::thread rescue([&] {
+            std::unique_lock lock(mu);
+            if (cv.wait_for(lock, std::chrono::seconds(3), [&] { return done; })) return;
+            const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) ::close(fd);
+        });
+        int result = 0;
+        EXPECT_NO_THROW(result = dialogs::ReiGet(t, path, &fault));
+        {
+            std::lock_guard lock(mu);
+            done = true;
+        }
+        cv.notify_one();
+        rescue.join();
+        EXPECT_EQ(result, c.result);
+        EXPECT_EQ(fault.kind, c.fault);
+        EXPECT_EQ(t[1].Bun1, c.bun1);
+    }
+}
+
+TEST(BunExReader, TextThatIsNotShiftJisIsReportedWithItsLine) {
+    BunExTable t;
+    // A stray byte that no Shift-JIS character begins with, on line 3.
+    const dialogs::BunExFault f = BunExRead(t, "NUM:01\r\nBun1:a\r\nBun2:\xFD\xFD\r\n");
+    EXPECT_EQ(f.kind, dialogs::BunExFault::NotShiftJis);
+    EXPECT_EQ(f.line, 3);
+    EXPECT_EQ(t[1].Bun1, "");
+}
+
 TEST(BunExText, ShiftJisLengthsAndOperatorPosition) {
     EXPECT_EQ(dialogs::SjisLength("abc"), 3);
     EXPECT_EQ(dialogs::SjisLength("あい"), 4);
@@ -193,6 +283,63 @@ TEST(Reibun, TypesChecksAndTidiedAnswers) {
     r = ReibunCompose(t, input("12", '!', 0, 0, ""), enzan);
     EXPECT_EQ(enzan, 3);
     EXPECT_EQ(r.type, 13);
+}
+
+// The check is worked out, not only written down: it is shown only when it
+// holds, never divides by zero, and a rounded quotient is told as about so
+// much. The numbers are those the board draws.
+TEST(Reibun, ChecksThatHoldAndRoundedQuotients) {
+    BunExTable t = read(
+        "NUM:01\nBun1:@[前数]本\nBun2:@[後数]本\n"
+        "NUM:13\nAnsr:1人分は @[答数]cmです。\n");
+    struct Case {
+        const char* shiki;
+        char op;
+        int zen, kou;
+        const char* kotae;
+        const char* expression;
+        const char* check;  // "" when none is shown
+        bool oyoso;
+    };
+    const Case cases[] = {
+        // Rounded at the first decimal place: 3 is about 10÷3.
+        {"10/3=", '/', 0, 0, "3", " 10÷3≒3", "（検算式： 3×3＝9 ≒ 10 ）", true},
+        {"2/3=", '/', 0, 0, "0.67", " 2÷3≒0.67", "（検算式： 3×0.67＝2.01 ≒ 2 ）", true},
+        // Rounding that changes nothing leaves the quotient exact.
+        {"10/4=", '/', 0, 0, "2.5", " 10÷4＝2.5", "（検算式： 4×2.5＝10 ）", false},
+        {"7/1.5=", '/', 0, 1, "4.6R0.1", " 7÷1.5＝4.6 あまり 0.1", "（検算式： 1.5×4.6＋0.1＝7 ）",
+         false},
+        // A product is checked by dividing by a factor that is not 0.
+        {"5*0=", '*', 0, 0, "0", " 5×0＝0", "（検算式： 0÷5＝0 ）", false},
+        {"0*5=", '*', 0, 0, "0", " 0×5＝0", "（検算式： 0÷5＝0 ）", false},
+        {"0*0=", '*', 0, 0, "0", " 0×0＝0", "", false},
+        {"2.5*0.4=", '*', 1, 1, "1", " 2.5×0.4＝1", "（検算式： 1÷0.4＝2.5 ）", false},
+        // Leading zeros typed go, as on the board; so does a final point.
+        {"007+3=", '+', 0, 0, "10", " 7＋3＝10", "（検算式： 10－3＝7 ）", false},
+        {"00.50-0.2=", '-', 2, 1, "0.3", " 0.50－0.2＝0.3", "（検算式： 0.3＋0.2＝0.50 ）", false},
+        {"12.+3=", '+', 0, 0, "15", " 12＋3＝15", "（検算式： 15－3＝12 ）", false},
+        // A check that would not hold is left out.
+        {"14/4=", '/', 0, 0, "3R1", " 14÷4＝3 あまり 1", "", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.shiki);
+        int enzan = 0;
+        const Reibun r = ReibunCompose(t, input(c.shiki, c.op, c.zen, c.kou, c.kotae), enzan);
+        EXPECT_EQ(r.expression, c.expression);
+        EXPECT_EQ(r.check, c.check);
+        EXPECT_EQ(r.oyoso, c.oyoso);
+    }
+    int enzan = 0;
+    Reibun r = ReibunCompose(t, input("10/3=", '/', 0, 0, "3"), enzan);
+    EXPECT_EQ(r.answer, " 1人分は 約3cmです。\n ");
+    r = ReibunCompose(t, input("007+03=", '+', 0, 0, "10"), enzan);
+    EXPECT_EQ(r.bun1, "7本");
+    EXPECT_EQ(r.bun2, "3本");
+    // Read aloud, the rounded answer is "about" too.
+    EXPECT_EQ(dialogs::KotaeYomi("10/3=", "3"), "≒3");
+    EXPECT_EQ(dialogs::KotaeYomi("10/4=", "2.5"), "2.5");
+    EXPECT_EQ(dialogs::KotaeYomi("7/1.5=", "4.6R0.1"), "4.6R0.1");
+    EXPECT_EQ(dialogs::KotaeYomi("10*3=", "30"), "30");
 }
 
 TEST(Reibun, FontSizesFollowTheShiftJisLengths) {
@@ -266,6 +413,8 @@ class SenExTest : public ::testing::Test {
                 key(Qt::Key_Minus, Qt::KeypadModifier);
             else if (c == '*')
                 key(Qt::Key_Asterisk, Qt::KeypadModifier);
+            else if (c == '/')
+                key(Qt::Key_Slash, Qt::KeypadModifier);
         }
         form->finishDrawing();
         QCoreApplication::processEvents();
@@ -387,6 +536,75 @@ TEST_F(SenExTest, WithoutTheFileNothingEmptyIsShownAndThePanelSaysSo) {
     // The menu item reads the file again.
     form->ReiGet();
     EXPECT_EQ(form->ReibunAri, 1);
+}
+
+TEST_F(SenExTest, RoundedQuotientIsToldAndReadAsAbout) {
+    std::vector<std::string> spoken;
+    form->speak = [&](const std::string& s) { spoken.push_back(s); };
+    form->jouken().YOMIAGEFLAG2 = 1;
+    form->jouken().SHOU_ITI = 1;
+    form->jouken().POINTMAX = 1;  // rounded at the first decimal place
+    key(Qt::Key_Z);
+    for (int k : {Qt::Key_1, Qt::Key_0}) key(k);
+    type("/3=");
+    ASSERT_EQ(form->keisan().Kotae(), "3");
+    ASSERT_FALSE(spoken.empty());
+    EXPECT_EQ(spoken.back(), "やく3");
+    form->SpeedButton8Click();  // "読" says it again, the same way
+    EXPECT_EQ(spoken.back(), "やく3");
+    senEx().grab();
+    EXPECT_EQ(senEx().shown().expression, " 10÷3≒3");
+    EXPECT_EQ(senEx().shown().check, "（検算式： 3×3＝9 ≒ 10 ）");
+    EXPECT_NE(senEx().shown().answer.find("約3"), std::string::npos);
+}
+
+TEST_F(SenExTest, FileThatCannotBeUsedMeansNoStoriesAndSaysWhichAndWhere) {
+    const QString folder = dir.filePath(QStringLiteral("bunExPtrn.txt"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    EXPECT_EQ(senEx().ReiGet(folder), -1);
+    form->ReibunAri = 0;
+    key(Qt::Key_Z);
+    ASSERT_EQ(messages.size(), 1u);
+    const QString text = QString::fromStdString(messages[0].text);
+    EXPECT_EQ(messages[0].title, "★☆お願い☆★");
+    EXPECT_TRUE(text.contains(QStringLiteral("<bunExPtrn.txt>を読めませんでした")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(folder)) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("ふつうのファイルではありません")))
+        << text.toStdString();
+    for (const QString& d : dialogs::bunExDirs()) EXPECT_TRUE(text.contains(d)) << d.toStdString();
+    EXPECT_EQ(form->ReibunOn, 0);
+    // The window's table still holds the stories read at start.
+    EXPECT_FALSE(senEx().table[1].Bun1.empty());
+}
+
+// A story tells a quotient that is not whole only where that makes sense: no
+// "4.6 bottles" or "7.9 bags". Each division type with such a quotient.
+TEST_F(SenExTest, ShippedStoriesFitQuotientsThatAreNotWhole) {
+    struct Sample {
+        const char* shiki;
+        int zen, kou;
+        const char* kotae;
+    };
+    const Sample samples[] = {
+        {"14/4=", 0, 0, "3.5"},      {"7.5/2=", 1, 0, "3.75"},       {"7/1.5=", 0, 1, "4.7"},
+        {"9.5/1.2=", 1, 1, "7.9"},   {"10/3=", 0, 0, "3.3R0.1"},     {"7.5/2=", 1, 0, "3.7R0.1"},
+        {"7/1.5=", 0, 1, "4.6R0.1"}, {"9.5/1.2=", 1, 1, "7.9R0.02"},
+    };
+    // Counters of whole things.
+    const char* const kWhole[] = {"本", "ふくろ", "こ", "まい", "人", "台", "箱", "つ", "回"};
+    form->ReibunOn = 1;
+    for (const Sample& s : samples) {
+        SCOPED_TRACE(s.shiki);
+        division(s.shiki, s.zen, s.kou, s.kotae);
+        form->AmariMode = std::string(s.kotae).find('R') != std::string::npos ? 4 : 0;
+        senEx().grab();
+        const dialogs::Reibun& r = senEx().shown();
+        const size_t at = r.answer.find(r.kotae);
+        ASSERT_NE(at, std::string::npos) << r.answer;
+        const std::string after = r.answer.substr(at + r.kotae.size());
+        for (const char* w : kWhole) EXPECT_FALSE(after.starts_with(w)) << r.answer;
+    }
 }
 
 // Every shipped story, with a sample expression of its type, uses its numbers

@@ -99,6 +99,9 @@ TEST(YomiSeiki, TheExpressionAndItsAnswerAsTheSynthesiserGetsThem) {
     EXPECT_EQ(YomiSeiki(YomiHenkan("1.5+10.05=イコール")),
               "いってん ご たす じゅってん れい ご イコール");
     EXPECT_EQ(YomiSeiki(YomiHenkan("8.2")), "はってん に");
+    // A rounded answer is said as about so much, never as exact.
+    EXPECT_EQ(YomiHenkan("≒3.3"), "やく3.3 ");
+    EXPECT_EQ(YomiSeiki(YomiHenkan("≒3")), "やく さん");
     // The expression reading of the empty board's "読": just イコール.
     EXPECT_EQ(YomiSeiki(YomiHenkan("イコール")), "イコール");
 }
