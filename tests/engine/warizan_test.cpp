@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tests/engine/warizan_support.h"
@@ -223,6 +224,18 @@ TEST(WarizanDsp, UntilExactDrawsTenDecimalsAndSaysItIsNotExact) {
     Waru(e, "1", "8");
     EXPECT_EQ(e.b.Kotae, "0.125");
     EXPECT_EQ(NoteText(e), "(商は 割り切れるまで［max小数第10位］) …割り切れました。");
+
+    // No decimal stands in the quotient, yet a remainder is left: not exact.
+    for (auto [a, c, kotae] : {std::tuple{"1", "30000000000", "0R1"},
+                               {"100000000001", "100000000000", "1R1"},
+                               {"1.00000000001", "1", "1R0.00000000001"}}) {
+        BoardFixture g;
+        g.jk.SHOU_ITI = 2;
+        Waru(g, a, c);
+        EXPECT_EQ(g.b.Kotae, kotae) << a << "/" << c;
+        EXPECT_EQ(NoteText(g), "(商は 割り切れるまで［max小数第10位］) …まだ割り切れません。。。")
+            << a << "/" << c;
+    }
 }
 
 TEST(WarizanDsp, ZeroRowWhenTheLastQuotientDigitIsZero) {
