@@ -44,11 +44,6 @@ constexpr std::size_t kMaxIntegerDigits = 18;
 constexpr std::size_t kTooManyDecimals = 18;
 // Decimals of the fixed-point quotient text.
 constexpr int kQuotientDecimals = 18;
-// The quotient text is looked at through its first 18 characters for
-// WarikireKeta; a cut text of 18 characters or more is shortened to 16.
-constexpr std::size_t kWarikireWindow = 18;
-constexpr std::size_t kLongQuotient = 18;
-constexpr std::size_t kShortQuotient = 16;
 
 // Integer and decimal texts form a number when both hold only digits and at
 // least one digit exists ("5.", ".5" and "5" are numbers; "." is not).
@@ -166,20 +161,22 @@ WarizanResult WarizanJunbi(const std::string& zSeisu, const std::string& zShosu,
         rest[j] = t % b;
     }
 
-    // Decimals among the first characters of the quotient once its zeros go:
-    // the exact quotient's decimal count when it ends early enough.
-    {
-        std::string head = MatsubiMojiKesi(fixed.substr(0, kWarikireWindow), '0');
-        r.WarikireKeta = head.find('.') == std::string::npos ? 0 : decimalsOf(head);
-    }
+    // The exact quotient's decimal count: the first place after which nothing
+    // remains. One that goes on past the worked places has more decimals than
+    // any N asks for.
+    r.WarikireKeta = kQuotientDecimals;
+    for (int j = 0; j <= kQuotientDecimals; ++j)
+        if (rest[static_cast<std::size_t>(j)] == 0) {
+            r.WarikireKeta = j;
+            break;
+        }
 
-    // Cut after N decimals; rounding keeps the zeros because the layout rounds
-    // at the N-th place, the other modes drop them.
+    // Cut after N decimals, however long the integer part: the quotient has
+    // every place the heading names, or the layout refuses the division
+    // because its dividend does not fit. Rounding keeps the zeros because the
+    // layout rounds at the N-th place, the other modes drop them.
     std::string shou = fixed.substr(0, point + 1 + static_cast<std::size_t>(n));
     if (shouIti != 1) shou = MatsubiMojiKesi(MatsubiMojiKesi(shou, '0'), '.');
-    // A long text keeps its first 16 characters, but only decimals are given
-    // up: the integer digits of the quotient always stay.
-    if (shou.size() >= kLongQuotient) shou.resize(std::max(kShortQuotient, point));
     if (bothIntegers && shouIti != 1) shou = KotaeSeiri(shou);
     shou = MatsubiMojiKesi(shou, '.');
 

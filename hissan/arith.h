@@ -18,7 +18,7 @@ struct WarizanResult {
     std::string AmariMoji;  // remainder text
     int ShouShosuKeta = 0;
     int AmariShosuKeta = 0;
-    int WarikireKeta = 0;
+    int WarikireKeta = 0;  // decimals of the exact quotient, 18 when it has more
     int ShouSeisu = 0;
     // Common trailing zeros of the integer parts; a value keeps its last digit
     // (0 / 10 gives 0).
@@ -29,9 +29,9 @@ struct WarizanResult {
 // Division preparation: quotient and remainder texts under the quotient mode
 // `shouIti` (0 cut at n places, 1 keep n places for rounding, 2 until exact).
 // Mode 2 always works to 10 places, whatever n is; n is otherwise limited to
-// 0..18. The quotient digits are the true digits cut (never rounded), the
-// remainder is exactly dividend - quotient x divisor, and a long quotient text
-// is shortened only by its decimals.
+// 0..18. The quotient digits are the true digits cut (never rounded), all n
+// decimals of them however long the integer part is, and the remainder is
+// exactly dividend - quotient x divisor.
 WarizanResult WarizanJunbi(const std::string& zSeisu, const std::string& zShosu,
                            const std::string& kSeisu, const std::string& kShosu, int n,
                            int shouIti);

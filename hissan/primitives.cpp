@@ -109,7 +109,7 @@ int StepMachi(Board& b) {
     return 0;
 }
 
-std::string WarizanChuuki(int shouIti, int n, int amariShosuKeta) {
+std::string WarizanChuuki(int shouIti, int n, bool amariAri) {
     const std::string ns = std::to_string(n);
     switch (shouIti) {
         case 0:
@@ -122,7 +122,7 @@ std::string WarizanChuuki(int shouIti, int n, int amariShosuKeta) {
                    "位まで求める)";
         case 2:
             return std::string("(商は 割り切れるまで［max小数第10位］)") +
-                   (amariShosuKeta != 0 ? " …まだ割り切れません。。。" : " …割り切れました。");
+                   (amariAri ? " …まだ割り切れません。。。" : " …割り切れました。");
         default:
             return {};
     }
@@ -169,7 +169,10 @@ int KotaeDsp(Board& b, int x, int /*y*/, std::string answer, const std::string& 
     b.Busy = 0;
 
     if (b.w.EnzanshiNyuryoku == '/') {
-        const std::string note = WarizanChuuki(jk.SHOU_ITI, jk.POINTMAX, b.wz.AmariShosuKeta);
+        // Exact only when nothing remains: a quotient without decimals can
+        // leave a whole remainder (1 / 30000000000 is 0 R 1).
+        const std::string note =
+            WarizanChuuki(jk.SHOU_ITI, jk.POINTMAX, KotaeSeiri(remainder) != "0");
         cv.setFontSize(Trunc(0.6 * b.MojiSize));
         cv.setFontColour(Colour::of(Role::Note));
         cv.setFontStyle(true, true);

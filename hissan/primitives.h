@@ -47,7 +47,8 @@ int StepMachi(Board& b);
 int KotaeDsp(Board& b, int x, int y, std::string answer, const std::string& remainder);
 
 // The division note text for a quotient mode and N (empty outside "/").
-std::string WarizanChuuki(int shouIti, int n, int amariShosuKeta);
+// Until exact, it says whether a remainder is left.
+std::string WarizanChuuki(int shouIti, int n, bool amariAri);
 
 // Text helpers.
 std::string KotaeSeiri(std::string text);

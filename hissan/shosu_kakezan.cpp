@@ -194,6 +194,13 @@ int ShosuKakezanDsp(Board& b) {
         }
         b.RightX = rProducts;
         const int R = b.RightX;
+        // Written under operands aligned by their last digits, the
+        // multiplicand's set-apart zeros stand over the multiplier's last
+        // digits, so each partial product brings them down after its digits
+        // (80 x 2.6: 480 under 6, 160 under 2) and ends under the multiplier
+        // digit that made it. Set apart to the right, they come down into
+        // the product only.
+        const int oroshiZero = !matsubi ? s1 : 0;
 
         // Partial products, one row per non-zero multiplier digit.
         const int cs = kuriagari ? L / 3 : 0;
@@ -204,7 +211,7 @@ int ShosuKakezanDsp(Board& b) {
         // the first partial product's row only when it is the product.
         const bool onePartial =
             std::count_if(B.begin(), B.end(), [](char c) { return c != '0'; }) == 1;
-        if (onePartial)
+        if (onePartial && oroshiZero == 0)
             for (int k = 0; k < Z; ++k) MojiPut(b, R + k * W, yRow0, kAux, b.MojiSize, "0");
         StepMachi(b);
 
@@ -220,6 +227,8 @@ int ShosuKakezanDsp(Board& b) {
             if (di > 0) {
                 ++partials;
                 yPartial = yi;
+                for (int k = 0; k < oroshiZero; ++k)
+                    MojiDsp(b, R + (k - i) * W, yi, kAux, b.MojiSize, 0, 0, 1);
                 KakeBubunSeki(b, table, kakerare, i, di, yi,
                               PartialStyle{Trunc(yi - 0.45 * L), kCarry, false, true});
                 continue;
@@ -231,7 +240,7 @@ int ShosuKakezanDsp(Board& b) {
                 yi = Trunc((1.2 * L + cs) * (i - skipped) + yb + b.harufa());
                 break;
             }
-            if (q < t2 - i) MojiPut(b, R - (i + 1) * W, yi, kAux, b.MojiSize, "0");
+            if (q < t2 - i) MojiPut(b, R + (oroshiZero - i - 1) * W, yi, kAux, b.MojiSize, "0");
         }
 
         // The sum: exactly over the only partial product (its digits cover

@@ -25,9 +25,9 @@ std::string integerPart(const std::string& text) {
     return text.substr(0, text.find('.'));
 }
 
-// Checks the division identity and the bounds of the remainder, with K the
-// number of decimals the quotient must carry at least: all N of them unless
-// the quotient text was long enough to be shortened to 16 characters.
+// Checks the division identity and the bounds of the remainder: the quotient
+// carries all N decimals (fewer only where they would be trailing zeros),
+// however long its integer part.
 void expectExactDivision(const WarizanResult& r, const std::string& a, const std::string& b, int n,
                          int shouIti) {
     SCOPED_TRACE(a + " / " + b + " N=" + std::to_string(n) + " mode " + std::to_string(shouIti));
@@ -41,12 +41,10 @@ void expectExactDivision(const WarizanResult& r, const std::string& a, const std
     EXPECT_LE(k, n);
     EXPECT_LT(compare(shifted(R, k), B), 0) << "remainder not below the divisor's place";
 
-    const int intDigits = static_cast<int>(integerPart(r.ShouMoji).size());
-    const int kMin = intDigits + 1 + n < 18 ? n : std::clamp(15 - intDigits, 0, n);
-    EXPECT_LT(compare(shifted(R, kMin), B), 0) << "quotient cut too early";
+    EXPECT_LT(compare(shifted(R, n), B), 0) << "quotient cut too early";
     if (shouIti == 1) {
-        EXPECT_EQ(k, kMin) << "rounding needs every decimal up to the N-th place";
-    } else if (kMin == n) {
+        EXPECT_EQ(k, n) << "rounding needs every decimal up to the N-th place";
+    } else {
         EXPECT_FALSE(k > 0 && r.ShouMoji.back() == '0') << "trailing zero kept";
     }
     // The remainder's decimals never exceed those of dividend and product.
@@ -152,7 +150,7 @@ TEST(WarizanJunbi, RoundingModeKeepsZeros) {
     EXPECT_EQ(r.ShouMoji, "0.33");
     EXPECT_EQ(r.AmariMoji, "0.01");
     EXPECT_EQ(r.AmariShosuKeta, 2);
-    EXPECT_EQ(r.WarikireKeta, 16);
+    EXPECT_EQ(r.WarikireKeta, 18);  // never ends: more decimals than any N
 
     r = WarizanJunbi("10", "", "4", "", 3, 1);
     EXPECT_EQ(r.ShouMoji, "2.500");
@@ -252,7 +250,7 @@ TEST(WarizanJunbi, QuotientJustBelowAWholeNumberIsNotRoundedUp) {
     auto r = WarizanJunbi("99999999999999999", "99", "100000000000000000", "", 10, 0);
     EXPECT_EQ(r.ShouMoji, "0.9999999999");
     EXPECT_EQ(r.AmariMoji, "9999999.99");
-    EXPECT_EQ(r.WarikireKeta, 16);
+    EXPECT_EQ(r.WarikireKeta, 18);
 
     // 0.99999999999999999949...
     r = WarizanJunbi("999999999999999999", "", "999999999999999999", "5", 2, 0);
@@ -264,16 +262,29 @@ TEST(WarizanJunbi, QuotientJustBelowAWholeNumberIsNotRoundedUp) {
     EXPECT_EQ(r.AmariMoji, "99999999999999999.99");
 }
 
-TEST(WarizanJunbi, LongQuotientsKeepTheirIntegerDigits) {
-    // 14285714285714285.57 is shortened, but only by its decimals.
+TEST(WarizanJunbi, LongQuotientsKeepEveryDecimalAskedFor) {
+    // Neither the integer digits nor the decimals of a long quotient are cut.
     auto r = WarizanJunbi("99999999999999999", "", "7", "", 2, 0);
-    EXPECT_EQ(r.ShouMoji, "14285714285714285");
-    EXPECT_EQ(r.AmariMoji, "4");
-    EXPECT_EQ(r.ShouShosuKeta, 0);
+    EXPECT_EQ(r.ShouMoji, "14285714285714285.57");
+    EXPECT_EQ(r.AmariMoji, "0.01");
+    EXPECT_EQ(r.ShouShosuKeta, 2);
 
     r = WarizanJunbi("123456789123456788", "", "123456789", "", 10, 0);
-    EXPECT_EQ(r.ShouMoji, "1000000000.99999");
-    EXPECT_EQ(r.AmariMoji, "1233.56789");
+    EXPECT_EQ(r.ShouMoji, "1000000000.9999999918");
+    EXPECT_EQ(r.AmariMoji, "0.0123456698");
+
+    // Rounding at the fifth place needs the fifth place; an exact quotient
+    // with five decimals is exact, not cut at the sixteenth character.
+    r = WarizanJunbi("1000000000000", "", "3", "", 5, 1);
+    EXPECT_EQ(r.ShouMoji, "333333333333.33333");
+    EXPECT_EQ(r.WarikireKeta, 18);
+    r = WarizanJunbi("796795888852", "3886", "5", "0", 10, 2);
+    EXPECT_EQ(r.ShouMoji, "159359177770.47772");
+    EXPECT_EQ(r.AmariMoji, "0");
+    EXPECT_EQ(r.WarikireKeta, 5);
+    r = WarizanJunbi("12345678901234567", "", "3", "", 2, 1);
+    EXPECT_EQ(r.ShouMoji, "4115226300411522.33");
+    EXPECT_EQ(r.WarikireKeta, 18);
 
     r = WarizanJunbi("123456789012345678", "", "1", "", 0, 1);
     EXPECT_EQ(r.ShouMoji, "123456789012345678");

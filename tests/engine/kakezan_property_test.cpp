@@ -4,8 +4,10 @@
 // must span the rows between and under them.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <map>
 #include <random>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -145,6 +147,118 @@ std::vector<const Op*> LayoutTexts(const BoardFixture& f) {
     return ::testing::AssertionSuccess();
 }
 
+// Full-size digits as the board shows them: row (y) -> column -> digit.
+using DigitGrid = std::map<int, std::map<int, char>>;
+
+DigitGrid Digits(const BoardFixture& f) {
+    const Board& b = f.b;
+    DigitGrid g;
+    for (const Op& op : f.ops()) {
+        if (op.kind != Op::Text || op.stepOnly || op.size != b.MojiSize) continue;
+        for (char d = '0'; d <= '9'; ++d)
+            if (op.text == ZenkakuMoji(d))
+                g[op.y1][(op.x1 - b.OriginX + b.CellW * 100) / b.CellW - 100] = d;
+    }
+    return g;
+}
+
+// The digits of one row in columns lo..hi as a whole number, a blank column
+// reading 0.
+std::string RowNumber(const std::map<int, char>& row, int lo, int hi) {
+    std::string s;
+    for (int c = lo; c <= hi; ++c) {
+        const auto it = row.find(c);
+        s += it == row.end() ? '0' : it->second;
+    }
+    return exact::stripLeading(s);
+}
+
+std::string WithoutTrailingZeros(std::string s) {
+    s.erase(std::max<size_t>(1, s.find_last_not_of('0') + 1));
+    return s;
+}
+
+// Read back as a pupil reads the written multiplication: the k-th partial
+// product row (top to bottom) belongs to the k-th non-zero multiplier digit
+// (right to left); it ends in that digit's column, only the "0"s written for
+// zero multiplier digits standing further right; its digits are that digit
+// times the multiplicand; and the product under the second rule is the
+// column sum of the partial products. With one non-zero multiplier digit the
+// product is written over the only partial product and that row counts.
+::testing::AssertionResult PartialsStandUnderTheirDigits(const BoardFixture& f) {
+    const Board& b = f.b;
+    const DigitGrid grid = Digits(f);
+    if (grid.size() < 3) return ::testing::AssertionFailure() << grid.size() << " rows";
+    auto row = grid.begin();
+    const std::map<int, char>& kakerare = row->second;
+    ++row;
+    const std::map<int, char>& kakeru = row->second;
+    const int y2 = row->first;
+    std::string multiplicand;
+    for (const auto& [c, d] : kakerare) multiplicand += d;
+
+    // The rules under the operands, by height.
+    std::set<int> rules;
+    for (const Op& op : f.ops())
+        if (op.kind == Op::Line && !op.dotted && op.y1 == op.y2 && op.width >= 3 && op.y1 > y2)
+            rules.insert(op.y1);
+    if (rules.empty() || rules.size() > 2)
+        return ::testing::AssertionFailure() << rules.size() << " rules";
+    int productY = -1;
+    for (const Op& op : f.ops())
+        if (op.kind == Op::Text && !op.stepOnly && op.size == b.MojiSize) productY = op.y1;
+    std::vector<int> partialYs;
+    if (rules.size() == 1) {
+        partialYs.push_back(productY);
+    } else {
+        for (const auto& [y, cells] : grid)
+            if (y > *rules.begin() && y < *rules.rbegin()) partialYs.push_back(y);
+    }
+
+    std::vector<std::pair<int, int>> digits;  // column and value, right to left
+    for (auto it = kakeru.rbegin(); it != kakeru.rend(); ++it)
+        if (it->second != '0') digits.push_back({it->first, it->second - '0'});
+    if (digits.size() != partialYs.size())
+        return ::testing::AssertionFailure() << partialYs.size() << " partial product rows for "
+                                             << digits.size() << " non-zero multiplier digits";
+
+    int right = INT_MIN;
+    for (const auto& [y, cells] : grid) right = std::max(right, cells.rbegin()->first);
+    exact::Dec sum;
+    for (size_t k = 0; k < digits.size(); ++k) {
+        const auto [col, d] = digits[k];
+        const std::map<int, char>& cells = grid.at(partialYs[k]);
+        if (!cells.count(col))
+            return ::testing::AssertionFailure()
+                   << "partial product " << k + 1 << " has no digit under its multiplier digit "
+                   << d << " (column " << col << "); its row ends in column "
+                   << cells.rbegin()->first;
+        for (const auto& [c, ch] : cells)
+            if (c > col && kakeru.count(c) && kakeru.at(c) != '0')
+                return ::testing::AssertionFailure()
+                       << "partial product " << k + 1 << " reaches under multiplier digit "
+                       << kakeru.at(c) << " (column " << c << ")";
+        std::map<int, char> own;
+        for (const auto& [c, ch] : cells)
+            if (c <= col) own[c] = ch;
+        const std::string shown = RowNumber(own, own.begin()->first, col);
+        const std::string times =
+            exact::tidy(exact::mul(exact::dec(multiplicand), exact::dec(std::to_string(d))));
+        if (WithoutTrailingZeros(shown) != WithoutTrailingZeros(times))
+            return ::testing::AssertionFailure() << "partial product " << k + 1 << " reads "
+                                                 << shown << ", not " << d << " x " << multiplicand;
+        sum = exact::add(sum, exact::dec(RowNumber(own, own.begin()->first, right)));
+    }
+    if (digits.size() > 1) {
+        const std::map<int, char>& product = grid.at(productY);
+        const std::string shown = RowNumber(product, product.begin()->first, right);
+        if (shown != exact::tidy(sum))
+            return ::testing::AssertionFailure()
+                   << "the product " << shown << " is not the column sum " << exact::tidy(sum);
+    }
+    return ::testing::AssertionSuccess();
+}
+
 TEST(KakezanProperty, ExactProductsThatStayOnTheBoard) {
     std::mt19937 rng(20240611);
     for (int run = 0; run < 4000; ++run) {
@@ -182,8 +296,40 @@ TEST(KakezanProperty, ExactProductsThatStayOnTheBoard) {
         ASSERT_EQ(answer->text, f.b.Kotae) << where;
         ASSERT_EQ(ProductRow(f), f.b.Kotae) << where;
         ASSERT_TRUE(StaysOnTheBoard(f)) << where;
-        if (!AllZeros(f.b.Kotae)) ASSERT_TRUE(RulesSpanTheirRows(f)) << where;
+        if (AllZeros(f.b.Kotae)) continue;
+        ASSERT_TRUE(RulesSpanTheirRows(f)) << where;
+        ASSERT_TRUE(PartialsStandUnderTheirDigits(f)) << where;
     }
+}
+
+TEST(KakezanProperty, PartialProductsStandUnderTheirMultiplierDigits) {
+    // Trailing zeros of either operand, with decimals on the other side, on
+    // the same side or on neither, every multiplier shape, with and without
+    // the zeros set apart.
+    const char* const cases[][2] = {
+        {"80", "2.6"},   {"20", "1.5"},    {"120", "0.35"},  {"40", "0.75"},   {"3000", "1.25"},
+        {"2.6", "80"},   {"1.5", "20"},    {"0.35", "120"},  {"1.25", "3000"}, {"23", "45"},
+        {"80", "2.06"},  {"300", "0.025"}, {"1000", "1.5"},  {"2300", "450"},  {"80", "26"},
+        {"4.50", "80"},  {"80", "2.0"},    {"0.0025", "40"}, {"2.5", "4000"},  {"120", "30"},
+        {"80", "0.6"},   {"700", "1.01"},  {"1.01", "700"},  {"90", "9.9"},    {"500", "20.5"},
+        {"20.5", "500"}, {"6000", "0.008"}};
+    for (const auto& [a, c] : cases)
+        for (int matsubi : {0, 1})
+            for (int kuriagari : {0, 1}) {
+                BoardFixture f;
+                f.jk.MatsubiZeroKake = matsubi;
+                f.jk.KURIAGARI = kuriagari;
+                f.load(a, '*', c);
+                f.b.w.MaxShosuKeta > 0 ? ShosuKakezanDsp(f.b) : KakezanDsp(f.b);
+                const std::string where = std::string(a) + " * " + c + " matsubi " +
+                                          std::to_string(matsubi) + " kuriagari " +
+                                          std::to_string(kuriagari);
+                EXPECT_EQ(f.b.Kotae, ExactProduct(a, c)) << where;
+                EXPECT_EQ(ProductRow(f), f.b.Kotae) << where;
+                EXPECT_TRUE(PartialsStandUnderTheirDigits(f)) << where;
+                EXPECT_TRUE(RulesSpanTheirRows(f)) << where;
+                EXPECT_TRUE(StaysOnTheBoard(f)) << where;
+            }
 }
 
 }  // namespace

@@ -152,14 +152,15 @@ TEST(KotaeDsp, SecondLineWithLineBreakAtEquals) {
 }
 
 TEST(WarizanChuuki, EveryQuotientMode) {
-    EXPECT_EQ(WarizanChuuki(0, 0, 0), "(商は 整数 の位まで)");
-    EXPECT_EQ(WarizanChuuki(0, 3, 0), "(商は 小数第 3位まで求め、余りを出す)");
-    EXPECT_EQ(WarizanChuuki(1, 0, 0), "(商は 整数 の位まで)");
-    EXPECT_EQ(WarizanChuuki(1, 1, 0), "(商は 小数第1位を四捨五入し、整数の位まで求める)");
-    EXPECT_EQ(WarizanChuuki(1, 10, 0), "(商は 小数第10位を四捨五入し、小数第9位まで求める)");
-    EXPECT_EQ(WarizanChuuki(2, 10, 3),
+    EXPECT_EQ(WarizanChuuki(0, 0, false), "(商は 整数 の位まで)");
+    EXPECT_EQ(WarizanChuuki(0, 3, false), "(商は 小数第 3位まで求め、余りを出す)");
+    EXPECT_EQ(WarizanChuuki(1, 0, false), "(商は 整数 の位まで)");
+    EXPECT_EQ(WarizanChuuki(1, 1, false), "(商は 小数第1位を四捨五入し、整数の位まで求める)");
+    EXPECT_EQ(WarizanChuuki(1, 10, false), "(商は 小数第10位を四捨五入し、小数第9位まで求める)");
+    EXPECT_EQ(WarizanChuuki(2, 10, true),
               "(商は 割り切れるまで［max小数第10位］) …まだ割り切れません。。。");
-    EXPECT_EQ(WarizanChuuki(2, 10, 0), "(商は 割り切れるまで［max小数第10位］) …割り切れました。");
+    EXPECT_EQ(WarizanChuuki(2, 10, false),
+              "(商は 割り切れるまで［max小数第10位］) …割り切れました。");
 }
 
 TEST(TextHelpers, KotaeSeiri) {

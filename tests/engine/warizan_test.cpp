@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tests/engine/warizan_support.h"
@@ -223,6 +224,18 @@ TEST(WarizanDsp, UntilExactDrawsTenDecimalsAndSaysItIsNotExact) {
     Waru(e, "1", "8");
     EXPECT_EQ(e.b.Kotae, "0.125");
     EXPECT_EQ(NoteText(e), "(商は 割り切れるまで［max小数第10位］) …割り切れました。");
+
+    // No decimal stands in the quotient, yet a remainder is left: not exact.
+    for (auto [a, c, kotae] : {std::tuple{"1", "30000000000", "0R1"},
+                               {"100000000001", "100000000000", "1R1"},
+                               {"1.00000000001", "1", "1R0.00000000001"}}) {
+        BoardFixture g;
+        g.jk.SHOU_ITI = 2;
+        Waru(g, a, c);
+        EXPECT_EQ(g.b.Kotae, kotae) << a << "/" << c;
+        EXPECT_EQ(NoteText(g), "(商は 割り切れるまで［max小数第10位］) …まだ割り切れません。。。")
+            << a << "/" << c;
+    }
 }
 
 TEST(WarizanDsp, ZeroRowWhenTheLastQuotientDigitIsZero) {
@@ -248,6 +261,56 @@ TEST(WarizanDsp, OverflowOfTheExtendedDividendAsksToTypeAgain) {
     EXPECT_EQ(m.then, Message::ClearAndRestore);
     EXPECT_TRUE(AnswerTexts(f).empty());
     EXPECT_TRUE(f.b.Kotae.empty());
+}
+
+TEST(Warizan, LongQuotientsHaveEveryPlaceTheHeadingNamesOrOverflow) {
+    // The heading, the quotient row, its part name and Kotae (the answer read
+    // aloud) agree however many characters the quotient has; a dividend that
+    // needs more than the 64-bit engine holds is refused instead of cut.
+    struct Case {
+        const char *a, *c;
+        int shouIti, n;
+        const char *kotae, *shou, *label, *note;  // kotae nullptr: overflow
+    };
+    const Case cases[] = {
+        {"12345678901234567", "3", 0, 2, "4115226300411522.33R0.01", "4115226300411522.33",
+         "←［商:18ケタ,末位:小数第2位］", "(商は 小数第 2位まで求め、余りを出す)"},
+        {"1234567890123456.7", "0.3", 0, 2, "4115226300411522.33R0.001", "4115226300411522.33",
+         "←［商:18ケタ,末位:小数第2位］", "(商は 小数第 2位まで求め、余りを出す)"},
+        {"1000000000000", "3", 1, 5, "333333333333.3333", "333333333333.33333",
+         "←［商:17ケタ,末位:小数第5位を四捨五入］",
+         "(商は 小数第5位を四捨五入し、小数第4位まで求める)"},
+        {"796795888852.3886", "5.0", 2, 10, "159359177770.47772", "159359177770.47772",
+         "←［商:17ケタ,末位:小数第5位］",
+         "(商は 割り切れるまで［max小数第10位］) …割り切れました。"},
+        {"99999999999999998", "3", 0, 2, nullptr, nullptr, nullptr, nullptr},
+        {"12345678901234567", "3", 2, 10, nullptr, nullptr, nullptr, nullptr},
+    };
+    for (const Case& k : cases) {
+        BoardFixture f;
+        f.jk.QQ_FLAG = 1;
+        f.jk.SHOU_ITI = k.shouIti;
+        f.jk.POINTMAX = k.n;
+        const int rc = Waru(f, k.a, k.c);
+        const std::string where = std::string(k.a) + "/" + k.c;
+        if (!k.kotae) {
+            EXPECT_EQ(rc, -10) << where;
+            ASSERT_EQ(f.b.messages.size(), 1u) << where;
+            EXPECT_EQ(f.b.messages[0].title, "ご確認!!");
+            EXPECT_TRUE(f.b.Kotae.empty()) << where;
+            continue;
+        }
+        EXPECT_EQ(rc, 1) << where;
+        EXPECT_EQ(f.b.Kotae, k.kotae) << where;
+        std::string shou = Digits(f)[0];
+        shou.erase(0, shou.find_first_not_of(' '));
+        EXPECT_EQ(shou, k.shou) << where;
+        EXPECT_EQ(NoteText(f), k.note) << where;
+        std::string label;
+        for (const Op& op : f.ops())
+            if (op.kind == Op::Text && op.text.rfind("←［商", 0) == 0) label = op.text;
+        EXPECT_EQ(label, k.label) << where;
+    }
 }
 
 TEST(WarizanDsp, PartNamesAndTheEqualsOnItsOwnLine) {
