@@ -549,6 +549,33 @@ TEST_F(KokubanTest, QuotientPlacesWithCtrlUpAndDown) {
     unsqueezed();
 }
 
+// At the window's first-start width every control of the settings panel
+// stands on the board, left of the scroll bar, in every quotient mode.
+TEST_F(KokubanTest, SettingsPanelFitsTheFirstStartWidth) {
+    for (int mode : {0, 1, 2}) {
+        SCOPED_TRACE(mode);
+        form.reset();
+        open(
+            "[FORMPOS]\r\nLEFT=0\r\nTOP=0\r\nWIDTH=840\r\nHEIGHT=780\r\nPANELFLAG=1\r\n"
+            "[SHOUJOUKEN]\r\nSHOU_ITI=" +
+            std::to_string(mode) + "\r\n[SPEED]\r\nPOINTMAX=2\r\n");
+        settle();
+        ASSERT_EQ(form->frameGeometry().width(), 840);
+        const int boardW = form->board()->width();
+        int right = 0;
+        for (QWidget* w : form->Panel1->findChildren<QWidget*>()) {
+            if (!w->isVisible() || w->parentWidget() != form->Panel1) continue;
+            const int r = w->mapTo(form->board(), QPoint(w->width(), 0)).x();
+            right = std::max(right, r);
+            EXPECT_LE(r, boardW) << w->metaObject()->className() << " "
+                                 << w->property("title").toString().toStdString()
+                                 << w->property("text").toString().toStdString();
+        }
+        EXPECT_TRUE(form->SpeedButton8->isVisible());
+        EXPECT_GT(right, boardW / 2);
+    }
+}
+
 TEST_F(KokubanTest, TogglePanelsFollowTheirFlags) {
     open("[FORMPOS]\r\nPANELFLAG=1\r\n");
     EXPECT_EQ(form->Panel2->text(), QStringLiteral("くり上がり(A)◎"));
