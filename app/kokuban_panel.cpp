@@ -749,14 +749,15 @@ void TKokubanFormM::stepLook() {
 }
 
 void TKokubanFormM::StepToggle() {
-    jk_.STEPFLAG = 1 - jk_.STEPFLAG;
-    jk_.AUTOSTEP = 0;
+    // During a run, paced or waiting at a step, Y and End end the stepping
+    // as Escape does: the rest is drawn at once, and the panel, the step box
+    // and the dialog show "none" straight away (stepEscaped).
     if (drawing()) {
-        // The drawing reads the flag at its next step point; the panel
-        // follows when it is over.
-        stepToggledInRun_ = true;
+        player_->stopStepping();
         return;
     }
+    jk_.STEPFLAG = 1 - jk_.STEPFLAG;
+    jk_.AUTOSTEP = 0;
     if (jk_.STEPFLAG == 1) {
         jk_.StrokeDelay = 0;
         if (comp_.StepGoForm) comp_.StepGoForm->show();
@@ -774,6 +775,9 @@ void TKokubanFormM::StepToggle() {
 void TKokubanFormM::GB4Set() {
     Edit2->setText(QString::number(jk_.ENZANSPEED));
     stepLook();
+    // The stroke time counts in automatic stepping only, also after Y or
+    // Escape left it.
+    stepTimeEnabled(jk_.AUTOSTEP == 1);
     if (jk_.AUTOSTEP == 1) {
         if (comp_.StepGoForm) comp_.StepGoForm->hide();
     } else if (jk_.STEPFLAG == 1) {
@@ -787,8 +791,9 @@ void TKokubanFormM::GB4Set() {
         }
     } else {
         if (comp_.StepGoForm) comp_.StepGoForm->hide();
-        if (comp_.JoukenSetFormM) comp_.JoukenSetFormM->showNoStep();
     }
+    // The dialog's step boxes show the same one kind.
+    if (comp_.JoukenSetFormM) comp_.JoukenSetFormM->showStepKind();
     board_->update();
 }
 
