@@ -53,6 +53,12 @@ QLabel* stepText(QWidget* parent, const QString& text, const char* fg, const cha
     return l;
 }
 
+// The main window's bounds at (left, top), width x height, and the height of
+// its settings panel, which the start positions are measured from.
+struct MainBounds {
+    int left, top, width, height, harufa;
+};
+
 }  // namespace
 
 TStepGoForm::TStepGoForm(QWidget* owner)
@@ -78,34 +84,118 @@ TStepGoForm::TStepGoForm(QWidget* owner)
     });
 }
 
-std::array<ToolWindow*, 6> Companions::all() const {
-    return {JoukenSetFormM, StepGoForm, SenExForm, InputFormM, FaceS, VoiceSetForm};
+dialogs::TJoukenSetFormM* Companions::conditions() {
+    return static_cast<dialogs::TJoukenSetFormM*>(window(Companion::Conditions));
+}
+TStepGoForm* Companions::stepBox() {
+    return static_cast<TStepGoForm*>(window(Companion::StepBox));
+}
+dialogs::TSenExForm* Companions::wordProblem() {
+    return static_cast<dialogs::TSenExForm*>(window(Companion::WordProblem));
+}
+dialogs::TInputFormM* Companions::keypad() {
+    return static_cast<dialogs::TInputFormM*>(window(Companion::Keypad));
+}
+speech::TFaceS* Companions::face() {
+    return static_cast<speech::TFaceS*>(window(Companion::Face));
+}
+speech::TVoiceSetForm* Companions::voice() {
+    return static_cast<speech::TVoiceSetForm*>(window(Companion::Voice));
 }
 
-Companions createCompanions(QWidget* owner, const MainBounds& m, hissan::TJouken& jk,
-                            dialogs::JoukenHost& joukenHost, int bLeft, int bTop,
-                            const CompanionLinks& links, const std::array<QPixmap, 9>& faces,
-                            speech::SpeechEngine* voice) {
-    Companions c;
-    c.JoukenSetFormM = new dialogs::TJoukenSetFormM(owner, jk, joukenHost);
+ToolWindow* Companions::window(Companion c) {
+    ToolWindow*& w = built_[static_cast<size_t>(c)];
+    if (!w) {
+        w = build(c);
+        w->setAttribute(Qt::WA_ShowWithoutActivating);
+        if (parts_.created) parts_.created(c, w);
+        // Built after the board was placed: it stands where placing puts it.
+        if (main_.isValid()) placeOne(c);
+    }
+    return w;
+}
 
-    c.StepGoForm = new TStepGoForm(owner);
-    c.StepGoForm->move(m.left + m.width - 220, m.top + 300);
+bool Companions::shown(Companion c) const {
+    const ToolWindow* w = built(c);
+    return w && !w->isHidden();
+}
 
-    c.SenExForm = new dialogs::TSenExForm(owner, links.senEx);
-    c.SenExForm->move(bLeft, bTop);
+void Companions::hide(Companion c) {
+    if (ToolWindow* w = built(c)) w->hide();
+}
 
-    c.InputFormM = new dialogs::TInputFormM(owner, links.keypad);
-    c.InputFormM->move(m.left + m.width - 200, m.top + m.height - 220);
-    c.InputFormM->show();
+std::vector<ToolWindow*> Companions::all() const {
+    std::vector<ToolWindow*> out;
+    for (ToolWindow* w : built_)
+        if (w) out.push_back(w);
+    return out;
+}
 
-    c.FaceS = new speech::TFaceS(owner, faces);
-    c.FaceS->move(m.left + m.width - 180, m.top + m.harufa);
-    c.FaceS->show();
+// The start positions, beside the board as it stands: the step box at the
+// right, the word-problem window where it was left (BLEFT, BTOP), the keypad
+// in the lower right corner and shown, the face at the top right and shown,
+// the speech settings near the top left.
+ToolWindow* Companions::build(Companion c) {
+    QWidget* owner = parts_.owner;
+    hissan::TJouken& jk = *parts_.jk;
+    const QRect g =
+        main_.isValid() ? main_ : QRect(owner->x(), owner->y(), owner->width(), owner->height());
+    const MainBounds m{g.x(), g.y(), g.width(), g.height(), jk.HARUFA};
+    switch (c) {
+        case Companion::Conditions:
+            return new dialogs::TJoukenSetFormM(owner, jk, *parts_.joukenHost);
+        case Companion::StepBox: {
+            auto* step = new TStepGoForm(owner);
+            step->move(m.left + m.width - 220, m.top + 300);
+            return step;
+        }
+        case Companion::WordProblem: {
+            auto* senEx = new dialogs::TSenExForm(owner, parts_.links.senEx);
+            senEx->move(jk.BLEFT, jk.BTOP);
+            return senEx;
+        }
+        case Companion::Keypad: {
+            auto* pad = new dialogs::TInputFormM(owner, parts_.links.keypad);
+            pad->move(m.left + m.width - 200, m.top + m.height - 220);
+            pad->show();
+            return pad;
+        }
+        case Companion::Face: {
+            auto* face = new speech::TFaceS(owner, *parts_.faces);
+            face->move(m.left + m.width - 180, m.top + m.harufa);
+            face->show();
+            return face;
+        }
+        case Companion::Voice: {
+            auto* v = new speech::TVoiceSetForm(owner, jk, parts_.voice);
+            v->move(m.left + 40, m.top + 80);
+            return v;
+        }
+    }
+    return nullptr;
+}
 
-    c.VoiceSetForm = new speech::TVoiceSetForm(owner, jk, voice);
-    c.VoiceSetForm->move(m.left + 40, m.top + 80);
-    return c;
+// Placing: the keypad, the conditions dialog, the step box and the face keep
+// their places beside the board; a minimised or maximised window stays.
+void Companions::place(const QRect& main) {
+    main_ = main;
+    for (Companion c :
+         {Companion::Keypad, Companion::Conditions, Companion::StepBox, Companion::Face})
+        placeOne(c);
+}
+
+void Companions::placeOne(Companion c) {
+    const int l = main_.x(), t = main_.y(), w = main_.width(), h = main_.height();
+    auto place = [this, c](Companion which, int left, int top) {
+        ToolWindow* win = built(which);
+        if (which != c || !win) return;
+        if (win->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)) return;
+        win->move(left, top);
+    };
+    place(Companion::Keypad, l + w - 210, t + h - 220);
+    place(Companion::Conditions, l + w - 290, t + 230);
+    place(Companion::StepBox, l + w - 220, t + 300);
+    place(Companion::Face, l + w - 180, t + 60);
 }
 
 }  // namespace app

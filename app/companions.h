@@ -1,10 +1,12 @@
-// The tool windows that stand beside the blackboard: created once at start-up
-// in a fixed order, kept on top of the board and moved with it.
+// The tool windows that stand beside the blackboard: built when first shown,
+// kept on top of the board and moved with it.
 #pragma once
 
 #include <QPixmap>
 #include <QWidget>
 #include <array>
+#include <functional>
+#include <vector>
 
 namespace dialogs {
 class KeypadHost;
@@ -58,44 +60,62 @@ class TStepGoForm : public ToolWindow {
     explicit TStepGoForm(QWidget* owner);
 };
 
-// Every companion window, in the order of creation.
-struct Companions {
-    dialogs::TJoukenSetFormM* JoukenSetFormM = nullptr;  // conditions dialog
-    TStepGoForm* StepGoForm = nullptr;                   // manual-step box
-    dialogs::TSenExForm* SenExForm = nullptr;            // word-problem window
-    dialogs::TInputFormM* InputFormM = nullptr;          // on-screen keypad
-    speech::TFaceS* FaceS = nullptr;                     // character face
-    speech::TVoiceSetForm* VoiceSetForm = nullptr;       // speech settings
+// The companion windows, in their fixed order of creation.
+enum class Companion { Conditions, StepBox, WordProblem, Keypad, Face, Voice };
 
-    // All six, in the order of creation.
-    std::array<ToolWindow*, 6> all() const;
-
-    // Last face state asked for by the main window's timer.
-    int LastViseme = -1;
-    int EyeState = 1;
-};
-
-// Places the windows of a main window at (left, top), width x height, on
-// their start positions.
-struct MainBounds {
-    int left, top, width, height, harufa;
-};
-
-// Creates the six windows in the fixed order: conditions dialog, step box,
-// word-problem window (at bLeft, bTop), keypad, face, speech settings. The
-// keypad and the face are shown, the others stay hidden. The conditions
-// dialog works on `jk` and asks `joukenHost` for the rest; it is set from
-// the conditions by its FormCreate once all the windows exist. The keypad and
-// the word-problem window talk through `links`. The face shows `faces` (they
-// must outlive it); the speech settings edit `jk` and test their sound on
-// `voice`.
+// What the companion windows are made from. The conditions dialog works on
+// `jk` and asks `joukenHost` for the rest; the keypad and the word-problem
+// window talk through `links`. The face shows `faces` (they must outlive it);
+// the speech settings edit `jk` and test their sound on `voice`. `created`
+// runs on every window once it is built.
 struct CompanionLinks {
     dialogs::KeypadHost* keypad;
     dialogs::SenExHost* senEx;
 };
-Companions createCompanions(QWidget* owner, const MainBounds& m, hissan::TJouken& jk,
-                            dialogs::JoukenHost& joukenHost, int bLeft, int bTop,
-                            const CompanionLinks& links, const std::array<QPixmap, 9>& faces,
-                            speech::SpeechEngine* voice);
+struct CompanionParts {
+    QWidget* owner = nullptr;
+    hissan::TJouken* jk = nullptr;
+    dialogs::JoukenHost* joukenHost = nullptr;
+    CompanionLinks links{};
+    const std::array<QPixmap, 9>* faces = nullptr;
+    speech::SpeechEngine* voice = nullptr;
+    std::function<void(Companion, ToolWindow*)> created;
+};
+
+// The one owner of the companion windows. A window is built when it is first
+// asked for (start-up builds only what it shows), placed beside the board,
+// and kept on top of it; whether a window is shown is asked of the window.
+class Companions {
+  public:
+    void setUp(CompanionParts parts) { parts_ = std::move(parts); }
+
+    // Each window, built when first asked for.
+    dialogs::TJoukenSetFormM* conditions();
+    TStepGoForm* stepBox();
+    dialogs::TSenExForm* wordProblem();
+    dialogs::TInputFormM* keypad();
+    speech::TFaceS* face();
+    speech::TVoiceSetForm* voice();
+    ToolWindow* window(Companion c);
+
+    // The window if it was built, else null: nothing is built to be hidden.
+    ToolWindow* built(Companion c) const { return built_[static_cast<size_t>(c)]; }
+    bool shown(Companion c) const;
+    void hide(Companion c);
+    // Every window built so far, in the order of creation.
+    std::vector<ToolWindow*> all() const;
+
+    // The windows follow the board at (left, top), width x height.
+    void place(const QRect& main);
+
+  private:
+    ToolWindow* build(Companion c);
+    void placeOne(Companion c);
+
+    CompanionParts parts_;
+    std::array<ToolWindow*, 6> built_{};
+    // The board's bounds when last placed; empty before the first placing.
+    QRect main_;
+};
 
 }  // namespace app

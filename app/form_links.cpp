@@ -20,9 +20,7 @@ class FormLink : public QObject, public dialogs::KeypadHost, public dialogs::Sen
     void Hukkatu() override { f_.keisan().Hukkatu(); }
     void VK_DeleteKey() override { f_.keisan().VK_DeleteKey(); }
     void ReCalcButtonClick() override { f_.keisan().ReCalcButtonClick(); }
-    void hideWordProblem() override {
-        if (f_.companions().SenExForm) f_.companions().SenExForm->hide();
-    }
+    void hideWordProblem() override { f_.companions().hide(Companion::WordProblem); }
     void postKey(int key) override { f_.injectKey(key); }
     void SpeedButton8Click() override { f_.SpeedButton8Click(); }
     void VoiceK1Click() override { f_.VoiceK1Click(); }

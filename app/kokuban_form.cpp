@@ -98,8 +98,8 @@ TKokubanFormM::TKokubanFormM(const QString& settingsDir, QWidget* parent) : QMai
     row->addWidget(vbar_);
     setCentralWidget(central);
     buildMenus();
-    buildPanel();
-    Panel1->hide();
+    panel_ = new SettingsPanel(jk_, board_);
+    panel_->hide();
 
     ExeDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
     std::string readPath;
@@ -113,7 +113,8 @@ TKokubanFormM::TKokubanFormM(const QString& settingsDir, QWidget* parent) : QMai
     const bool firstStart = !QFileInfo::exists(QString::fromStdString(readPath));
     IniRead(jk_, readPath);
 
-    Panel1->setVisible(jk_.PANELFLAG == 1);
+    if (jk_.PANELFLAG == 1) panel_->ensureBuilt();
+    panel_->setVisible(jk_.PANELFLAG == 1);
     jk_.HARUFA = jk_.PANELFLAG == 1 ? 65 : 0;
     // Both panel menu items show whether the panel is there.
     actPanel->setChecked(jk_.PANELFLAG == 1);
@@ -180,13 +181,14 @@ TKokubanFormM::TKokubanFormM(const QString& settingsDir, QWidget* parent) : QMai
     PageH = static_cast<int>((screen ? screen->logicalDotsPerInchY() : 96.0) * 11.7);
 
     Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->stop();
     jk_.CUR_SEC = std::clamp(jk_.CUR_SEC, 200, 1000);
     Timer1->setInterval(jk_.CUR_SEC);
     connect(Timer1, &QTimer::timeout, this, &TKokubanFormM::Timer1Timer);
     Timer1->start();
 
-    Edit2->setText(QString::number(jk_.ENZANSPEED));
+    panel_->showStrokeDelay(jk_.ENZANSPEED);
 
     vbar_->setSingleStep(5);
     vbar_->setFixedWidth(25);
@@ -198,9 +200,7 @@ TKokubanFormM::TKokubanFormM(const QString& settingsDir, QWidget* parent) : QMai
         board_->update();
     });
 
-    JoukenShown = 0;
-    SB7_dsp();
-    StepBoxShown = 0;
+    panel_->showShou0();
 
     // Every toggle shows the stored state from the start.
     panelCaptions();
@@ -214,8 +214,9 @@ TKokubanFormM::TKokubanFormM(const QString& settingsDir, QWidget* parent) : QMai
     Closing = 0;
 
     ReibunOn = 0;
-    Panel10Dsp();
-    GB2_look();
+    panel_->showWordProblem(false);
+    panel_->showQuotientMode();
+    wirePanel();
     keisan_->R1Click();
 
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
@@ -232,19 +233,31 @@ TKokubanFormM::TKokubanFormM(const QString& settingsDir, QWidget* parent) : QMai
         [this](const QString& m) { message(m, speech::speechTitle(), hissan::Message::Warning); },
         Qt::QueuedConnection);
     speak = [this](const std::string& reading) { speech::Hanasu(*SpVoice1, jk_, reading); };
-    comp_ =
-        createCompanions(this, MainBounds{x(), y(), width(), height(), jk_.HARUFA}, jk_, *this,
-                         jk_.BLEFT, jk_.BTOP, linkCompanions(*this), FaceBitmaps, SpVoice1.get());
-    ReiGet();  // the patterns live in the word-problem window
-    for (ToolWindow* w : comp_.all()) w->setAttribute(Qt::WA_ShowWithoutActivating);
-    connect(comp_.FaceS, &ToolWindow::activated, this, [this] {
-        comp_.FaceS->move(comp_.FaceS->x(), y() + jk_.HARUFA);
-        if (AppActivated == 1 && !isActiveWindow()) activateWindow();
-    });
+    // The companion windows: built when first shown, in their fixed order;
+    // at start the conditions dialog (its boxes are the switches of the keys
+    // and panels), the word-problem window (it holds the examples), the
+    // keypad and the face.
+    const CompanionLinks links = linkCompanions(*this);
+    comp_.setUp(CompanionParts{this, &jk_, this, links, &FaceBitmaps, SpVoice1.get(),
+                               [this](Companion c, ToolWindow* w) {
+                                   if (c == Companion::WordProblem)
+                                       ReiGet();  // the patterns live there
+                                   if (c == Companion::Face)
+                                       connect(w, &ToolWindow::activated, this, [this, w] {
+                                           w->move(w->x(), y() + jk_.HARUFA);
+                                           if (AppActivated == 1 && !isActiveWindow())
+                                               activateWindow();
+                                       });
+                               }});
     // The conditions dialog sets its controls from the conditions (rounding
     // stored at the ones place starts at the first decimal place there);
     // then the step group's look and the step box.
-    comp_.JoukenSetFormM->FormCreate(JoukenTop + jk_.HARUFA, JoukenLeft);
+    comp_.conditions();
+    comp_.wordProblem();
+    comp_.conditions()->FormCreate(JoukenTop + jk_.HARUFA, JoukenLeft);
+    comp_.keypad();
+    comp_.face();
+    GB4Set();
     GB4Set();
 }
 
@@ -275,8 +288,8 @@ void TKokubanFormM::buildMenus() {
             [this] {
                 // Asked for: a file that is there but cannot be used is told at once.
                 ReiGet();
-                if (comp_.SenExForm->readFault().kind > dialogs::BunExFault::Missing)
-                    message(comp_.SenExForm->noStoriesMessage(), QStringLiteral("★☆お願い☆★"));
+                if (comp_.wordProblem()->readFault().kind > dialogs::BunExFault::Missing)
+                    message(comp_.wordProblem()->noStoriesMessage(), QStringLiteral("★☆お願い☆★"));
             });
     add(f, QStringLiteral("終了(&X)"), &TKokubanFormM::Exit1Click);
 
@@ -342,13 +355,24 @@ void TKokubanFormM::buildMenus() {
     QAction* bubunWa = new QAction(this);
     bubunWa->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_B));
     connect(bubunWa, &QAction::triggered, this,
-            [this] { comp_.JoukenSetFormM->toggle(dialogs::TJoukenSetFormM::Switch::BubunWa); });
+            [this] { comp_.conditions()->toggle(dialogs::TJoukenSetFormM::Switch::BubunWa); });
     addAction(bubunWa);
     // A checkable item flips its own mark before its handler runs; the
     // handlers set the marks from the state, so they are the only source.
     for (QAction* a : {actPanel, actPanelCtx, actJk1st, actJk1stCtx, actStepView, actStepCtx,
                        actMatsubiKake, actMatsubiWari})
         a->setCheckable(true);
+    // The names the tests find the items by.
+    const std::pair<QAction*, const char*> names[] = {{actPanel, "actPanel"},
+                                                      {actPanelCtx, "actPanelCtx"},
+                                                      {actJk1st, "actJk1st"},
+                                                      {actJk1stCtx, "actJk1stCtx"},
+                                                      {actStepView, "actStepView"},
+                                                      {actStepCtx, "actStepCtx"},
+                                                      {actMatsubiKake, "actMatsubiKake"},
+                                                      {actMatsubiWari, "actMatsubiWari"},
+                                                      {actHomePage, "actHomePage"}};
+    for (const auto& [a, name] : names) a->setObjectName(QLatin1String(name));
 }
 
 void TKokubanFormM::contextMenuEvent(QContextMenuEvent* e) {
@@ -433,8 +457,8 @@ void TKokubanFormM::setInputWindowsEnabled(bool on) {
 }
 
 void TKokubanFormM::enableInputWindows(bool on) {
-    if (comp_.InputFormM) comp_.InputFormM->setEnabled(on);
-    if (comp_.JoukenSetFormM) comp_.JoukenSetFormM->setEnabled(on);
+    for (Companion c : {Companion::Keypad, Companion::Conditions})
+        if (ToolWindow* w = comp_.built(c)) w->setEnabled(on);
 }
 
 void TKokubanFormM::wordProblem(int answerMode) {
@@ -442,13 +466,13 @@ void TKokubanFormM::wordProblem(int answerMode) {
     if (ReibunOn != 1 || ReibunAri != 1) return;
     AmariMode = answerMode;
     whenIdle([this] {
-        comp_.SenExForm->show();
-        comp_.SenExForm->update();
+        comp_.wordProblem()->show();
+        comp_.wordProblem()->update();
     });
 }
 
 void TKokubanFormM::wordProblemRedraw() {
-    if (ReibunOn == 1 && comp_.SenExForm) comp_.SenExForm->update();
+    if (ToolWindow* w = comp_.built(Companion::WordProblem); ReibunOn == 1 && w) w->update();
 }
 
 void TKokubanFormM::setBusyCursor(bool) {
@@ -516,15 +540,15 @@ void TKokubanFormM::finishDrawing() {
 
 bool TKokubanFormM::eventFilter(QObject* o, QEvent* e) {
     // The settings panel spans the board's width.
-    if (o == board_ && e->type() == QEvent::Resize && Panel1) {
-        placePanel1();
+    if (o == board_ && e->type() == QEvent::Resize && panel_) {
+        panel_->fitWidth(width());
         updateScrollRange();
         return false;
     }
     // A control of the panel changed its size (the division group's texts
     // follow the quotient mode): the panel takes the width it needs now.
-    if (o == Panel1 && e->type() == QEvent::LayoutRequest) {
-        placePanel1();
+    if (o == panel_ && e->type() == QEvent::LayoutRequest) {
+        panel_->fitWidth(width());
         return false;
     }
     if (e->type() != QEvent::KeyPress) return false;
@@ -533,7 +557,7 @@ bool TKokubanFormM::eventFilter(QObject* o, QEvent* e) {
     auto* ke = static_cast<QKeyEvent*>(e);
     // The window sees every key before its controls. The quotient-places box
     // still steps with its arrows when it has the focus.
-    const bool arrowForEdit1 = w == Edit1 && !(ke->modifiers() & ~Qt::KeypadModifier) &&
+    const bool arrowForEdit1 = panel_->isPlacesBox(w) && !(ke->modifiers() & ~Qt::KeypadModifier) &&
                                (ke->key() == Qt::Key_Up || ke->key() == Qt::Key_Down);
     keyPressed(ke->key(), ke->modifiers(), ke->nativeScanCode());
     return !arrowForEdit1;
@@ -594,7 +618,7 @@ void TKokubanFormM::FormKeyDown(int key, Qt::KeyboardModifiers mods, quint32 sca
         if (down && jk_.SHOU_ITI == 1 && jk_.POINTMAX == 1) return;
         jk_.POINTMAX = std::clamp(jk_.POINTMAX + (up ? 1 : -1), 0, 10);
         showPointMax();
-        comp_.JoukenSetFormM->showPointMax();
+        comp_.conditions()->showPointMax();
         if (jk_.RENDOFLAG == 1) k.ReCalcButtonClick();
         return;
     }
@@ -607,7 +631,7 @@ void TKokubanFormM::FormKeyDown(int key, Qt::KeyboardModifiers mods, quint32 sca
     if (shift && !minusKey) return;                   // 7
     if (key == Qt::Key_D || key == Qt::Key_Delete) {  // 8
         k.VK_DeleteKey();
-        if (comp_.SenExForm) comp_.SenExForm->hide();
+        comp_.hide(Companion::WordProblem);
         return;
     }
     if (key == Qt::Key_End) {  // 9: ends manual stepping, and any stepping of a run
@@ -635,19 +659,18 @@ void TKokubanFormM::FormKeyDown(int key, Qt::KeyboardModifiers mods, quint32 sca
             if (k.NyuryokuKa() == 1) {
                 beep();
             } else {
-                comp_.JoukenSetFormM->toggle(dialogs::TJoukenSetFormM::Switch::SyouPtLn);
+                comp_.conditions()->toggle(dialogs::TJoukenSetFormM::Switch::SyouPtLn);
             }
             return;
         case Qt::Key_U:  // 16
             Panel8Click();
             return;
         case Qt::Key_Q:  // 17
-            comp_.JoukenSetFormM->toggle(dialogs::TJoukenSetFormM::Switch::QQ);
+            comp_.conditions()->toggle(dialogs::TJoukenSetFormM::Switch::QQ);
             return;
         case Qt::Key_M: {  // 18
             const int item = IroChanged == 0 ? 1 : 1 - jk_.DSP_CL_TYPE;
-            const QSignalBlocker block(RadioGroup1Items);
-            RadioGroup1Items->button(item)->setChecked(true);
+            panel_->selectScheme(item, false);
             RadioGroup1Click();
             return;
         }
@@ -667,10 +690,10 @@ void TKokubanFormM::FormKeyDown(int key, Qt::KeyboardModifiers mods, quint32 sca
             MojiSmallButtonClick();
             return;
         case Qt::Key_A:  // 24
-            comp_.JoukenSetFormM->toggle(dialogs::TJoukenSetFormM::Switch::Kuriagari);
+            comp_.conditions()->toggle(dialogs::TJoukenSetFormM::Switch::Kuriagari);
             return;
         case Qt::Key_S:  // 25
-            comp_.JoukenSetFormM->toggle(dialogs::TJoukenSetFormM::Switch::Kurisagari);
+            comp_.conditions()->toggle(dialogs::TJoukenSetFormM::Switch::Kurisagari);
             return;
         case Qt::Key_H:  // 26
         case Qt::Key_Insert:
@@ -681,21 +704,19 @@ void TKokubanFormM::FormKeyDown(int key, Qt::KeyboardModifiers mods, quint32 sca
             return;
         case Qt::Key_J:  // 28
         case Qt::Key_F6:
-            if (JoukenShown == 1) {
-                comp_.JoukenSetFormM->hide();
-                JoukenShown = 0;
+            if (comp_.shown(Companion::Conditions)) {
+                comp_.hide(Companion::Conditions);
                 repaintBoard();
             } else {
-                comp_.JoukenSetFormM->show();
-                JoukenShown = 1;
+                comp_.conditions()->show();
             }
             return;
         case Qt::Key_I:  // 29
         case Qt::Key_F8:
-            if (!comp_.InputFormM->isMinimised()) {
-                comp_.InputFormM->minimise();
+            if (!comp_.keypad()->isMinimised()) {
+                comp_.keypad()->minimise();
             } else {
-                comp_.InputFormM->restoreNormal();
+                comp_.keypad()->restoreNormal();
                 if (k.ShikiNyuryoku.empty()) {
                     const std::string mae = k.MaeShiki;
                     k.R1Click();
@@ -759,29 +780,15 @@ void TKokubanFormM::FormKeyDown(int key, Qt::KeyboardModifiers mods, quint32 sca
 // Stepping ended (Escape, or Y / End during a run): the step box goes, the
 // step panel shows "なし" and the dialog "無", while the rest is drawn.
 void TKokubanFormM::stepEscaped() {
-    StepBoxShown = 0;
     GB4Set();
 }
 
 // ---- start-up and lifecycle ----------------------------------------------------------
 
-void TKokubanFormM::placeCompanions() {
-    const int l = x(), t = y(), w = width(), h = height();
-    auto place = [](ToolWindow* win, int left, int top) {
-        if (!win) return;
-        if (win->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)) return;
-        win->move(left, top);
-    };
-    place(comp_.InputFormM, l + w - 210, t + h - 220);
-    place(comp_.JoukenSetFormM, l + w - 290, t + 230);
-    place(comp_.StepGoForm, l + w - 220, t + 300);
-    place(comp_.FaceS, l + w - 180, t + 60);
-}
-
 void TKokubanFormM::FormResize() {
     if (Closing == 1) return;
-    if (Panel1) placePanel1();
-    placeCompanions();
+    if (panel_) panel_->fitWidth(width());
+    comp_.place(QRect(x(), y(), width(), height()));
 }
 
 void TKokubanFormM::moveEvent(QMoveEvent* e) {
@@ -816,7 +823,7 @@ void TKokubanFormM::Timer1Timer() {
     // The face blinks and moves its mouth on every fourth tick.
     BlinkTick += 1;
     if (BlinkTick > BlinkPeriod) {
-        if (speech::TFaceS* f = comp_.FaceS) {
+        if (auto* f = static_cast<speech::TFaceS*>(comp_.built(Companion::Face))) {
             f->move(f->x(), y() + jk_.HARUFA + 65);
             const int viseme = static_cast<int>(QRandomGenerator::global()->generate() % 11);
             f->MabatakiDsp(100, [f, viseme] { f->VisemeDsp(viseme); });
@@ -824,11 +831,10 @@ void TKokubanFormM::Timer1Timer() {
         BlinkTick = 0;
     }
     // The keyboard belongs to the board once the keypad is left.
-    if (comp_.InputFormM->KeypadActive == 0) {
+    if (comp_.keypad()->KeypadActive == 0) {
         QWidget* active = QApplication::activeWindow();
-        if (active &&
-            (active == comp_.InputFormM || active == comp_.FaceS || active == comp_.JoukenSetFormM))
-            activateWindow();
+        for (Companion c : {Companion::Keypad, Companion::Face, Companion::Conditions})
+            if (active && active == comp_.built(c)) activateWindow();
     }
     // The block cursor blinks; with input disabled it is erased once and
     // then stays off.
@@ -848,8 +854,9 @@ void TKokubanFormM::closeEvent(QCloseEvent* e) {
     jk_.WIDTH = frameGeometry().width();
     // Manual stepping is kept for the next start only with automatic stepping.
     if (jk_.AUTOSTEP == 0) jk_.STEPFLAG = 0;
-    const int bLeft = comp_.SenExForm ? comp_.SenExForm->x() : jk_.BLEFT;
-    const int bTop = comp_.SenExForm ? comp_.SenExForm->y() : jk_.BTOP;
+    const ToolWindow* senEx = comp_.built(Companion::WordProblem);
+    const int bLeft = senEx ? senEx->x() : jk_.BLEFT;
+    const int bTop = senEx ? senEx->y() : jk_.BTOP;
     IniWrite(jk_, iniWritePath_.toStdString(), bLeft, bTop);
     Timer1->stop();
     // The companions go with the board.
@@ -883,16 +890,14 @@ void TKokubanFormM::ResClick() {
 }
 
 void TKokubanFormM::SokudoClick() {
-    if (comp_.JoukenSetFormM->isHidden()) {
-        comp_.JoukenSetFormM->show();
-        // The J / F6 toggle knows the box is open: its next press closes it.
-        JoukenShown = 1;
+    if (!comp_.shown(Companion::Conditions)) {
+        comp_.conditions()->show();
         HomeDsp();
     }
 }
 
 void TKokubanFormM::VoiceK1Click() {
-    comp_.VoiceSetForm->setVisible(comp_.VoiceSetForm->isHidden());
+    comp_.voice()->setVisible(!comp_.shown(Companion::Voice));
 }
 
 void TKokubanFormM::Y1Click() {
@@ -910,11 +915,11 @@ void TKokubanFormM::N12Click() {
 }
 
 void TKokubanFormM::N11Click() {
-    comp_.JoukenSetFormM->toggle(dialogs::TJoukenSetFormM::Switch::MatsubiKake);
+    comp_.conditions()->toggle(dialogs::TJoukenSetFormM::Switch::MatsubiKake);
 }
 
 void TKokubanFormM::N15Click() {
-    comp_.JoukenSetFormM->toggle(dialogs::TJoukenSetFormM::Switch::MatsubiWari);
+    comp_.conditions()->toggle(dialogs::TJoukenSetFormM::Switch::MatsubiWari);
 }
 
 void TKokubanFormM::Button1Click() {
@@ -923,11 +928,11 @@ void TKokubanFormM::Button1Click() {
 }
 
 void TKokubanFormM::PktImgDsp() {
-    comp_.FaceS->setVisible(jk_.PKTIMAGE == 1);
+    comp_.face()->setVisible(jk_.PKTIMAGE == 1);
 }
 
 void TKokubanFormM::ReiGet() {
-    ReibunAri = comp_.SenExForm->ReiGet(dialogs::bunExPath()) == 1 ? 1 : 0;
+    ReibunAri = comp_.wordProblem()->ReiGet(dialogs::bunExPath()) == 1 ? 1 : 0;
 }
 
 void TKokubanFormM::Print1Click() {

@@ -1,7 +1,7 @@
 // The blackboard: the program's main window. It owns the conditions record,
 // the expression entry and the board drawing, maps the keyboard onto their
-// operations, paints the board, carries the settings panel and keeps the
-// companion windows beside it.
+// operations, paints the board, and wires the settings panel and the
+// companion windows to them.
 #pragma once
 
 #include <QFont>
@@ -19,6 +19,7 @@
 #include "app/keisan.h"
 #include "app/player.h"
 #include "app/renderer.h"
+#include "app/settings_panel.h"
 #include "dialogs/jouken_set_form.h"
 #include "dialogs/keypad.h"
 #include "dialogs/senex_form.h"
@@ -28,15 +29,9 @@
 #include "speech/voice_set_form.h"
 
 class QAction;
-class QButtonGroup;
-class QGroupBox;
-class QLineEdit;
 class QMenu;
 class QPrinter;
-class QRadioButton;
 class QScrollBar;
-class QSpinBox;
-class QToolButton;
 
 namespace app {
 
@@ -47,26 +42,6 @@ struct FormHooks {
     std::function<void()> beep;
 };
 FormHooks& formHooks();
-
-// A clickable coloured panel with a caption and a hint, the toggles of the
-// settings panel.
-class ClickPanel : public QLabel {
-    Q_OBJECT
-  public:
-    ClickPanel(const QString& caption, QWidget* parent);
-    void setLook(const QString& caption, const QColor& back, const QColor& text, bool bold = false);
-    QColor back() const { return back_; }
-    QColor textColour() const { return text_; }
-
-  signals:
-    void clicked();
-
-  protected:
-    void mousePressEvent(QMouseEvent* e) override;
-
-  private:
-    QColor back_, text_;
-};
 
 class TKokubanFormM : public QMainWindow, public KeisanHost, public dialogs::JoukenHost {
     Q_OBJECT
@@ -139,30 +114,16 @@ class TKokubanFormM : public QMainWindow, public KeisanHost, public dialogs::Jou
     void MojiBigButtonClick() override;
     void MojiSmallButtonClick() override;
     void KaigyouToggle() override;
+    // ---- what the settings panel's clicks do ---------------------------------------------
     void P1Click();
-    // The settings panel across the top of the board: as wide as the window,
-    // never narrower than its controls need (a narrow window clips its right end
-    // instead of squeezing the labels unreadable).
-    void placePanel1();
     void GB2_set();
     void UpDown1Click(int position);
     void SpeedButton7Click();
     void SpeedButton8Click();
-    void Panel2Click();
-    void Panel3Click();
     void Panel4Click();
-    void Panel6Click();
     void Panel7Click();
     void Panel8Click();
     void Panel10Click();
-    void Panel2dsp();
-    void Panel3dsp();
-    void Panel4dsp();
-    void Panel6dsp();
-    void Panel7dsp();
-    void Panel10Dsp();
-    void SB7_dsp();
-    void RendoDsp();
 
     // ---- step mode ------------------------------------------------------------------
     void StepToggle();
@@ -176,7 +137,7 @@ class TKokubanFormM : public QMainWindow, public KeisanHost, public dialogs::Jou
     void recalculate() override { keisan_->ReCalcButtonClick(); }
     void stepTimeEnabled(bool on) override;
     void selectScheme(int item) override;
-    void joukenHidden() override { JoukenShown = 0; }
+    void joukenHidden() override {}
     void notice(const QString& text, const QString& title) override { message(text, title); }
 
     // ---- state read by the other windows and the tests -----------------------------
@@ -201,53 +162,22 @@ class TKokubanFormM : public QMainWindow, public KeisanHost, public dialogs::Jou
     // The board as it is painted now.
     QImage grabBoard();
     QString settingsPath() const { return iniWritePath_; }
+    // Where the conditions dialog was offered to start, beside the window
+    // as it opened.
+    QPoint joukenStart() const { return {JoukenLeft, JoukenTop}; }
 
-    QString ExeDir;
-    int Closing = 0;
-    int PrevTop = 0, PrevLeft = 0, PrevHeight = 0, PrevWidth = 0;
-    int LastPaintTop = 0, LastPaintLeft = 0;
-    int JoukenTop = 0, JoukenLeft = 0;
-    int BlinkTick = 0;
-    const int BlinkPeriod = 3;
-    int AppActivated = 0;
-    int PageH = 0;
-    int PageCount = 1;
-    int IroChanged = 0;
-    int JoukenShown = 0;
-    int StepBoxShown = 0;
-    int ReibunOn = 0;   // word-problem panel on
-    int ReibunAri = 0;  // word-problem examples loaded
-    int AmariMode = 0;  // answer mode last given to the word-problem window
+    // The word-problem panel is on; examples are loaded; the answer mode
+    // last given to the word-problem window.
+    int ReibunOn = 0;
+    int ReibunAri = 0;
+    int AmariMode = 0;
     std::array<QPixmap, 9> FaceBitmaps;
     static const std::array<const char*, 9> kFaceNames;
-    QTimer* Timer1 = nullptr;
+    int PageH = 0;
     // The speech engine, and the speaking step that Yomiage hands each
     // reading text to (tests may put their own there).
     std::unique_ptr<speech::SpeechEngine> SpVoice1;
     std::function<void(const std::string&)> speak;
-
-    // ---- settings panel and menus (the conditions dialog keeps them in step) ----
-    QWidget* Panel1 = nullptr;
-    ClickPanel *Panel2 = nullptr, *Panel3 = nullptr, *Panel4 = nullptr, *Panel5 = nullptr,
-               *Panel6 = nullptr, *Panel7 = nullptr, *Panel8 = nullptr, *Panel9 = nullptr,
-               *Panel10 = nullptr;
-    QGroupBox* RadioGroup1 = nullptr;
-    QButtonGroup* RadioGroup1Items = nullptr;
-    QGroupBox* GroupBox2 = nullptr;  // division settings
-    QGroupBox* GroupBox4 = nullptr;  // step settings
-    QGroupBox* KakezanGroup = nullptr;
-    QSpinBox* Edit1 = nullptr;   // quotient places with its up-down (UpDown1)
-    QLineEdit* Edit2 = nullptr;  // stroke speed, read-only
-    QLineEdit* Edit3 = nullptr;  // focus box
-    QLabel *GB2Text1 = nullptr, *GB2Text2 = nullptr, *GB2Text3 = nullptr, *GB2Text4 = nullptr,
-           *GB2CtrlText = nullptr, *StepUnitText = nullptr;
-    QToolButton *SpeedButton7 = nullptr, *SpeedButton8 = nullptr;
-    QAction *actPanel = nullptr, *actPanelCtx = nullptr;           // settings panel
-    QAction *actJk1st = nullptr, *actJk1stCtx = nullptr;           // conditions box at start
-    QAction *actStepView = nullptr, *actStepCtx = nullptr;         // step mode check marks
-    QAction *actMatsubiKake = nullptr, *actMatsubiWari = nullptr;  // trailing-zero methods
-    QAction* actHomePage = nullptr;
-    QMenu* contextMenu = nullptr;
 
   signals:
     // Every paint of the board (after the frame was drawn).
@@ -261,6 +191,28 @@ class TKokubanFormM : public QMainWindow, public KeisanHost, public dialogs::Jou
     void contextMenuEvent(QContextMenuEvent* e) override;
 
   private:
+    QString ExeDir;
+    int Closing = 0;
+    int PrevTop = 0, PrevLeft = 0, PrevHeight = 0, PrevWidth = 0;
+    int LastPaintTop = 0, LastPaintLeft = 0;
+    int JoukenTop = 0, JoukenLeft = 0;
+    int BlinkTick = 0;
+    const int BlinkPeriod = 3;
+    int AppActivated = 0;
+    int PageCount = 1;
+    int IroChanged = 0;
+    QTimer* Timer1 = nullptr;
+    SettingsPanel* panel_ = nullptr;
+    bool painted_ = false;                                         // the board was painted once
+    QAction *actPanel = nullptr, *actPanelCtx = nullptr;           // settings panel
+    QAction *actJk1st = nullptr, *actJk1stCtx = nullptr;           // conditions box at start
+    QAction *actStepView = nullptr, *actStepCtx = nullptr;         // step mode check marks
+    QAction *actMatsubiKake = nullptr, *actMatsubiWari = nullptr;  // trailing-zero methods
+    QAction* actHomePage = nullptr;
+    QMenu* contextMenu = nullptr;
+    // The conditions dialog if it was built.
+    dialogs::TJoukenSetFormM* conditionsBuilt() const;
+    void wirePanel();
     // The window's stored bounds are its outer frame, as on every desktop;
     // the frame size waits here until the window manager has framed us.
     void resizeFrame(QSize frame);
@@ -273,15 +225,12 @@ class TKokubanFormM : public QMainWindow, public KeisanHost, public dialogs::Jou
         quint32 scan;
     };
     void buildMenus();
-    void buildPanel();
     void loadFaceBitmaps();
-    void placeCompanions();
     void afterPaint();
     void repaintBoard();
     void setScroll(int value);
     void updateScrollRange();
     void showStrokeDelay();
-    void GB2_look();
     void stepLook();
     void stepEscaped();
     void onRunFinished();

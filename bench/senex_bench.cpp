@@ -44,7 +44,7 @@ void BM_SenExPaint(benchmark::State& state) {
     k.board().Kotae = in.Kotae;
     form->ReibunOn = 1;
     form->AmariMode = 4;
-    dialogs::TSenExForm& w = *form->companions().SenExForm;
+    dialogs::TSenExForm& w = *form->companions().wordProblem();
     QImage img(w.size(), QImage::Format_RGB32);
     for (auto _ : state) {
         w.render(&img);

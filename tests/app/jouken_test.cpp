@@ -29,7 +29,7 @@ using Switch = TJoukenSetFormM::Switch;
 
 class JoukenTest : public KokubanTest {
   protected:
-    TJoukenSetFormM& dlg() { return *form->companions().JoukenSetFormM; }
+    TJoukenSetFormM& dlg() { return *form->companions().conditions(); }
     // A click of the user on a box or button (a box whose click hides its
     // window, like "手動", ends the click there); the dialog is opened first.
     void click(QAbstractButton* b) {
@@ -58,9 +58,12 @@ class JoukenTest : public KokubanTest {
                     j.RENDOFLAG, j.BubunWa,    j.MatsubiZeroKake, j.MatsubiZeroWari, j.SHOU_ITI,
                     j.POINTMAX,  j.AUTOSTEP,   j.STEPFLAG,        j.StrokeDelay,     j.DSP_CL_TYPE};
         for (app::ClickPanel* p :
-             {form->Panel2, form->Panel3, form->Panel4, form->Panel6, form->Panel7, form->Panel8})
+             {part<app::ClickPanel>(*form, "Panel2"), part<app::ClickPanel>(*form, "Panel3"),
+              part<app::ClickPanel>(*form, "Panel4"), part<app::ClickPanel>(*form, "Panel6"),
+              part<app::ClickPanel>(*form, "Panel7"), part<app::ClickPanel>(*form, "Panel8")})
             s.captions << p->text() + p->back().name() + p->toolTip();
-        for (QAction* a : {form->actMatsubiKake, form->actMatsubiWari})
+        for (QAction* a :
+             {part<QAction>(*form, "actMatsubiKake"), part<QAction>(*form, "actMatsubiWari")})
             s.marks.push_back(a->isChecked());
         for (Switch sw :
              {Switch::Kuriagari, Switch::Kurisagari, Switch::Kaigyo, Switch::SyouPtLn, Switch::QQ,
@@ -87,7 +90,7 @@ TEST_F(JoukenTest, CreatedHiddenAtItsSizeAndSetFromTheConditions) {
     EXPECT_TRUE(d.CheckBox14->isChecked());  // Q, independently of B
     EXPECT_FALSE(d.CheckBox13->isChecked());
     EXPECT_FALSE(d.CheckBox4->isChecked());  // ticked at design, unticked from the file
-    EXPECT_EQ(form->Panel8->back(), QColor(0, 255, 0));
+    EXPECT_EQ(part<app::ClickPanel>(*form, "Panel8")->back(), QColor(0, 255, 0));
     EXPECT_FALSE(d.CheckBox10->isChecked());
     EXPECT_FALSE(d.CheckBox10->isVisibleTo(&d));
     // "自動" is ticked at design: unticking it leaves step mode off.
@@ -97,8 +100,8 @@ TEST_F(JoukenTest, CreatedHiddenAtItsSizeAndSetFromTheConditions) {
     EXPECT_EQ(form->jouken().STEPFLAG, 0);
     EXPECT_EQ(form->jouken().StrokeDelay, 0);
     EXPECT_EQ(d.Edit1->value(), 12);
-    EXPECT_EQ(form->Panel5->text(), QStringLiteral("なし"));
-    EXPECT_FALSE(form->Edit2->isEnabled());
+    EXPECT_EQ(part<app::ClickPanel>(*form, "Panel5")->text(), QStringLiteral("なし"));
+    EXPECT_FALSE(part<QLineEdit>(*form, "Edit2")->isEnabled());
     EXPECT_EQ(form->jouken().PaiText, "3.14");
     EXPECT_EQ(d.Panel2->toolTip(), QStringLiteral("円周率=3.14(3けた)"));
     for (QSpinBox* s : {d.Edit1, d.Edit2, d.Edit3}) EXPECT_EQ(s->alignment(), Qt::AlignRight);
@@ -154,7 +157,7 @@ TEST_F(JoukenTest, AKeyOfTheBoardAndTheSameBoxInTheDialogGiveTheSameBoard) {
     }
     // The panels go the same road.
     const Snapshot before = snapshot();
-    QTest::mouseClick(form->Panel7, Qt::LeftButton);
+    QTest::mouseClick(part<app::ClickPanel>(*form, "Panel7"), Qt::LeftButton);
     EXPECT_TRUE(dlg().CheckBox13->isChecked());
     click(dlg().CheckBox13);
     EXPECT_TRUE(snapshot() == before);
@@ -177,8 +180,8 @@ TEST_F(JoukenTest, QuotientPlacesFollowEachOtherAndTheKeys) {
     arrowUp(dlg().Edit2);
     EXPECT_EQ(form->jouken().POINTMAX, 4);
     EXPECT_EQ(form->jouken().PNTDSPFLAG00, 4);
-    EXPECT_EQ(form->Edit1->value(), 4);
-    form->Edit1->stepBy(-1);
+    EXPECT_EQ(part<QSpinBox>(*form, "Edit1")->value(), 4);
+    part<QSpinBox>(*form, "Edit1")->stepBy(-1);
     EXPECT_EQ(form->jouken().POINTMAX, 3);
     EXPECT_EQ(dlg().Edit2->value(), 3);
     // The stroke keys show the current delay in the dialog, not the stored speed.
@@ -210,8 +213,8 @@ TEST_F(JoukenTest, RoundingSetsTheLabelAndBothMinimums) {
     EXPECT_EQ(form->jouken().SHOU_ITI, 1);
     EXPECT_EQ(dlg().PlacesText->text(), QStringLiteral("位で四捨五入"));
     EXPECT_EQ(dlg().Edit2->minimum(), 1);
-    EXPECT_EQ(form->Edit1->minimum(), 1);
-    EXPECT_EQ(form->GB2Text4->text(), QStringLiteral("四捨五入"));
+    EXPECT_EQ(part<QSpinBox>(*form, "Edit1")->minimum(), 1);
+    EXPECT_EQ(part<QLabel>(*form, "GB2Text4")->text(), QStringLiteral("四捨五入"));
     EXPECT_FALSE(dlg().CheckBox12->isChecked());
     // Unticking the ticked box by hand ticks it back.
     click(dlg().CheckBox6);
@@ -226,7 +229,7 @@ TEST_F(JoukenTest, UntilExactDisablesThePlacesAndGivesThemBackAfter) {
     EXPECT_EQ(form->jouken().POINTMAX, 10);
     EXPECT_FALSE(dlg().Edit2->isEnabled());
     EXPECT_EQ(dlg().Edit2->value(), 2);  // the box keeps its number
-    EXPECT_EQ(form->GB2Text1->text(), QStringLiteral("割り切れるまで割り進む"));
+    EXPECT_EQ(part<QLabel>(*form, "GB2Text1")->text(), QStringLiteral("割り切れるまで割り進む"));
     click(dlg().CheckBox12);
     EXPECT_EQ(form->jouken().SHOU_ITI, 0);
     EXPECT_EQ(form->jouken().POINTMAX, 2);
@@ -284,7 +287,7 @@ TEST_F(JoukenTest, PiDigitsFromOneToFifteen) {
 TEST_F(JoukenTest, AutomaticSteppingPausesTheStoredSpeedBeforeEachStroke) {
     open("[SPEED]\r\nENZANSPEED=5\r\n[FORMPOS]\r\nPANELFLAG=1\r\n");
     key(Qt::Key_Y);
-    ASSERT_TRUE(form->companions().StepGoForm->isVisible());
+    ASSERT_TRUE(form->companions().stepBox()->isVisible());
     click(dlg().CheckBox8);
     EXPECT_EQ(form->jouken().AUTOSTEP, 1);
     EXPECT_EQ(form->jouken().STEPFLAG, 0);
@@ -293,10 +296,10 @@ TEST_F(JoukenTest, AutomaticSteppingPausesTheStoredSpeedBeforeEachStroke) {
     EXPECT_TRUE(dlg().CheckBox8->isChecked());
     EXPECT_FALSE(dlg().CheckBox9->isChecked());
     EXPECT_FALSE(dlg().CheckBox17->isChecked());
-    EXPECT_FALSE(form->companions().StepGoForm->isVisible());
-    EXPECT_EQ(form->Panel5->text(), QStringLiteral("自動"));
-    EXPECT_EQ(form->Panel5->back(), QColor(255, 0, 0));
-    EXPECT_TRUE(form->Edit2->isEnabled());
+    EXPECT_FALSE(form->companions().stepBox()->isVisible());
+    EXPECT_EQ(part<app::ClickPanel>(*form, "Panel5")->text(), QStringLiteral("自動"));
+    EXPECT_EQ(part<app::ClickPanel>(*form, "Panel5")->back(), QColor(255, 0, 0));
+    EXPECT_TRUE(part<QLineEdit>(*form, "Edit2")->isEnabled());
     type("12+9=");
     ASSERT_TRUE(form->drawing());
     EXPECT_FALSE(dlg().isEnabled());  // the dialog waits for the drawing
@@ -315,15 +318,15 @@ TEST_F(JoukenTest, AutomaticSteppingPausesTheStoredSpeedBeforeEachStroke) {
     arrowUp(dlg().Edit1);
     EXPECT_EQ(form->jouken().ENZANSPEED, 6);
     EXPECT_EQ(form->jouken().StrokeDelay, 6);
-    EXPECT_EQ(form->Edit2->text(), QStringLiteral("6"));
+    EXPECT_EQ(part<QLineEdit>(*form, "Edit2")->text(), QStringLiteral("6"));
     // Unticking "自動" leaves no stepping, and "無" shows it.
     click(dlg().CheckBox8);
     EXPECT_TRUE(dlg().CheckBox17->isChecked());
     EXPECT_FALSE(dlg().CheckBox8->isChecked());
     EXPECT_EQ(form->jouken().AUTOSTEP, 0);
     EXPECT_EQ(form->jouken().StrokeDelay, 0);
-    EXPECT_EQ(form->Panel5->text(), QStringLiteral("なし"));
-    EXPECT_FALSE(form->Edit2->isEnabled());
+    EXPECT_EQ(part<app::ClickPanel>(*form, "Panel5")->text(), QStringLiteral("なし"));
+    EXPECT_FALSE(part<QLineEdit>(*form, "Edit2")->isEnabled());
     // From none to automatic straight away.
     click(dlg().CheckBox8);
     EXPECT_TRUE(dlg().CheckBox8->isChecked());
@@ -335,8 +338,8 @@ TEST_F(JoukenTest, NoneOverManualShowsNoneAloneAndSteppingOff) {
     open("[FORMPOS]\r\nPANELFLAG=1\r\n");
     click(dlg().CheckBox9);
     EXPECT_EQ(form->jouken().STEPFLAG, 1);
-    EXPECT_EQ(form->Panel5->text(), QStringLiteral("手動"));
-    EXPECT_TRUE(form->companions().StepGoForm->isVisible());
+    EXPECT_EQ(part<app::ClickPanel>(*form, "Panel5")->text(), QStringLiteral("手動"));
+    EXPECT_TRUE(form->companions().stepBox()->isVisible());
     EXPECT_FALSE(dlg().isVisible());  // choosing manual puts the dialog away
     EXPECT_FALSE(dlg().CheckBox17->isChecked());
     click(dlg().CheckBox17);
@@ -346,8 +349,8 @@ TEST_F(JoukenTest, NoneOverManualShowsNoneAloneAndSteppingOff) {
     EXPECT_FALSE(dlg().CheckBox9->isChecked());
     EXPECT_EQ(form->jouken().STEPFLAG, 0);
     EXPECT_EQ(form->jouken().AUTOSTEP, 0);
-    EXPECT_EQ(form->Panel5->text(), QStringLiteral("なし"));
-    EXPECT_FALSE(form->companions().StepGoForm->isVisible());
+    EXPECT_EQ(part<app::ClickPanel>(*form, "Panel5")->text(), QStringLiteral("なし"));
+    EXPECT_FALSE(form->companions().stepBox()->isVisible());
 }
 
 TEST_F(JoukenTest, OpeningTheDialogShowsTheStepModeOfTheKeys) {
@@ -367,7 +370,7 @@ TEST_F(JoukenTest, OpeningTheDialogShowsTheStepModeOfTheKeys) {
     // "閉じる(J)" puts it away; the next J opens it.
     click(dlg().Button1);
     EXPECT_FALSE(dlg().isVisible());
-    EXPECT_EQ(form->JoukenShown, 0);
+    EXPECT_FALSE(form->companions().shown(app::Companion::Conditions));
     key(Qt::Key_J);
     EXPECT_TRUE(dlg().isVisible());
     // Keys typed while the dialog is active go to the board.
@@ -408,7 +411,7 @@ TEST_F(JoukenTest, EnterInTheDialogIsEqualsUnlessANumberBoxHasTheFocus) {
             QTest::keyClick(box, Qt::Key(k),
                             k == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
             EXPECT_FALSE(dlg().isVisible());
-            EXPECT_EQ(form->JoukenShown, 0);
+            EXPECT_FALSE(form->companions().shown(app::Companion::Conditions));
             EXPECT_EQ(typed(), "3");
         }
         box->clearFocus();
@@ -473,13 +476,13 @@ TEST_F(JoukenTest, EveryRoadShowsTheOneStepKindInForceAtOnce) {
         EXPECT_FALSE(form->drawing());
         EXPECT_EQ(form->jouken().STEPFLAG, manual ? 1 : 0);
         EXPECT_EQ(form->jouken().AUTOSTEP, automatic ? 1 : 0);
-        EXPECT_EQ(form->Panel5->text(), c.kind);
-        EXPECT_EQ(form->Panel5->back(), manual      ? QColor(0, 128, 0)
-                                        : automatic ? QColor(255, 0, 0)
-                                                    : QColor(0, 0, 255));
-        EXPECT_EQ(form->companions().StepGoForm->isVisible(), manual);
-        EXPECT_EQ(form->actStepView->isChecked(), manual);
-        EXPECT_EQ(form->Edit2->isEnabled(), automatic);
+        EXPECT_EQ(part<app::ClickPanel>(*form, "Panel5")->text(), c.kind);
+        EXPECT_EQ(part<app::ClickPanel>(*form, "Panel5")->back(), manual      ? QColor(0, 128, 0)
+                                                                  : automatic ? QColor(255, 0, 0)
+                                                                              : QColor(0, 0, 255));
+        EXPECT_EQ(form->companions().stepBox()->isVisible(), manual);
+        EXPECT_EQ(part<QAction>(*form, "actStepView")->isChecked(), manual);
+        EXPECT_EQ(part<QLineEdit>(*form, "Edit2")->isEnabled(), automatic);
         EXPECT_EQ(dlg().CheckBox9->isChecked(), manual);
         EXPECT_EQ(dlg().CheckBox8->isChecked(), automatic);
         EXPECT_EQ(dlg().CheckBox17->isChecked(), !manual && !automatic);
@@ -496,7 +499,7 @@ TEST_F(JoukenTest, BothDelayBoxesShowTheSameDelayUpTo100) {
         for (; presses < target; ++presses) key(Qt::Key_PageUp, Qt::ShiftModifier);
         const int delay = std::min(target, 100);
         EXPECT_EQ(form->jouken().StrokeDelay, delay);
-        EXPECT_EQ(form->Edit2->text(), QString::number(delay));
+        EXPECT_EQ(part<QLineEdit>(*form, "Edit2")->text(), QString::number(delay));
         EXPECT_EQ(dlg().Edit1->value(), delay);
     }
     arrowUp(dlg().Edit1);  // above the stored time's top: nothing
@@ -505,7 +508,7 @@ TEST_F(JoukenTest, BothDelayBoxesShowTheSameDelayUpTo100) {
     dlg().Edit1->stepBy(-1);
     EXPECT_EQ(form->jouken().ENZANSPEED, 99);
     EXPECT_EQ(dlg().Edit1->value(), 99);
-    EXPECT_EQ(form->Edit2->text(), QStringLiteral("99"));
+    EXPECT_EQ(part<QLineEdit>(*form, "Edit2")->text(), QStringLiteral("99"));
     arrowUp(dlg().Edit1);
     EXPECT_EQ(form->jouken().ENZANSPEED, 99);
     EXPECT_EQ(dlg().Edit1->value(), 99);
@@ -530,7 +533,7 @@ TEST_F(JoukenTest, BeepOnEachManualStepWhenTicked) {
 
 TEST_F(JoukenTest, ColourGroupsFollowEachOtherAndAClickOnTheSelectedItemChangesNothing) {
     open("[FORMPOS]\r\nPANELFLAG=1\r\n");
-    QAbstractButton* mainBlack = form->RadioGroup1Items->button(0);
+    QAbstractButton* mainBlack = part<QButtonGroup>(*form, "RadioGroup1Items")->button(0);
     QAbstractButton* dlgWhite = dlg().RadioGroup1->button(1);
     click(mainBlack);  // already selected
     EXPECT_EQ(form->jouken().DSP_CL_TYPE, 0);
@@ -541,7 +544,7 @@ TEST_F(JoukenTest, ColourGroupsFollowEachOtherAndAClickOnTheSelectedItemChangesN
 
     click(dlgWhite);
     EXPECT_EQ(form->jouken().DSP_CL_TYPE, 1);
-    EXPECT_EQ(form->RadioGroup1Items->checkedId(), 1);
+    EXPECT_EQ(part<QButtonGroup>(*form, "RadioGroup1Items")->checkedId(), 1);
     EXPECT_EQ(form->grabBoard().pixelColor(300, 250), kWhiteboard);
     click(dlgWhite);
     EXPECT_EQ(form->jouken().DSP_CL_TYPE, 1);
@@ -552,7 +555,7 @@ TEST_F(JoukenTest, ColourGroupsFollowEachOtherAndAClickOnTheSelectedItemChangesN
     click(dlgWhite);
     EXPECT_EQ(form->jouken().DSP_CL_TYPE, 0);
     EXPECT_EQ(dlg().RadioGroup1->checkedId(), 0);
-    EXPECT_EQ(form->RadioGroup1Items->checkedId(), 0);
+    EXPECT_EQ(part<QButtonGroup>(*form, "RadioGroup1Items")->checkedId(), 0);
 }
 
 // ---- help, About, printing -----------------------------------------------------------------

@@ -33,7 +33,7 @@ class KeypadTest : public ::testing::Test {
         form.reset();
         app::formHooks() = {};
     }
-    dialogs::TInputFormM& pad() { return *form->companions().InputFormM; }
+    dialogs::TInputFormM& pad() { return *form->companions().keypad(); }
     QToolButton* button(const char* name) {
         QToolButton* b = pad().button(QLatin1String(name));
         EXPECT_NE(b, nullptr) << name;
@@ -127,17 +127,17 @@ TEST_F(KeypadTest, PiEntersOnEveryQuickClick) {
 TEST_F(KeypadTest, ConditionsSpeechSettingsAndTheWordProblemWindow) {
     app::Companions& c = form->companions();
     click({"SpeedButton1"});
-    EXPECT_TRUE(c.JoukenSetFormM->isVisible());
+    EXPECT_TRUE(c.conditions()->isVisible());
     click({"SpeedButton1"});
-    EXPECT_FALSE(c.JoukenSetFormM->isVisible());
+    EXPECT_FALSE(c.conditions()->isVisible());
     click({"SpeedButton11"});
-    EXPECT_TRUE(c.VoiceSetForm->isVisible());
+    EXPECT_TRUE(c.voice()->isVisible());
     click({"SpeedButton11"});
-    EXPECT_FALSE(c.VoiceSetForm->isVisible());
+    EXPECT_FALSE(c.voice()->isVisible());
     // "消去D" hides the story also when there is nothing to erase.
-    c.SenExForm->show();
+    c.wordProblem()->show();
     click({"DeleteButton"});
-    EXPECT_FALSE(c.SenExForm->isVisible());
+    EXPECT_FALSE(c.wordProblem()->isVisible());
 }
 
 TEST_F(KeypadTest, KeysTypedOnTheKeypadReachTheBoardAndTheFlagFollowsUse) {

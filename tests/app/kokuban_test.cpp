@@ -44,12 +44,12 @@ TEST_F(KokubanTest, OpensWithDefaultsOnAGreenBoard) {
     EXPECT_TRUE(avail.contains(f.frameGeometry()));
     EXPECT_EQ(f.jouken().FONTSIZE, 40);
     EXPECT_EQ(f.keisan().board().MojiSize, 40);
-    EXPECT_EQ(f.Timer1->interval(), 500);
-    EXPECT_FALSE(f.Panel1->isVisible());
+    EXPECT_EQ(part<QTimer>(f, "Timer1")->interval(), 500);
+    EXPECT_FALSE(part<QWidget>(f, "Panel1")->isVisible());
     EXPECT_EQ(f.scrollBar()->singleStep(), 5);
     EXPECT_EQ(f.scrollBar()->maximum() + f.scrollBar()->pageStep(), f.PageH);
-    EXPECT_EQ(f.JoukenTop, f.y() + 230);
-    EXPECT_EQ(f.JoukenLeft, f.x() + f.frameGeometry().width() - 270);
+    EXPECT_EQ(f.joukenStart().y(), f.y() + 230);
+    EXPECT_EQ(f.joukenStart().x(), f.x() + f.frameGeometry().width() - 270);
 
     const QImage board = f.grabBoard();
     EXPECT_EQ(board.pixelColor(board.width() - 5, board.height() - 5), kBlackboard);
@@ -66,12 +66,12 @@ TEST_F(KokubanTest, StoredValuesAreClampedAndTheSchemeIsAlwaysBlackboard) {
         "[SPEED]\r\nPOINTMAX=3\r\nPNTDSPFLAG00=7\r\n[FORMPOS]\r\nPANELFLAG=1\r\nHARUFA=0\r\n");
     EXPECT_EQ(form->jouken().FONTSIZE, 10);
     EXPECT_EQ(form->keisan().board().MojiSize, 10);
-    EXPECT_EQ(form->Timer1->interval(), 200);
+    EXPECT_EQ(part<QTimer>(*form, "Timer1")->interval(), 200);
     EXPECT_EQ(form->jouken().DSP_CL_TYPE, 0);
     EXPECT_EQ(form->jouken().PNTDSPFLAG00, 3);
-    EXPECT_EQ(form->Edit1->value(), 3);
+    EXPECT_EQ(part<QSpinBox>(*form, "Edit1")->value(), 3);
     EXPECT_EQ(form->jouken().HARUFA, 65);
-    EXPECT_TRUE(form->Panel1->isVisible());
+    EXPECT_TRUE(part<QWidget>(*form, "Panel1")->isVisible());
     EXPECT_EQ(form->grabBoard().pixelColor(300, 200), kBlackboard);
     form.reset();
 
@@ -84,7 +84,7 @@ TEST_F(KokubanTest, StoredValuesAreClampedAndTheSchemeIsAlwaysBlackboard) {
     key(Qt::Key_A);
     EXPECT_EQ(form->jouken().KURIAGARI, 1);
     EXPECT_EQ(form->jouken().POINTMAX, 10);
-    EXPECT_EQ(form->Edit1->value(), 10);
+    EXPECT_EQ(part<QSpinBox>(*form, "Edit1")->value(), 10);
     form.reset();
 
     // The stored bounds are the outer frame, and they are used as they are.
@@ -98,7 +98,7 @@ TEST_F(KokubanTest, StoredValuesAreClampedAndTheSchemeIsAlwaysBlackboard) {
     form.reset();
 
     open("[CURSOR]\r\nCUR_SEC=5000\r\n[FORMPOS]\r\nLEFT=-30000\r\nTOP=-30000\r\n");
-    EXPECT_EQ(form->Timer1->interval(), 1000);
+    EXPECT_EQ(part<QTimer>(*form, "Timer1")->interval(), 1000);
     // A window stored off every screen comes back into view.
     EXPECT_GT(form->x(), -1000);
     EXPECT_GT(form->y(), -1000);
@@ -156,23 +156,23 @@ TEST_F(KokubanTest, MenusCarryTheirCaptionsAcceleratorsAndStates) {
     EXPECT_FALSE(action(QStringLiteral("Test(&Q)"))->isVisible());
     // Start-up check marks: the context menu's box item keeps its mark until
     // the first toggle, which sets both from the flag.
-    EXPECT_FALSE(form->actJk1st->isChecked());
-    EXPECT_TRUE(form->actJk1stCtx->isChecked());
-    form->actJk1stCtx->trigger();
+    EXPECT_FALSE(part<QAction>(*form, "actJk1st")->isChecked());
+    EXPECT_TRUE(part<QAction>(*form, "actJk1stCtx")->isChecked());
+    part<QAction>(*form, "actJk1stCtx")->trigger();
     EXPECT_EQ(form->jouken().JK1ST_FLAG, 1);
-    EXPECT_TRUE(form->actJk1st->isChecked());
-    EXPECT_TRUE(form->actJk1stCtx->isChecked());
-    form->actJk1st->trigger();
+    EXPECT_TRUE(part<QAction>(*form, "actJk1st")->isChecked());
+    EXPECT_TRUE(part<QAction>(*form, "actJk1stCtx")->isChecked());
+    part<QAction>(*form, "actJk1st")->trigger();
     EXPECT_EQ(form->jouken().JK1ST_FLAG, 0);
-    EXPECT_FALSE(form->actJk1stCtx->isChecked());
+    EXPECT_FALSE(part<QAction>(*form, "actJk1stCtx")->isChecked());
     // The trailing-zero items follow their flags.
-    form->actMatsubiKake->trigger();
+    part<QAction>(*form, "actMatsubiKake")->trigger();
     EXPECT_EQ(form->jouken().MatsubiZeroKake, 1);
-    EXPECT_TRUE(form->actMatsubiKake->isChecked());
-    form->actMatsubiWari->trigger();
-    form->actMatsubiWari->trigger();
+    EXPECT_TRUE(part<QAction>(*form, "actMatsubiKake")->isChecked());
+    part<QAction>(*form, "actMatsubiWari")->trigger();
+    part<QAction>(*form, "actMatsubiWari")->trigger();
     EXPECT_EQ(form->jouken().MatsubiZeroWari, 0);
-    EXPECT_FALSE(form->actMatsubiWari->isChecked());
+    EXPECT_FALSE(part<QAction>(*form, "actMatsubiWari")->isChecked());
 }
 
 // ---- typing --------------------------------------------------------------------------
@@ -342,7 +342,7 @@ TEST_F(KokubanTest, MSwitchesToTheWhiteboardFirstAndBackAgain) {
     EXPECT_EQ(form->jouken().DSP_CL_TYPE, 1);
     EXPECT_EQ(form->grabBoard().pixelColor(300, 250), kWhiteboard);
     EXPECT_EQ(form->cursorColour(), QColor(0, 128, 0));
-    EXPECT_EQ(form->RadioGroup1Items->checkedId(), 1);
+    EXPECT_EQ(part<QButtonGroup>(*form, "RadioGroup1Items")->checkedId(), 1);
     key(Qt::Key_M);
     EXPECT_EQ(form->jouken().DSP_CL_TYPE, 0);
     EXPECT_EQ(form->grabBoard().pixelColor(300, 250), kBlackboard);
@@ -351,7 +351,7 @@ TEST_F(KokubanTest, MSwitchesToTheWhiteboardFirstAndBackAgain) {
     type("3");
     key(Qt::Key_M);
     EXPECT_EQ(form->jouken().DSP_CL_TYPE, 0);
-    EXPECT_EQ(form->RadioGroup1Items->checkedId(), 0);
+    EXPECT_EQ(part<QButtonGroup>(*form, "RadioGroup1Items")->checkedId(), 0);
     // The finished calculation can be switched; its line is drawn in black.
     type("+4=");
     form->finishDrawing();
@@ -476,48 +476,48 @@ TEST_F(KokubanTest, ScrollRangeReachesTheWholeDrawing) {
 TEST_F(KokubanTest, HidingThePanelMovesTheLine65PixelsUp) {
     open("[FORMPOS]\r\nPANELFLAG=1\r\n");
     // A panel shown at start is checked in both menus.
-    EXPECT_TRUE(form->actPanel->isChecked());
-    EXPECT_TRUE(form->actPanelCtx->isChecked());
+    EXPECT_TRUE(part<QAction>(*form, "actPanel")->isChecked());
+    EXPECT_TRUE(part<QAction>(*form, "actPanelCtx")->isChecked());
     type("12");
     const int shown = expressionY();
-    form->actPanel->trigger();
-    EXPECT_FALSE(form->Panel1->isVisible());
+    part<QAction>(*form, "actPanel")->trigger();
+    EXPECT_FALSE(part<QWidget>(*form, "Panel1")->isVisible());
     EXPECT_EQ(form->jouken().PANELFLAG, 0);
-    EXPECT_FALSE(form->actPanel->isChecked());
-    EXPECT_FALSE(form->actPanelCtx->isChecked());
+    EXPECT_FALSE(part<QAction>(*form, "actPanel")->isChecked());
+    EXPECT_FALSE(part<QAction>(*form, "actPanelCtx")->isChecked());
     EXPECT_EQ(typed(), "");  // the board was cleared
     key(Qt::Key_H);
     EXPECT_EQ(typed(), "12");
     EXPECT_EQ(expressionY(), shown - 65);
-    form->actPanelCtx->trigger();
-    EXPECT_TRUE(form->Panel1->isVisible());
-    EXPECT_TRUE(form->actPanel->isChecked());
+    part<QAction>(*form, "actPanelCtx")->trigger();
+    EXPECT_TRUE(part<QWidget>(*form, "Panel1")->isVisible());
+    EXPECT_TRUE(part<QAction>(*form, "actPanel")->isChecked());
     key(Qt::Key_H);
     EXPECT_EQ(expressionY(), shown);
     // The panel spans the board.
-    EXPECT_EQ(form->Panel1->height(), 62);
-    EXPECT_GE(form->Panel1->width(), form->board()->width());
+    EXPECT_EQ(part<QWidget>(*form, "Panel1")->height(), 62);
+    EXPECT_GE(part<QWidget>(*form, "Panel1")->width(), form->board()->width());
 }
 
 TEST_F(KokubanTest, QuotientPlacesWithCtrlUpAndDown) {
     open("[SHOUJOUKEN]\r\nSHOU_ITI=1\r\n[SPEED]\r\nPOINTMAX=3\r\n");
-    EXPECT_EQ(form->Edit1->minimum(), 1);
+    EXPECT_EQ(part<QSpinBox>(*form, "Edit1")->minimum(), 1);
     for (int i = 0; i < 5; ++i) key(Qt::Key_Down, Qt::ControlModifier);
     EXPECT_EQ(form->jouken().POINTMAX, 1);
-    EXPECT_EQ(form->Edit1->value(), 1);
+    EXPECT_EQ(part<QSpinBox>(*form, "Edit1")->value(), 1);
     for (int i = 0; i < 15; ++i) key(Qt::Key_PageUp, Qt::ControlModifier);
     EXPECT_EQ(form->jouken().POINTMAX, 10);
-    EXPECT_EQ(form->Edit1->value(), 10);
+    EXPECT_EQ(part<QSpinBox>(*form, "Edit1")->value(), 10);
     // The division group shows the rounding mode.
-    EXPECT_EQ(form->GB2Text2->text(), QStringLiteral("位で"));
-    EXPECT_EQ(form->GB2Text4->text(), QStringLiteral("四捨五入"));
+    EXPECT_EQ(part<QLabel>(*form, "GB2Text2")->text(), QStringLiteral("位で"));
+    EXPECT_EQ(part<QLabel>(*form, "GB2Text4")->text(), QStringLiteral("四捨五入"));
     form.reset();
 
     open("[SPEED]\r\nPOINTMAX=1\r\n");
     for (int i = 0; i < 3; ++i) key(Qt::Key_PageDown, Qt::ControlModifier);
     EXPECT_EQ(form->jouken().POINTMAX, 0);
     // The up-down box sets the places too.
-    form->Edit1->setValue(4);
+    part<QSpinBox>(*form, "Edit1")->setValue(4);
     EXPECT_EQ(form->jouken().POINTMAX, 4);
     EXPECT_EQ(form->jouken().PNTDSPFLAG00, 4);
     form.reset();
@@ -526,26 +526,27 @@ TEST_F(KokubanTest, QuotientPlacesWithCtrlUpAndDown) {
     // as the box shows it.
     open("[SHOUJOUKEN]\r\nSHOU_ITI=1\r\n[SPEED]\r\nPOINTMAX=0\r\n");
     EXPECT_EQ(form->jouken().POINTMAX, 1);
-    EXPECT_EQ(form->Edit1->value(), 1);
+    EXPECT_EQ(part<QSpinBox>(*form, "Edit1")->value(), 1);
     form.reset();
 
     // The division group's texts change with the quotient mode; the panel
     // widens with them instead of squeezing the texts over each other.
     open("[FORMPOS]\r\nPANELFLAG=1\r\n[SHOUJOUKEN]\r\nSHOU_ITI=2\r\n");
     auto unsqueezed = [&] {
-        for (QLabel* l :
-             {form->GB2Text1, form->GB2Text2, form->GB2Text3, form->GB2Text4, form->GB2CtrlText})
+        for (QLabel* l : {part<QLabel>(*form, "GB2Text1"), part<QLabel>(*form, "GB2Text2"),
+                          part<QLabel>(*form, "GB2Text3"), part<QLabel>(*form, "GB2Text4"),
+                          part<QLabel>(*form, "GB2CtrlText")})
             if (l->isVisible())
                 EXPECT_GE(l->width(), l->minimumSizeHint().width()) << l->text().toStdString();
     };
     unsqueezed();
-    EXPECT_EQ(form->GB2Text1->text(), QStringLiteral("割り切れるまで割り進む"));
+    EXPECT_EQ(part<QLabel>(*form, "GB2Text1")->text(), QStringLiteral("割り切れるまで割り進む"));
     form->resize(520, 300);  // the panel is placed for this mode's texts
     settle();
     form->jouken().SHOU_ITI = 0;
     form->GB2_set();
     settle();
-    EXPECT_TRUE(form->Edit1->isVisible());
+    EXPECT_TRUE(part<QSpinBox>(*form, "Edit1")->isVisible());
     unsqueezed();
 }
 
@@ -563,48 +564,48 @@ TEST_F(KokubanTest, SettingsPanelFitsTheFirstStartWidth) {
         ASSERT_EQ(form->frameGeometry().width(), 840);
         const int boardW = form->board()->width();
         int right = 0;
-        for (QWidget* w : form->Panel1->findChildren<QWidget*>()) {
-            if (!w->isVisible() || w->parentWidget() != form->Panel1) continue;
+        for (QWidget* w : part<QWidget>(*form, "Panel1")->findChildren<QWidget*>()) {
+            if (!w->isVisible() || w->parentWidget() != part<QWidget>(*form, "Panel1")) continue;
             const int r = w->mapTo(form->board(), QPoint(w->width(), 0)).x();
             right = std::max(right, r);
             EXPECT_LE(r, boardW) << w->metaObject()->className() << " "
                                  << w->property("title").toString().toStdString()
                                  << w->property("text").toString().toStdString();
         }
-        EXPECT_TRUE(form->SpeedButton8->isVisible());
+        EXPECT_TRUE(part<QToolButton>(*form, "SpeedButton8")->isVisible());
         EXPECT_GT(right, boardW / 2);
     }
 }
 
 TEST_F(KokubanTest, TogglePanelsFollowTheirFlags) {
     open("[FORMPOS]\r\nPANELFLAG=1\r\n");
-    EXPECT_EQ(form->Panel2->text(), QStringLiteral("くり上がり(A)◎"));
-    EXPECT_EQ(form->Panel2->back(), QColor(255, 0, 0));
+    EXPECT_EQ(part<app::ClickPanel>(*form, "Panel2")->text(), QStringLiteral("くり上がり(A)◎"));
+    EXPECT_EQ(part<app::ClickPanel>(*form, "Panel2")->back(), QColor(255, 0, 0));
     key(Qt::Key_A);
     EXPECT_EQ(form->jouken().KURIAGARI, 0);
-    EXPECT_EQ(form->Panel2->text(), QStringLiteral("くり上がり(A)×"));
-    EXPECT_EQ(form->Panel2->back(), QColor(0, 0, 255));
+    EXPECT_EQ(part<app::ClickPanel>(*form, "Panel2")->text(), QStringLiteral("くり上がり(A)×"));
+    EXPECT_EQ(part<app::ClickPanel>(*form, "Panel2")->back(), QColor(0, 0, 255));
     // A click on the panel injects the key.
-    QTest::mouseClick(form->Panel3, Qt::LeftButton);
+    QTest::mouseClick(part<app::ClickPanel>(*form, "Panel3"), Qt::LeftButton);
     settle();
     EXPECT_EQ(form->jouken().KURISAGARI, 0);
-    EXPECT_EQ(form->Panel3->text(), QStringLiteral("くり下がり(S)×"));
+    EXPECT_EQ(part<app::ClickPanel>(*form, "Panel3")->text(), QStringLiteral("くり下がり(S)×"));
     key(Qt::Key_L);
     EXPECT_EQ(form->jouken().KAIGYO_FLAG, 1);
-    EXPECT_EQ(form->Panel4->text(), QStringLiteral("＝で改行(L)◎"));
+    EXPECT_EQ(part<app::ClickPanel>(*form, "Panel4")->text(), QStringLiteral("＝で改行(L)◎"));
     key(Qt::Key_Q);
-    EXPECT_EQ(form->Panel6->text(), QStringLiteral("名称表示(Q)◎"));
-    QTest::mouseClick(form->Panel7, Qt::LeftButton);
+    EXPECT_EQ(part<app::ClickPanel>(*form, "Panel6")->text(), QStringLiteral("名称表示(Q)◎"));
+    QTest::mouseClick(part<app::ClickPanel>(*form, "Panel7"), Qt::LeftButton);
     EXPECT_EQ(form->jouken().SYOUPTLNDSP, 1);
-    EXPECT_EQ(form->Panel7->text(), QStringLiteral("参考線(B)◎"));
+    EXPECT_EQ(part<app::ClickPanel>(*form, "Panel7")->text(), QStringLiteral("参考線(B)◎"));
     key(Qt::Key_U);
     EXPECT_EQ(form->jouken().RENDOFLAG, 0);
-    EXPECT_EQ(form->Panel8->back(), QColor(0, 255, 0));
-    EXPECT_EQ(form->Panel8->toolTip(),
+    EXPECT_EQ(part<app::ClickPanel>(*form, "Panel8")->back(), QColor(0, 255, 0));
+    EXPECT_EQ(part<app::ClickPanel>(*form, "Panel8")->toolTip(),
               QStringLiteral("割り算で、条件の変更と表示が連動しない(一部)。(U)"));
-    QTest::mouseClick(form->SpeedButton7, Qt::LeftButton);
+    QTest::mouseClick(part<QToolButton>(*form, "SpeedButton7"), Qt::LeftButton);
     EXPECT_EQ(form->jouken().SHOU0_DSP, 1);
-    EXPECT_EQ(form->SpeedButton7->text(), QStringLiteral("●"));
+    EXPECT_EQ(part<QToolButton>(*form, "SpeedButton7")->text(), QStringLiteral("●"));
 
     // "文" after a calculation without example file: its message, panel off.
     form->ReibunAri = 0;
@@ -614,13 +615,13 @@ TEST_F(KokubanTest, TogglePanelsFollowTheirFlags) {
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].title, "★☆お願い☆★");
     EXPECT_EQ(form->ReibunOn, 0);
-    EXPECT_EQ(form->Panel10->back(), QColor(192, 192, 192));
+    EXPECT_EQ(part<app::ClickPanel>(*form, "Panel10")->back(), QColor(192, 192, 192));
     // With the examples loaded, before a calculation only the look changes.
     form->ReibunAri = 1;
     key(Qt::Key_Delete);
     key(Qt::Key_Z);
     EXPECT_EQ(form->ReibunOn, 1);
-    EXPECT_EQ(form->Panel10->back(), QColor(0, 255, 0));
+    EXPECT_EQ(part<app::ClickPanel>(*form, "Panel10")->back(), QColor(0, 255, 0));
     EXPECT_EQ(messages.size(), 1u);
 }
 
@@ -649,16 +650,16 @@ TEST_F(KokubanTest, StepModeWithYEndAndEscape) {
     EXPECT_EQ(form->jouken().STEPFLAG, 0);
     key(Qt::Key_Y);
     EXPECT_EQ(form->jouken().STEPFLAG, 1);
-    EXPECT_TRUE(form->companions().StepGoForm->isVisible());
-    EXPECT_EQ(form->Panel5->text(), QStringLiteral("手動"));
-    EXPECT_EQ(form->Panel5->back(), QColor(0, 128, 0));
-    EXPECT_TRUE(form->actStepView->isChecked());
+    EXPECT_TRUE(form->companions().stepBox()->isVisible());
+    EXPECT_EQ(part<app::ClickPanel>(*form, "Panel5")->text(), QStringLiteral("手動"));
+    EXPECT_EQ(part<app::ClickPanel>(*form, "Panel5")->back(), QColor(0, 128, 0));
+    EXPECT_TRUE(part<QAction>(*form, "actStepView")->isChecked());
     key(Qt::Key_Y);
     EXPECT_EQ(form->jouken().STEPFLAG, 0);
-    EXPECT_FALSE(form->companions().StepGoForm->isVisible());
-    EXPECT_EQ(form->Panel5->text(), QStringLiteral("なし"));
-    EXPECT_EQ(form->Panel5->back(), QColor(0, 0, 255));
-    EXPECT_FALSE(form->actStepCtx->isChecked());
+    EXPECT_FALSE(form->companions().stepBox()->isVisible());
+    EXPECT_EQ(part<app::ClickPanel>(*form, "Panel5")->text(), QStringLiteral("なし"));
+    EXPECT_EQ(part<app::ClickPanel>(*form, "Panel5")->back(), QColor(0, 0, 255));
+    EXPECT_FALSE(part<QAction>(*form, "actStepCtx")->isChecked());
 
     // A calculation in manual mode stops at its first step point; keys wait
     // for the drawing, Escape ends stepping and draws the rest.
@@ -671,8 +672,8 @@ TEST_F(KokubanTest, StepModeWithYEndAndEscape) {
     key(Qt::Key_Escape);
     EXPECT_FALSE(form->drawing());
     EXPECT_EQ(form->jouken().STEPFLAG, 0);
-    EXPECT_FALSE(form->companions().StepGoForm->isVisible());
-    EXPECT_EQ(form->Panel5->text(), QStringLiteral("なし"));
+    EXPECT_FALSE(form->companions().stepBox()->isVisible());
+    EXPECT_EQ(part<app::ClickPanel>(*form, "Panel5")->text(), QStringLiteral("なし"));
     EXPECT_EQ(form->keisan().Kotae(), "22");
     settle();
     EXPECT_EQ(typed(), "");  // the waiting Delete has cleared the board
@@ -693,8 +694,8 @@ TEST_F(KokubanTest, StepModeWithYEndAndEscape) {
     type("5");
     key(Qt::Key_Escape);
     EXPECT_EQ(form->jouken().STEPFLAG, 0);
-    EXPECT_FALSE(form->companions().StepGoForm->isVisible());
-    EXPECT_EQ(form->Panel5->text(), QStringLiteral("なし"));
+    EXPECT_FALSE(form->companions().stepBox()->isVisible());
+    EXPECT_EQ(part<app::ClickPanel>(*form, "Panel5")->text(), QStringLiteral("なし"));
     type("+3=");
     EXPECT_FALSE(form->drawing());
     EXPECT_EQ(form->keisan().Kotae(), "8");
@@ -722,7 +723,7 @@ TEST_F(KokubanTest, StrokeDelayWithShiftAndPacedDrawing) {
     key(Qt::Key_Up, Qt::ShiftModifier);
     key(Qt::Key_PageUp, Qt::ShiftModifier);
     EXPECT_EQ(form->jouken().StrokeDelay, 2);
-    EXPECT_EQ(form->Edit2->text(), QStringLiteral("2"));
+    EXPECT_EQ(part<QLineEdit>(*form, "Edit2")->text(), QStringLiteral("2"));
     key(Qt::Key_Down, Qt::ShiftModifier);
     EXPECT_EQ(form->jouken().StrokeDelay, 1);
     type("12+9=");
@@ -732,12 +733,12 @@ TEST_F(KokubanTest, StrokeDelayWithShiftAndPacedDrawing) {
     const size_t shown = form->player().revealed();
     EXPECT_LT(shown, form->keisan().ops().size());
     // The keypad and the conditions dialog wait for the drawing too.
-    EXPECT_FALSE(form->companions().InputFormM->isEnabled());
+    EXPECT_FALSE(form->companions().keypad()->isEnabled());
     form->grabBoard();
     EXPECT_EQ(form->player().revealed(), shown);
     form->finishDrawing();
     EXPECT_EQ(form->keisan().Kotae(), "21");
-    EXPECT_TRUE(form->companions().InputFormM->isEnabled());
+    EXPECT_TRUE(form->companions().keypad()->isEnabled());
     for (int i = 0; i < 120; ++i) key(Qt::Key_Up, Qt::ShiftModifier);
     EXPECT_EQ(form->jouken().StrokeDelay, 100);
 }
@@ -765,69 +766,67 @@ TEST_F(KokubanTest, PrintsOnePageAndLeavesTheScreenAsItWas) {
 TEST_F(KokubanTest, CompanionWindowsStandBesideTheBoardAndFollowIt) {
     open();
     app::Companions& c = form->companions();
-    const std::pair<QWidget*, const char*> windows[] = {{c.JoukenSetFormM, "□条件の設定□　▲Ｆ６▼"},
-                                                        {c.StepGoForm, "◆手動ステップ◆"},
-                                                        {c.SenExForm, "文章題の例文"},
-                                                        {c.InputFormM, "<入力パネル>　▼ Ｆ８ ▲"},
-                                                        {c.FaceS, "◇ピコタだよ。<F4>"},
-                                                        {c.VoiceSetForm, "★読み上げの設定"}};
+    const std::pair<QWidget*, const char*> windows[] = {
+        {c.conditions(), "□条件の設定□　▲Ｆ６▼"}, {c.stepBox(), "◆手動ステップ◆"},
+        {c.wordProblem(), "文章題の例文"},        {c.keypad(), "<入力パネル>　▼ Ｆ８ ▲"},
+        {c.face(), "◇ピコタだよ。<F4>"},          {c.voice(), "★読み上げの設定"}};
     for (auto [w, caption] : windows) {
         ASSERT_NE(w, nullptr) << caption;
         EXPECT_EQ(w->windowTitle(), QString::fromUtf8(caption));
         EXPECT_TRUE(w->windowFlags() & Qt::WindowStaysOnTopHint) << caption;
         EXPECT_EQ(w->windowType(), Qt::Tool) << caption;
     }
-    EXPECT_TRUE(c.InputFormM->isVisible());
-    EXPECT_TRUE(c.FaceS->isVisible());
-    EXPECT_FALSE(c.JoukenSetFormM->isVisible());
-    EXPECT_FALSE(c.SenExForm->isVisible());
-    EXPECT_EQ(c.SenExForm->pos(), QPoint(200, 500));
+    EXPECT_TRUE(c.keypad()->isVisible());
+    EXPECT_TRUE(c.face()->isVisible());
+    EXPECT_FALSE(c.conditions()->isVisible());
+    EXPECT_FALSE(c.wordProblem()->isVisible());
+    EXPECT_EQ(c.wordProblem()->pos(), QPoint(200, 500));
 
     form->move(300, 250);
     QCoreApplication::processEvents();
     const int l = form->x(), t = form->y(), w = form->width(), h = form->height();
-    EXPECT_EQ(c.JoukenSetFormM->pos(), QPoint(l + w - 290, t + 230));
-    EXPECT_EQ(c.StepGoForm->pos(), QPoint(l + w - 220, t + 300));
-    EXPECT_EQ(c.FaceS->pos(), QPoint(l + w - 180, t + 60));
+    EXPECT_EQ(c.conditions()->pos(), QPoint(l + w - 290, t + 230));
+    EXPECT_EQ(c.stepBox()->pos(), QPoint(l + w - 220, t + 300));
+    EXPECT_EQ(c.face()->pos(), QPoint(l + w - 180, t + 60));
     // The keypad also follows; a paint after a move puts it 10 pixels on.
-    EXPECT_EQ(c.InputFormM->y(), t + h - 220);
+    EXPECT_EQ(c.keypad()->y(), t + h - 220);
 
     // J toggles the conditions dialog, F4 the face, K the speech settings.
     key(Qt::Key_J);
-    EXPECT_TRUE(c.JoukenSetFormM->isVisible());
+    EXPECT_TRUE(c.conditions()->isVisible());
     key(Qt::Key_F6);
-    EXPECT_FALSE(c.JoukenSetFormM->isVisible());
+    EXPECT_FALSE(c.conditions()->isVisible());
     // Opened from the menu, the box closes with the next J.
     form->SokudoClick();
-    EXPECT_TRUE(c.JoukenSetFormM->isVisible());
+    EXPECT_TRUE(c.conditions()->isVisible());
     key(Qt::Key_J);
-    EXPECT_FALSE(c.JoukenSetFormM->isVisible());
+    EXPECT_FALSE(c.conditions()->isVisible());
     form->Button1Click();  // PKTIMAGE 0 -> 1: stays shown
-    EXPECT_TRUE(c.FaceS->isVisible());
+    EXPECT_TRUE(c.face()->isVisible());
     form->Button1Click();
-    EXPECT_FALSE(c.FaceS->isVisible());
+    EXPECT_FALSE(c.face()->isVisible());
     key(Qt::Key_K);
-    EXPECT_TRUE(c.VoiceSetForm->isVisible());
+    EXPECT_TRUE(c.voice()->isVisible());
 
     // I minimises the keypad, which then stays where it is.
     key(Qt::Key_I);
-    EXPECT_TRUE(c.InputFormM->isMinimised());
-    const QPoint parked = c.InputFormM->pos();
+    EXPECT_TRUE(c.keypad()->isMinimised());
+    const QPoint parked = c.keypad()->pos();
     form->move(100, 120);
     QCoreApplication::processEvents();
-    EXPECT_EQ(c.InputFormM->pos(), parked);
+    EXPECT_EQ(c.keypad()->pos(), parked);
     type("5");
     key(Qt::Key_F8);
-    EXPECT_FALSE(c.InputFormM->isMinimised());
-    EXPECT_TRUE(c.InputFormM->isVisible());
+    EXPECT_FALSE(c.keypad()->isMinimised());
+    EXPECT_TRUE(c.keypad()->isVisible());
     EXPECT_EQ(typed(), "5");
 
     // The face moves down on every fourth tick.
     for (int i = 0; i < 4; ++i) form->Timer1Timer();
-    EXPECT_EQ(c.FaceS->y(), form->y() + form->jouken().HARUFA + 65);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !c.FaceS->blinking(); }, 1000));
-    EXPECT_GE(c.FaceS->lastViseme(), 0);
-    EXPECT_LE(c.FaceS->lastViseme(), 10);
+    EXPECT_EQ(c.face()->y(), form->y() + form->jouken().HARUFA + 65);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !c.face()->blinking(); }, 1000));
+    EXPECT_GE(c.face()->lastViseme(), 0);
+    EXPECT_LE(c.face()->lastViseme(), 10);
 }
 
 TEST_F(KokubanTest, CursorBlinksOnlyWhileTyping) {
@@ -854,12 +853,12 @@ TEST_F(KokubanTest, SettingsRoundTripThroughTheWindow) {
     form->move(321, 234);
     form->resize(640, 480);
     const QSize frame = form->frameGeometry().size();
-    form->actPanel->trigger();
+    part<QAction>(*form, "actPanel")->trigger();
     key(Qt::Key_O);
     key(Qt::Key_A);
     key(Qt::Key_Y);  // manual stepping is not kept without automatic stepping
-    form->actJk1st->trigger();
-    form->companions().SenExForm->move(77, 88);
+    part<QAction>(*form, "actJk1st")->trigger();
+    form->companions().wordProblem()->move(77, 88);
     for (int i = 0; i < 2; ++i) key(Qt::Key_Up, Qt::ControlModifier);
     form->close();
     form.reset();
@@ -885,11 +884,11 @@ TEST_F(KokubanTest, SettingsRoundTripThroughTheWindow) {
     EXPECT_EQ(form->pos(), QPoint(321, 234));
     EXPECT_EQ(form->frameGeometry().size(), frame);
     EXPECT_EQ(form->size(), QSize(640, 480));
-    EXPECT_TRUE(form->Panel1->isVisible());
+    EXPECT_TRUE(part<QWidget>(*form, "Panel1")->isVisible());
     EXPECT_EQ(form->keisan().board().MojiSize, 41);
-    EXPECT_EQ(form->Panel2->text(), QStringLiteral("くり上がり(A)×"));
-    EXPECT_TRUE(form->actJk1st->isChecked());
-    EXPECT_FALSE(form->companions().JoukenSetFormM->isVisible());  // never opened at start
+    EXPECT_EQ(part<app::ClickPanel>(*form, "Panel2")->text(), QStringLiteral("くり上がり(A)×"));
+    EXPECT_TRUE(part<QAction>(*form, "actJk1st")->isChecked());
+    EXPECT_FALSE(form->companions().conditions()->isVisible());  // never opened at start
     EXPECT_EQ(form->jouken().STEPFLAG, 0);
     form.reset();
 
@@ -898,13 +897,13 @@ TEST_F(KokubanTest, SettingsRoundTripThroughTheWindow) {
     // manual mode is not kept.
     writeIni("[STEPDSP]\r\nAUTOSTEP=1\r\n[SPEED]\r\nENZANSPEED=7\r\n");
     open();
-    EXPECT_EQ(form->Panel5->text(), QStringLiteral("自動"));
+    EXPECT_EQ(part<app::ClickPanel>(*form, "Panel5")->text(), QStringLiteral("自動"));
     EXPECT_EQ(form->jouken().StrokeDelay, 7);
     form->close();
     form.reset();
     writeIni("[STEPDSP]\r\nAUTOSTEP=1\r\nSTEPFLAG=1\r\n");
     open();
-    EXPECT_EQ(form->Panel5->text(), QStringLiteral("手動"));
+    EXPECT_EQ(part<app::ClickPanel>(*form, "Panel5")->text(), QStringLiteral("手動"));
     EXPECT_EQ(form->jouken().AUTOSTEP, 0);
     form->close();
     form.reset();

@@ -395,7 +395,7 @@ class SenExTest : public ::testing::Test {
         form.reset();
         app::formHooks() = {};
     }
-    dialogs::TSenExForm& senEx() { return *form->companions().SenExForm; }
+    dialogs::TSenExForm& senEx() { return *form->companions().wordProblem(); }
     void key(int k, Qt::KeyboardModifiers m = Qt::NoModifier) {
         QTest::keyClick(form.get(), Qt::Key(k), m);
     }

@@ -6,9 +6,15 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QButtonGroup>
 #include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QToolButton>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -25,6 +31,16 @@ QT_END_NAMESPACE
 namespace {
 
 using app::TKokubanFormM;
+
+// A part of the window (a control of its settings panel, a menu item, its
+// timer) found by its name; the settings panel builds its controls first.
+template <class T>
+T* part(TKokubanFormM& form, const char* name) {
+    if (auto* panel = form.findChild<app::SettingsPanel*>()) panel->ensureBuilt();
+    T* p = form.findChild<T*>(QLatin1String(name));
+    EXPECT_NE(p, nullptr) << name;
+    return p;
+}
 
 const QColor kBlackboard(0, 128, 0);
 const QColor kWhiteboard(255, 255, 255);

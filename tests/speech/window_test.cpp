@@ -304,7 +304,8 @@ TEST_F(BoardFixture, KeysAndEqualsAreReadWhenTheFlagsAreOn) {
     EXPECT_EQ(spoken, expected);
     // "読" and V read the expression and answer again.
     spoken.clear();
-    form->SpeedButton8->click();
+    form->findChild<app::SettingsPanel*>()->ensureBuilt();
+    form->findChild<QToolButton*>(QStringLiteral("SpeedButton8"))->click();
     key(Qt::Key_V);
     const std::vector<std::string> again = {"12たす9=イコール", "21", "12たす9=イコール", "21"};
     EXPECT_EQ(spoken, again);
@@ -334,20 +335,20 @@ TEST_F(BoardFixture, ReadButtonOnAnEmptyBoardSaysOnlyEquals) {
 TEST_F(BoardFixture, FaceFollowsTheTimerAndTheBoard) {
     open("[CURSOR]\r\nCUR_SEC=200\r\n");
     app::Companions& c = form->companions();
-    ASSERT_NE(c.FaceS, nullptr);
-    EXPECT_EQ(form->Timer1->interval(), 200);
+    ASSERT_NE(c.face(), nullptr);
+    EXPECT_EQ(form->findChild<QTimer*>(QStringLiteral("Timer1"))->interval(), 200);
     const int harufa = form->jouken().HARUFA;
     for (int i = 0; i < 3; ++i) form->Timer1Timer();
-    EXPECT_FALSE(c.FaceS->blinking());
+    EXPECT_FALSE(c.face()->blinking());
     form->Timer1Timer();  // the fourth tick
-    EXPECT_TRUE(c.FaceS->blinking());
-    EXPECT_EQ(c.FaceS->y(), form->y() + harufa + 65);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !c.FaceS->blinking(); }, 1000));
-    EXPECT_GE(c.FaceS->lastViseme(), 0);
-    EXPECT_LE(c.FaceS->lastViseme(), 10);
+    EXPECT_TRUE(c.face()->blinking());
+    EXPECT_EQ(c.face()->y(), form->y() + harufa + 65);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !c.face()->blinking(); }, 1000));
+    EXPECT_GE(c.face()->lastViseme(), 0);
+    EXPECT_LE(c.face()->lastViseme(), 10);
     // Activated, it goes back to the main window's top + HARUFA.
-    emit c.FaceS->activated();
-    EXPECT_EQ(c.FaceS->y(), form->y() + harufa);
+    emit c.face()->activated();
+    EXPECT_EQ(c.face()->y(), form->y() + harufa);
     // The pictures came from the program's resources.
     EXPECT_EQ(form->FaceBitmaps[0].size(), QSize(128, 128));
     EXPECT_TRUE(messages.empty());
@@ -355,7 +356,7 @@ TEST_F(BoardFixture, FaceFollowsTheTimerAndTheBoard) {
 
 TEST_F(BoardFixture, SettingsWindowOpensWithKAndEditsTheBoardsConditions) {
     open("[YOMIAGE]\r\nYOMIAGEFLAG2=1\r\n");
-    speech::TVoiceSetForm* v = form->companions().VoiceSetForm;
+    speech::TVoiceSetForm* v = form->companions().voice();
     ASSERT_NE(v, nullptr);
     key(Qt::Key_K);
     EXPECT_TRUE(v->isVisible());
