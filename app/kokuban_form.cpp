@@ -237,6 +237,7 @@ TKokubanFormM::TKokubanFormM(const QString& settingsDir, QWidget* parent) : QMai
     // at start the conditions dialog (its boxes are the switches of the keys
     // and panels), the word-problem window (it holds the examples), the
     // keypad and the face.
+    speech::TVoiceSetForm::levelsInRange(jk_);  // as the speech settings show them
     const CompanionLinks links = linkCompanions(*this);
     comp_.setUp(CompanionParts{this, &jk_, this, links, &FaceBitmaps, SpVoice1.get(),
                                [this](Companion c, ToolWindow* w) {

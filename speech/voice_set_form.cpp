@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
+#include <algorithm>
 
 #include "speech/speech_engine.h"
 #include "speech/yomi.h"
@@ -30,7 +31,7 @@ QLabel* label(const QString& text, const char* colour, QWidget* parent, QRect at
 
 QSlider* trackBar(QWidget* parent, QRect at) {
     auto* t = new QSlider(Qt::Horizontal, parent);
-    t->setRange(0, 10);
+    t->setRange(0, TVoiceSetForm::kLevels);
     t->setTickPosition(QSlider::TicksBelow);
     t->setTickInterval(1);
     t->setSingleStep(2);  // arrow keys
@@ -96,6 +97,11 @@ TVoiceSetForm::TVoiceSetForm(QWidget* owner, hissan::TJouken& jk, SpeechEngine* 
 
     connect(Button1, &QPushButton::clicked, this, &TVoiceSetForm::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TVoiceSetForm::Button2Click);
+}
+
+void TVoiceSetForm::levelsInRange(hissan::TJouken& jk) {
+    jk.YOMIAGEHAYASA = std::clamp(jk.YOMIAGEHAYASA, 0, kLevels);
+    jk.YOMIAGEOOKISA = std::clamp(jk.YOMIAGEOOKISA, 0, kLevels);
 }
 
 void TVoiceSetForm::TrackBar1Change() {

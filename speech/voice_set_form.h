@@ -28,6 +28,11 @@ class TVoiceSetForm : public app::ToolWindow {
     TVoiceSetForm(QWidget* owner, hissan::TJouken& jk, SpeechEngine* engine);
 
     static const char* const kTestSentence;
+    // The levels the sliders show, 0..kLevels.
+    static constexpr int kLevels = 10;
+    // Brings the levels into the sliders' range, as the window does when it
+    // is built: the main window does it at start, before the window is needed.
+    static void levelsInRange(hissan::TJouken& jk);
 
     void Button1Click();  // テスト
     void Button2Click();  // 閉
