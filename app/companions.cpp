@@ -1,8 +1,11 @@
 #include "app/companions.h"
 
 #include <QEvent>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "dialogs/jouken_set_form.h"
 #include "dialogs/keypad.h"
@@ -84,6 +87,32 @@ TStepGoForm::TStepGoForm(QWidget* owner)
     });
 }
 
+QRect frameOnScreen(qint64 left, qint64 top, qint64 width, qint64 height, QSize minSize) {
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    QRect desktop;  // the screens' available areas together
+    for (const QScreen* s : screens) desktop |= s->availableGeometry();
+    const qint64 w = std::min<qint64>(std::max<qint64>(width, minSize.width()),
+                                      desktop.isEmpty() ? QWIDGETSIZE_MAX : desktop.width());
+    const qint64 h = std::min<qint64>(std::max<qint64>(height, minSize.height()),
+                                      desktop.isEmpty() ? QWIDGETSIZE_MAX : desktop.height());
+    const bool shows = std::any_of(screens.begin(), screens.end(), [&](const QScreen* s) {
+        const QRect a = s->availableGeometry();
+        return left < qint64{a.x()} + a.width() && left + w > a.x() &&
+               top < qint64{a.y()} + a.height() && top + h > a.y();
+    });
+    if (!shows) {
+        if (const QScreen* primary = QGuiApplication::primaryScreen()) {
+            left = primary->availableGeometry().left() + 20;
+            top = primary->availableGeometry().top() + 20;
+        }
+    }
+    return QRect(windowCoord(left), windowCoord(top), static_cast<int>(w), static_cast<int>(h));
+}
+
+int windowCoord(qint64 v) {
+    return static_cast<int>(std::clamp<qint64>(v, -QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
+}
+
 dialogs::TJoukenSetFormM* Companions::conditions() {
     return static_cast<dialogs::TJoukenSetFormM*>(window(Companion::Conditions));
 }
@@ -141,34 +170,39 @@ ToolWindow* Companions::build(Companion c) {
     const QRect g =
         main_.isValid() ? main_ : QRect(owner->x(), owner->y(), owner->width(), owner->height());
     const MainBounds m{g.x(), g.y(), g.width(), g.height(), jk.HARUFA};
+    // Positions beside the main window, summed without overflow.
+    const qint64 left = m.left, top = m.top, right = left + m.width, bottom = top + m.height;
     switch (c) {
         case Companion::Conditions:
             return new dialogs::TJoukenSetFormM(owner, jk, *parts_.joukenHost);
         case Companion::StepBox: {
             auto* step = new TStepGoForm(owner);
-            step->move(m.left + m.width - 220, m.top + 300);
+            step->move(windowCoord(right - 220), windowCoord(top + 300));
             return step;
         }
         case Companion::WordProblem: {
+            // Where it was left, or back on the screen.
             auto* senEx = new dialogs::TSenExForm(owner, parts_.links.senEx);
-            senEx->move(jk.BLEFT, jk.BTOP);
+            const QSize size = senEx->size();
+            senEx->move(
+                frameOnScreen(jk.BLEFT, jk.BTOP, size.width(), size.height(), size).topLeft());
             return senEx;
         }
         case Companion::Keypad: {
             auto* pad = new dialogs::TInputFormM(owner, parts_.links.keypad);
-            pad->move(m.left + m.width - 200, m.top + m.height - 220);
+            pad->move(windowCoord(right - 200), windowCoord(bottom - 220));
             pad->show();
             return pad;
         }
         case Companion::Face: {
             auto* face = new speech::TFaceS(owner, *parts_.faces);
-            face->move(m.left + m.width - 180, m.top + m.harufa);
+            face->move(windowCoord(right - 180), windowCoord(top + m.harufa));
             face->show();
             return face;
         }
         case Companion::Voice: {
             auto* v = new speech::TVoiceSetForm(owner, jk, parts_.voice);
-            v->move(m.left + 40, m.top + 80);
+            v->move(windowCoord(left + 40), windowCoord(top + 80));
             return v;
         }
     }
@@ -185,12 +219,13 @@ void Companions::place(const QRect& main) {
 }
 
 void Companions::placeOne(Companion c) {
-    const int l = main_.x(), t = main_.y(), w = main_.width(), h = main_.height();
-    auto place = [this, c](Companion which, int left, int top) {
+    // Summed without overflow, whatever the window system reports.
+    const qint64 l = main_.x(), t = main_.y(), w = main_.width(), h = main_.height();
+    auto place = [this, c](Companion which, qint64 left, qint64 top) {
         ToolWindow* win = built(which);
         if (which != c || !win) return;
         if (win->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)) return;
-        win->move(left, top);
+        win->move(windowCoord(left), windowCoord(top));
     };
     place(Companion::Keypad, l + w - 210, t + h - 220);
     place(Companion::Conditions, l + w - 290, t + 230);

@@ -63,6 +63,17 @@ class TStepGoForm : public ToolWindow {
 // The companion windows, in their fixed order of creation.
 enum class Companion { Conditions, StepBox, WordProblem, Keypad, Face, Voice };
 
+// A window's frame from stored numbers, safe for any of them (the sums are
+// worked in 64 bits): the size at least `minSize` and at most what the screens
+// offer together; the place kept while some of the frame shows on a screen
+// (part of it may stand off the edge, as it was left), otherwise 20 pixels
+// into the primary screen's top left corner (a projector that is gone).
+QRect frameOnScreen(qint64 left, qint64 top, qint64 width, qint64 height, QSize minSize);
+
+// `v` as a window coordinate, kept within the positions Qt can give a window
+// so that a position plus a size stays an int.
+int windowCoord(qint64 v);
+
 // What the companion windows are made from. The conditions dialog works on
 // `jk` and asks `joukenHost` for the rest; the keypad and the word-problem
 // window talk through `links`. The face shows `faces` (they must outlive it);
