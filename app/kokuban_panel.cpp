@@ -350,7 +350,7 @@ void TKokubanFormM::StepToggle() {
         comp_.stepBox()->show();
     } else {
         comp_.hide(Companion::StepBox);
-        comp_.conditions()->CheckBox9->setChecked(false);
+        comp_.conditions()->setManualStep(false);
         jk_.AUTOSTEP = 0;
         jk_.STEPFLAG = 0;
     }

@@ -469,6 +469,10 @@ void TJoukenSetFormM::showScheme(int item) {
     if (QAbstractButton* b = RadioGroup1->button(item == 1 ? 1 : 0)) b->setChecked(true);
 }
 
+void TJoukenSetFormM::setManualStep(bool on) {
+    CheckBox9->setChecked(on);
+}
+
 void TJoukenSetFormM::setPlaces(int position) {
     {
         const QSignalBlocker block(Edit2);

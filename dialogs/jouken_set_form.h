@@ -111,6 +111,9 @@ class TJoukenSetFormM : public app::ToolWindow {
     // The places chosen on the main window's own up-down: the same road as
     // this dialog's arrows.
     void setPlaces(int position);
+    // Manual stepping switched from the main window: the "手動" box set, and
+    // its handler run, as a click does.
+    void setManualStep(bool on);
 
     int GB3Busy = 0;
     int ShishaMsgArmed = 1;
