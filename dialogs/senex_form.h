@@ -8,7 +8,7 @@
 #include <QStringList>
 
 #include "app/companions.h"
-#include "dialogs/bun_ex.h"
+#include "core/bun_ex.h"
 
 class QLabel;
 class QPainter;

@@ -23,15 +23,15 @@
 #include <string>
 #include <vector>
 
-#include "app/data_paths.h"
-#include "app/keisan.h"
-#include "app/renderer.h"
+#include "core/keisan.h"
+#include "core/yomi.h"
 #include "hissan/rows.h"
 #include "speech/speech_engine.h"
-#include "speech/yomi.h"
 #include "tools/board_entry.h"
 #include "tools/output_file.h"
 #include "tools/worksheet.h"
+#include "ui/data_paths.h"
+#include "ui/renderer.h"
 
 namespace {
 

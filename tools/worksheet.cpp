@@ -18,7 +18,7 @@
 #include <ostream>
 #include <set>
 
-#include "app/keisan.h"
+#include "core/keisan.h"
 #include "tools/board_entry.h"
 #include "tools/output_file.h"
 

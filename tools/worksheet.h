@@ -19,9 +19,9 @@
 #include <variant>
 #include <vector>
 
-#include "app/renderer.h"
 #include "hissan/display_list.h"
 #include "hissan/jouken.h"
+#include "ui/renderer.h"
 
 class QPainter;
 class QPdfWriter;

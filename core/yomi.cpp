@@ -1,4 +1,4 @@
-#include "speech/yomi.h"
+#include "core/yomi.h"
 
 #include <iconv.h>
 // The kakasi header declares C functions without saying so.

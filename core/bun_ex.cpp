@@ -1,4 +1,4 @@
-#include "dialogs/bun_ex.h"
+#include "core/bun_ex.h"
 
 #include <iconv.h>
 #include <sys/stat.h>
