@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/companions.h"
+#include "ui/tool_window.h"
 #include "hissan/jouken.h"
 
 class QButtonGroup;

@@ -7,8 +7,9 @@
 #include <QString>
 #include <QStringList>
 
-#include "app/companions.h"
+#include "ui/tool_window.h"
 #include "core/bun_ex.h"
+#include "ui/pattern_file.h"
 
 class QLabel;
 class QPainter;

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/companions.h"
+#include "ui/tool_window.h"
 #include "hissan/jouken.h"
 
 class QCheckBox;
