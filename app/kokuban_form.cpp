@@ -465,7 +465,6 @@ void TKokubanFormM::boardChanged(BoardChange change) {
         case BoardChange::Typed:
             break;
         case BoardChange::Run:
-            stepToggledInRun_ = false;
             if (!busyCursor_) {
                 board_->setCursor(Qt::BusyCursor);
                 busyCursor_ = true;
@@ -487,12 +486,6 @@ void TKokubanFormM::onRunFinished() {
         busyCursor_ = false;
     }
     enableInputWindows(inputWindowsWanted_);
-    // A step toggle made during the run changed only the flags; now the
-    // panel and the step box follow.
-    if (stepToggledInRun_) {
-        stepToggledInRun_ = false;
-        GB4Set();
-    }
     board_->update();
     if (!deferred_.empty()) QTimer::singleShot(0, this, &TKokubanFormM::drainDeferred);
 }
@@ -617,9 +610,8 @@ void TKokubanFormM::FormKeyDown(int key, Qt::KeyboardModifiers mods, quint32 sca
         if (comp_.SenExForm) comp_.SenExForm->hide();
         return;
     }
-    if (key == Qt::Key_End) {  // 9
-        if (drawing()) return;
-        if (jk_.STEPFLAG == 1) StepToggle();
+    if (key == Qt::Key_End) {  // 9: ends manual stepping, and any stepping of a run
+        if (drawing() || jk_.STEPFLAG == 1) StepToggle();
         return;
     }
     if (key == Qt::Key_Y) {  // 10
@@ -764,11 +756,11 @@ void TKokubanFormM::FormKeyDown(int key, Qt::KeyboardModifiers mods, quint32 sca
     // 41: anything else does nothing.
 }
 
-// Escape ended manual stepping: the box goes, the step panel shows "なし".
+// Stepping ended (Escape, or Y / End during a run): the step box goes, the
+// step panel shows "なし" and the dialog "無", while the rest is drawn.
 void TKokubanFormM::stepEscaped() {
-    if (comp_.StepGoForm) comp_.StepGoForm->hide();
     StepBoxShown = 0;
-    stepLook();
+    GB4Set();
 }
 
 // ---- start-up and lifecycle ----------------------------------------------------------

@@ -301,7 +301,6 @@ class TKokubanFormM : public QMainWindow, public KeisanHost, public dialogs::Jou
     int scheme_ = 0;
     QColor cursorColour_;
     bool cursorShown_ = false;
-    bool stepToggledInRun_ = false;
     bool busyCursor_ = false;
     bool inputWindowsWanted_ = true;  // keypad and dialog, once no drawing plays
     void enableInputWindows(bool on);

@@ -530,9 +530,6 @@ void Keisan::relayout(const hissan::Metrics& metrics) {
     canvas_ = std::make_unique<hissan::RecordingCanvas>(metrics);
     b_.cv = canvas_.get();
     b_.setMetrics(metrics, jk_.FONTSIZE);
-    // A font chosen during the run writes carries at half the board size
-    // (start-up uses 0.4 of it).
-    b_.KomojiSize = b_.MojiSize / 2;
     rebuild();
 }
 
@@ -543,7 +540,6 @@ hissan::DisplayList Keisan::printLayout(const hissan::Metrics& printerMetrics,
     Board page = b_;
     page.cv = &cv;
     page.setMetrics(printerMetrics, b_.MojiSize, true);
-    page.KomojiSize = b_.KomojiSize;  // the page measures anew but keeps the sizes
     page.ScrollY = 0;
     page.messages.clear();
     if (layoutStart) {

@@ -378,6 +378,45 @@ TEST_F(KokubanTest, FontSizeStepsStayWithinFiveToFifty) {
     EXPECT_EQ(typed(), "12");
 }
 
+// Carries are written at 0.4 of the board size, as at start and in the
+// exported pictures, also after the size was stepped with O and T.
+TEST_F(KokubanTest, CarriesKeepTheirSmallSizeAfterFontSteps) {
+    struct Case {
+        std::vector<int> keys;
+        int size;
+    };
+    const Case cases[] = {
+        {{}, 40},
+        {{Qt::Key_O, Qt::Key_T}, 40},
+        {{Qt::Key_T, Qt::Key_O}, 40},
+        {{Qt::Key_O}, 41},
+        {{Qt::Key_T, Qt::Key_T, Qt::Key_T}, 37},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.size);
+        form.reset();
+        open("[FONT]\r\nFONTSIZE=40\r\n");
+        type("18+4=");
+        form->finishDrawing();
+        for (int k : c.keys) key(k);
+        ASSERT_EQ(form->keisan().board().MojiSize, c.size);
+        auto carrySizes = [](const hissan::DisplayList& ops) {
+            std::vector<int> sizes;
+            for (const hissan::Op& op : ops)
+                if (op.kind == hissan::Op::Text && op.colour == hissan::kCarry)
+                    sizes.push_back(op.size);
+            return sizes;
+        };
+        const std::vector<int> board = carrySizes(form->keisan().ops());
+        ASSERT_FALSE(board.empty());
+        for (int size : board) EXPECT_EQ(size, c.size * 2 / 5);
+        EXPECT_EQ(form->keisan().board().KomojiSize, c.size * 2 / 5);
+        // The printed page writes them at the same size.
+        app::QtMetrics page(form->boardMetrics().family());
+        EXPECT_EQ(carrySizes(form->keisan().printLayout(page)), board);
+    }
+}
+
 TEST_F(KokubanTest, ScrollingOnlyWithAFinishedCalculation) {
     open();
     type("12");
@@ -508,6 +547,33 @@ TEST_F(KokubanTest, QuotientPlacesWithCtrlUpAndDown) {
     settle();
     EXPECT_TRUE(form->Edit1->isVisible());
     unsqueezed();
+}
+
+// At the window's first-start width every control of the settings panel
+// stands on the board, left of the scroll bar, in every quotient mode.
+TEST_F(KokubanTest, SettingsPanelFitsTheFirstStartWidth) {
+    for (int mode : {0, 1, 2}) {
+        SCOPED_TRACE(mode);
+        form.reset();
+        open(
+            "[FORMPOS]\r\nLEFT=0\r\nTOP=0\r\nWIDTH=840\r\nHEIGHT=780\r\nPANELFLAG=1\r\n"
+            "[SHOUJOUKEN]\r\nSHOU_ITI=" +
+            std::to_string(mode) + "\r\n[SPEED]\r\nPOINTMAX=2\r\n");
+        settle();
+        ASSERT_EQ(form->frameGeometry().width(), 840);
+        const int boardW = form->board()->width();
+        int right = 0;
+        for (QWidget* w : form->Panel1->findChildren<QWidget*>()) {
+            if (!w->isVisible() || w->parentWidget() != form->Panel1) continue;
+            const int r = w->mapTo(form->board(), QPoint(w->width(), 0)).x();
+            right = std::max(right, r);
+            EXPECT_LE(r, boardW) << w->metaObject()->className() << " "
+                                 << w->property("title").toString().toStdString()
+                                 << w->property("text").toString().toStdString();
+        }
+        EXPECT_TRUE(form->SpeedButton8->isVisible());
+        EXPECT_GT(right, boardW / 2);
+    }
 }
 
 TEST_F(KokubanTest, TogglePanelsFollowTheirFlags) {
