@@ -7,9 +7,9 @@
 #include <QString>
 #include <QStringList>
 
-#include "ui/tool_window.h"
 #include "core/bun_ex.h"
 #include "ui/pattern_file.h"
+#include "ui/tool_window.h"
 
 class QLabel;
 class QPainter;
