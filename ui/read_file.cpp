@@ -9,9 +9,11 @@
 
 namespace app {
 
-ReadStatus readFile(const std::string& path, std::string& out, std::size_t maxSize) {
+ReadStatus readFile(const std::string& path, std::string& out, std::size_t maxSize,
+                    bool followLinks) {
     // O_NONBLOCK: opening a FIFO placed under our name must not hang the program.
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    int fd =
+        ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | (followLinks ? 0 : O_NOFOLLOW));
     if (fd < 0) return errno == ENOENT ? ReadStatus::Missing : ReadStatus::Failed;
     struct stat st;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
@@ -20,6 +22,7 @@ ReadStatus readFile(const std::string& path, std::string& out, std::size_t maxSi
         return ReadStatus::Failed;
     }
     out.clear();
+    out.reserve(static_cast<size_t>(st.st_size));
     char buf[65536];
     for (;;) {
         ssize_t n = ::read(fd, buf, sizeof buf);

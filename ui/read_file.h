@@ -11,8 +11,10 @@ namespace app {
 // have put there: only a regular file of at most `maxSize` bytes is read, and
 // the file is opened without blocking, so a pipe under that name never hangs
 // the program and a device is never read. Missing when there is no such file,
-// Failed for anything else that is not read.
+// Failed for anything else that is not read (with `followLinks` false, also
+// a symbolic link).
 enum class ReadStatus { Ok, Missing, Failed };
-ReadStatus readFile(const std::string& path, std::string& out, std::size_t maxSize);
+ReadStatus readFile(const std::string& path, std::string& out, std::size_t maxSize,
+                    bool followLinks = true);
 
 }  // namespace app
