@@ -13,8 +13,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/companions.h"
 #include "hissan/jouken.h"
+#include "ui/tool_window.h"
 
 class QButtonGroup;
 class QCheckBox;

@@ -7,8 +7,8 @@
 #include <QSlider>
 #include <algorithm>
 
+#include "core/yomi.h"
 #include "speech/speech_engine.h"
-#include "speech/yomi.h"
 
 namespace speech {
 
