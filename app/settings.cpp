@@ -17,78 +17,12 @@
 #include <string_view>
 #include <vector>
 
+#include "core/conditions.h"
+
 namespace app {
 namespace {
 
 using hissan::TJouken;
-
-// ---- the keys, in the order in which they are read and written ----------------
-
-enum class KeyKind {
-    Int,         // an int field
-    FontName,    // FONTNAME, a text
-    PointCopy,   // PNTDSPFLAG: written with POINTMAX's value, never read
-    WindowLeft,  // BLEFT: read into the field, written from the window position
-    WindowTop,   // BTOP: likewise
-};
-
-// What a stored number may be. A value outside its range is mended when the
-// file is read, so that every control starts in a state it can work from (a
-// flag stored as 2 would toggle between -1 and 2 for good): a 0/1 flag or a
-// choice of codes falls back to its default, a number is brought into range.
-struct Range {
-    int lo = INT_MIN;
-    int hi = INT_MAX;
-    bool choice = false;  // codes: outside them the default, not the nearest
-};
-constexpr Range kAny{};
-constexpr Range kFlag{0, 1, true};
-
-struct KeyDef {
-    const char* section;
-    const char* key;
-    KeyKind kind;
-    int TJouken::*field;
-    Range range = kAny;
-};
-
-constexpr KeyDef kKeys[] = {
-    {"FORMPOS", "LEFT", KeyKind::Int, &TJouken::LEFT},
-    {"FORMPOS", "TOP", KeyKind::Int, &TJouken::TOP},
-    {"FORMPOS", "HEIGHT", KeyKind::Int, &TJouken::HEIGHT},
-    {"FORMPOS", "WIDTH", KeyKind::Int, &TJouken::WIDTH},
-    {"BFORMPOS", "BLEFT", KeyKind::WindowLeft, &TJouken::BLEFT},
-    {"BFORMPOS", "BTOP", KeyKind::WindowTop, &TJouken::BTOP},
-    {"FORMPOS", "PANELFLAG", KeyKind::Int, &TJouken::PANELFLAG, kFlag},
-    {"FORMPOS", "HARUFA", KeyKind::Int, &TJouken::HARUFA},
-    {"FONT", "FONTNAME", KeyKind::FontName, nullptr},
-    {"FONT", "FONTSIZE", KeyKind::Int, &TJouken::FONTSIZE, Range{10, 72}},
-    {"DSPORNOT", "KURIAGARI", KeyKind::Int, &TJouken::KURIAGARI, kFlag},
-    {"DSPORNOT", "KURISAGARI", KeyKind::Int, &TJouken::KURISAGARI, kFlag},
-    {"SPEED", "ENZANSPEED", KeyKind::Int, &TJouken::ENZANSPEED, Range{0, 99}},
-    {"DSPORNOT", "PKTIMAGE", KeyKind::Int, &TJouken::PKTIMAGE, kFlag},
-    {"DSPORNOT", "RENDOFLAG", KeyKind::Int, &TJouken::RENDOFLAG, kFlag},
-    {"KAIGYO", "KAIGYO_FLAG", KeyKind::Int, &TJouken::KAIGYO_FLAG, kFlag},
-    {"EXPLAIN", "EXPLAIN_FLAG", KeyKind::Int, &TJouken::EXPLAIN_FLAG, kFlag},
-    {"DSPCLTYPE", "DSP_CL_TYPE", KeyKind::Int, &TJouken::DSP_CL_TYPE, kFlag},
-    {"SPEED", "POINTMAX", KeyKind::Int, &TJouken::POINTMAX, Range{0, 10}},
-    {"SPEED", "PNTDSPFLAG", KeyKind::PointCopy, nullptr},
-    {"SPEED", "PNTDSPFLAG00", KeyKind::Int, &TJouken::PNTDSPFLAG00, Range{0, 10}},
-    {"STEPDSP", "AUTOSTEP", KeyKind::Int, &TJouken::AUTOSTEP, kFlag},
-    {"STEPDSP", "STEPFLAG", KeyKind::Int, &TJouken::STEPFLAG, kFlag},
-    {"STEPDSP", "STEPBEEP", KeyKind::Int, &TJouken::STEPBEEP, kFlag},
-    {"SHOUJOUKEN", "SHOU_ITI", KeyKind::Int, &TJouken::SHOU_ITI, Range{0, 2, true}},
-    {"SHOUJOUKEN", "SHOU0_DSP", KeyKind::Int, &TJouken::SHOU0_DSP, kFlag},
-    {"DSPHELP", "SYOUPTLNDSP", KeyKind::Int, &TJouken::SYOUPTLNDSP, kFlag},
-    {"EXPLAIN", "QQ_FLAG", KeyKind::Int, &TJouken::QQ_FLAG, kFlag},
-    {"SYOKIJK", "JK1ST_FLAG", KeyKind::Int, &TJouken::JK1ST_FLAG, kFlag},
-    {"CURSOR", "CUR_SEC", KeyKind::Int, &TJouken::CUR_SEC, Range{200, 1000}},
-    {"YOMIAGE", "YOMIAGEFLAG1", KeyKind::Int, &TJouken::YOMIAGEFLAG1, kFlag},
-    {"YOMIAGE", "YOMIAGEFLAG2", KeyKind::Int, &TJouken::YOMIAGEFLAG2, kFlag},
-    {"YOMIAGE", "REIYOMIAGE", KeyKind::Int, &TJouken::REIYOMIAGE, kFlag},
-    {"YOMIAGE", "YOMIAGEHAYASA", KeyKind::Int, &TJouken::YOMIAGEHAYASA, Range{0, 10}},
-    {"YOMIAGE", "YOMIAGEOOKISA", KeyKind::Int, &TJouken::YOMIAGEOOKISA},
-};
 
 // A settings file larger than this is not ours; it is neither read nor replaced.
 constexpr off_t kMaxFileSize = 64 * 1024 * 1024;
@@ -485,19 +419,19 @@ void IniRead(TJouken& jk, const std::string& path) {
     if (readFile(path, bytes, kMaxFileSize) == ReadStatus::Ok) doc = parseDoc(bytes);
     if (!doc) doc.emplace();
 
-    for (const KeyDef& k : kKeys) {
-        if (k.kind == KeyKind::PointCopy) continue;
-        std::optional<size_t> at = findKey(*doc, k.section, k.key);
+    using core::Stored;
+    for (const core::Condition& k : core::storedConditions()) {
+        if (k.stored == Stored::PointCopy) continue;
+        std::optional<size_t> at = findKey(*doc, k.section, k.name);
         std::string_view value = at ? classify(doc->lines[*at]).value : std::string_view();
-        if (k.kind == KeyKind::FontName) {
+        if (k.stored == Stored::FontName) {
             std::optional<std::string> name;
             if (!value.empty()) name = doc->unicode ? validUtf8(value) : shiftJisToUtf8(value);
             jk.FONTNAME = name && !name->empty() ? *name : defaults.FONTNAME;
             continue;
         }
         int n = parseInt(value).value_or(defaults.*k.field);
-        if (n < k.range.lo || n > k.range.hi)
-            n = k.range.choice ? defaults.*k.field : std::clamp(n, k.range.lo, k.range.hi);
+        if (n < k.lo || n > k.hi) n = k.choice ? defaults.*k.field : std::clamp(n, k.lo, k.hi);
         jk.*k.field = n;
     }
 }
@@ -530,26 +464,28 @@ bool IniWrite(const TJouken& jk, const std::string& path, int bLeft, int bTop) {
         return false;
     }
 
-    for (const KeyDef& k : kKeys) {
+    using core::Stored;
+    for (const core::Condition& k : core::storedConditions()) {
         std::string value;
-        switch (k.kind) {
-            case KeyKind::Int:
+        switch (k.stored) {
+            case Stored::No:
+            case Stored::Int:
                 value = std::to_string(jk.*k.field);
                 break;
-            case KeyKind::FontName:
+            case Stored::FontName:
                 value = storedFontName(jk.FONTNAME);
                 break;
-            case KeyKind::PointCopy:
+            case Stored::PointCopy:
                 value = std::to_string(jk.POINTMAX);
                 break;
-            case KeyKind::WindowLeft:
+            case Stored::WindowLeft:
                 value = std::to_string(bLeft);
                 break;
-            case KeyKind::WindowTop:
+            case Stored::WindowTop:
                 value = std::to_string(bTop);
                 break;
         }
-        setValue(doc, k.section, k.key, value);
+        setValue(doc, k.section, k.name, value);
     }
 
     std::string out;
