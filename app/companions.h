@@ -75,6 +75,17 @@ struct Companions {
     int EyeState = 1;
 };
 
+// A window's frame from stored numbers, safe for any of them (the sums are
+// worked in 64 bits): the size at least `minSize` and at most what the screens
+// offer together; the place kept while some of the frame shows on a screen
+// (part of it may stand off the edge, as it was left), otherwise 20 pixels
+// into the primary screen's top left corner (a projector that is gone).
+QRect frameOnScreen(qint64 left, qint64 top, qint64 width, qint64 height, QSize minSize);
+
+// `v` as a window coordinate, kept within the positions Qt can give a window
+// so that a position plus a size stays an int.
+int windowCoord(qint64 v);
+
 // Places the windows of a main window at (left, top), width x height, on
 // their start positions.
 struct MainBounds {

@@ -163,9 +163,9 @@ TKokubanFormM::TKokubanFormM(const QString& settingsDir, QWidget* parent) : QMai
 
     actJk1st->setChecked(jk_.JK1ST_FLAG != 0);
 
-    // Window bounds from the settings; a window stored off every screen
-    // (a projector that is gone) is brought back where it can be seen.
-    QRect bounds(jk_.LEFT, jk_.TOP, std::max(jk_.WIDTH, 200), std::max(jk_.HEIGHT, 150));
+    // Window bounds from the settings (WIDTH and HEIGHT are the outer frame),
+    // brought onto the screens whatever numbers the file holds.
+    QRect bounds = frameOnScreen(jk_.LEFT, jk_.TOP, jk_.WIDTH, jk_.HEIGHT, QSize(200, 150));
     if (firstStart && QGuiApplication::primaryScreen()) {
         // No settings yet: the program's own default size, on the screen.
         const QRect avail = QGuiApplication::primaryScreen()->availableGeometry();
@@ -174,12 +174,6 @@ TKokubanFormM::TKokubanFormM(const QString& settingsDir, QWidget* parent) : QMai
             std::clamp(bounds.left(), avail.left(), avail.right() + 1 - bounds.width()));
         bounds.moveTop(std::clamp(bounds.top(), avail.top(), avail.bottom() + 1 - bounds.height()));
     }
-    bool onScreen = false;
-    for (QScreen* s : QGuiApplication::screens())
-        if (s->availableGeometry().intersects(bounds)) onScreen = true;
-    if (!onScreen && QGuiApplication::primaryScreen())
-        bounds.moveTopLeft(QGuiApplication::primaryScreen()->availableGeometry().topLeft() +
-                           QPoint(20, 20));
     move(bounds.topLeft());
     resizeFrame(bounds.size());
     PrevTop = LastPaintTop = y();
@@ -767,11 +761,12 @@ void TKokubanFormM::stepEscaped() {
 // ---- start-up and lifecycle ----------------------------------------------------------
 
 void TKokubanFormM::placeCompanions() {
-    const int l = x(), t = y(), w = width(), h = height();
-    auto place = [](ToolWindow* win, int left, int top) {
+    // Summed without overflow, whatever the window system reports.
+    const qint64 l = x(), t = y(), w = width(), h = height();
+    auto place = [](ToolWindow* win, qint64 left, qint64 top) {
         if (!win) return;
         if (win->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)) return;
-        win->move(left, top);
+        win->move(windowCoord(left), windowCoord(top));
     };
     place(comp_.InputFormM, l + w - 210, t + h - 220);
     place(comp_.JoukenSetFormM, l + w - 290, t + 230);

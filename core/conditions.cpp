@@ -69,9 +69,8 @@ constexpr Condition kConditions[] = {
     runFlag("BubunWa", &J::BubunWa, Switch::BubunWa),
 };
 
-constexpr std::size_t kStoredCount = 35;
-static_assert(kConditions[kStoredCount - 1].stored != Stored::No &&
-              kConditions[kStoredCount].stored == Stored::No);
+static_assert(kConditions[kStoredConditionCount - 1].stored != Stored::No &&
+              kConditions[kStoredConditionCount].stored == Stored::No);
 
 }  // namespace
 
@@ -80,7 +79,7 @@ std::span<const Condition> conditions() {
 }
 
 std::span<const Condition> storedConditions() {
-    return std::span<const Condition>(kConditions).first(kStoredCount);
+    return std::span<const Condition>(kConditions).first(kStoredConditionCount);
 }
 
 const Condition* findCondition(std::string_view name) {

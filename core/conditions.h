@@ -57,6 +57,8 @@ struct Condition {
 // Every condition; those the settings file keeps come first, in the order in
 // which the file is read and written.
 std::span<const Condition> conditions();
+// How many the settings file keeps.
+inline constexpr std::size_t kStoredConditionCount = 35;
 // Only those the settings file keeps.
 std::span<const Condition> storedConditions();
 // The condition of that name, nullptr when there is none.
