@@ -6,6 +6,8 @@
 #include <QWidget>
 #include <array>
 
+#include "ui/tool_window.h"
+
 namespace dialogs {
 class KeypadHost;
 class SenExHost;
@@ -27,27 +29,6 @@ class TVoiceSetForm;
 }  // namespace speech
 
 namespace app {
-
-// A stay-on-top tool window with a caption and a fixed client size. Without
-// title-bar buttons it can be neither closed nor minimised by the user.
-class ToolWindow : public QWidget {
-    Q_OBJECT
-  public:
-    ToolWindow(QWidget* owner, const QString& caption, QSize client, bool titleButtons);
-
-    // Minimised as the keyboard's I/F8 does it: the window leaves the screen
-    // and remembers the state, so the main window can tell the state apart.
-    void minimise();
-    void restoreNormal();
-    bool isMinimised() const { return windowState() & Qt::WindowMinimized; }
-
-  signals:
-    void activated();
-    void deactivated();
-
-  protected:
-    bool event(QEvent* e) override;
-};
 
 // The manual-step box: tells the pupil which keys go on and which end the
 // stepping. It has no behaviour of its own; when it becomes active it hands

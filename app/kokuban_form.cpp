@@ -28,12 +28,12 @@
 #include <QUrl>
 #include <QWheelEvent>
 
-#include "app/data_paths.h"
 #include "app/form_links.h"
 #include "app/settings.h"
+#include "core/yomi.h"
 #include "dialogs/about_form.h"
 #include "dialogs/help_window.h"
-#include "speech/yomi.h"
+#include "ui/data_paths.h"
 
 namespace app {
 

@@ -14,11 +14,9 @@
 #include <functional>
 #include <memory>
 
-#include "app/board_view.h"
 #include "app/companions.h"
-#include "app/keisan.h"
 #include "app/player.h"
-#include "app/renderer.h"
+#include "core/keisan.h"
 #include "core/keymap.h"
 #include "dialogs/jouken_set_form.h"
 #include "dialogs/keypad.h"
@@ -27,6 +25,8 @@
 #include "speech/face_s.h"
 #include "speech/speech_engine.h"
 #include "speech/voice_set_form.h"
+#include "ui/board_view.h"
+#include "ui/renderer.h"
 
 class QAction;
 class QButtonGroup;

@@ -36,6 +36,7 @@
 #include <string_view>
 
 #include "hissan/jouken.h"
+#include "ui/read_file.h"
 
 namespace app {
 
@@ -81,16 +82,6 @@ bool IniWrite(const hissan::TJouken& jk, const std::string& path, int bLeft, int
 // that file's settings until the first close stores a personal copy.
 std::string settingsFilePath(const std::string& exeDir);
 std::string settingsReadPath(const std::string& exeDir);
-
-// Reads the whole file at `path` into `out`, safely for a file that anyone may
-// have put there: only a regular file of at most `maxSize` bytes is read, and
-// the file is opened without blocking, so a pipe under that name never hangs
-// the program and a device is never read. Missing when there is no such file,
-// Failed for anything else that is not read (with `followLinks` false, also
-// a symbolic link).
-enum class ReadStatus { Ok, Missing, Failed };
-ReadStatus readFile(const std::string& path, std::string& out, std::size_t maxSize,
-                    bool followLinks = true);
 
 // Shift-JIS (code page 932, as on Japanese Windows) to UTF-8 and back, with
 // glibc's iconv; nullopt for bytes that are not valid in the source encoding

@@ -13,9 +13,9 @@
 #include <utility>
 #include <vector>
 
-#include "app/companions.h"
 #include "core/conditions.h"
 #include "hissan/jouken.h"
+#include "ui/tool_window.h"
 
 class QButtonGroup;
 class QCheckBox;

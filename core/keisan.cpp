@@ -1,10 +1,10 @@
-#include "app/keisan.h"
+#include "core/keisan.h"
 
 #include <algorithm>
 #include <exception>
 #include <string_view>
 
-#include "dialogs/bun_ex.h"
+#include "core/bun_ex.h"
 #include "hissan/arith.h"
 #include "hissan/layouts.h"
 #include "hissan/primitives.h"

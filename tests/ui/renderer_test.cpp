@@ -1,6 +1,6 @@
 // Replaying recorded board drawings with Qt: font choice, colours of both
 // schemes, the revealed part and the step-mode-only ops.
-#include "app/renderer.h"
+#include "ui/renderer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/renderer.h"
+#include "ui/renderer.h"
 
 #include <QFontDatabase>
 #include <QFontMetrics>
