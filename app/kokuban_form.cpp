@@ -1,6 +1,6 @@
-// The main window: construction, menus, the keyboard map, the timer, the
-// companion windows and closing. The board view and the settings panel are
-// in kokuban_panel.cpp.
+// The main window: construction, menus, carrying out the key map's commands, the
+// timer, the companion windows and closing. The board view and the settings
+// panel are in kokuban_panel.cpp.
 #include "app/kokuban_form.h"
 
 #include <QAbstractButton>
@@ -70,6 +70,43 @@ bool isMinusKey(int key, Qt::KeyboardModifiers mods, quint32 scan) {
     const bool shift = mods & Qt::ShiftModifier;
     if (shift && (key == Qt::Key_Underscore || key == Qt::Key_Equal)) return true;
     return scan == 20 && QGuiApplication::platformName() == QLatin1String("xcb");
+}
+
+// A Qt key in the board's key names.
+core::Key boardKey(int key, Qt::KeyboardModifiers mods, quint32 scan) {
+    using core::Key;
+    if (isMinusKey(key, mods, scan)) return Key::Minus;
+    auto from = [](int key, int first, Key firstKey) {
+        return static_cast<Key>(static_cast<int>(firstKey) + (key - first));
+    };
+    if (key >= Qt::Key_0 && key <= Qt::Key_9) return from(key, Qt::Key_0, Key::Digit0);
+    if (key >= Qt::Key_A && key <= Qt::Key_Z) return from(key, Qt::Key_A, Key::A);
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F12) return from(key, Qt::Key_F1, Key::F1);
+    static const std::pair<int, Key> kNamed[] = {
+        {Qt::Key_Period, Key::Period},     {Qt::Key_Comma, Key::Comma},
+        {Qt::Key_Plus, Key::Plus},         {Qt::Key_Minus, Key::Minus},  // the numeric pad's
+        {Qt::Key_Asterisk, Key::Asterisk}, {Qt::Key_Slash, Key::Slash},
+        {Qt::Key_Return, Key::Enter},      {Qt::Key_Enter, Key::Enter},
+        {Qt::Key_Escape, Key::Escape},     {Qt::Key_Backspace, Key::Backspace},
+        {Qt::Key_Delete, Key::Delete},     {Qt::Key_Insert, Key::Insert},
+        {Qt::Key_Home, Key::Home},         {Qt::Key_End, Key::End},
+        {Qt::Key_Left, Key::Left},         {Qt::Key_Up, Key::Up},
+        {Qt::Key_Right, Key::Right},       {Qt::Key_Down, Key::Down},
+        {Qt::Key_PageUp, Key::PageUp},     {Qt::Key_PageDown, Key::PageDown},
+    };
+    for (const auto& [qt, named] : kNamed)
+        if (key == qt) return named;
+    return Key::Other;
+}
+
+unsigned boardMods(Qt::KeyboardModifiers mods) {
+    unsigned m = core::Mods::None;
+    if (mods & Qt::ShiftModifier) m |= core::Mods::Shift;
+    if (mods & Qt::ControlModifier) m |= core::Mods::Ctrl;
+    if (mods & Qt::AltModifier) m |= core::Mods::Alt;
+    if (mods & Qt::KeypadModifier) m |= core::Mods::Keypad;
+    if (mods & (Qt::MetaModifier | Qt::GroupSwitchModifier)) m |= core::Mods::Other;
+    return m;
 }
 
 }  // namespace
@@ -562,143 +599,122 @@ void TKokubanFormM::injectKey(int key, Qt::KeyboardModifiers mods) {
     QCoreApplication::postEvent(this, new QKeyEvent(QEvent::KeyPress, key, mods));
 }
 
-void TKokubanFormM::keyPressed(int key, Qt::KeyboardModifiers mods, quint32 scan) {
-    if (!drawing()) {
-        // Escape ends manual stepping also while an expression is being
-        // typed, as the step box tells the pupil.
-        if (key == Qt::Key_Escape && jk_.STEPFLAG == 1 && !(mods & ~Qt::KeypadModifier)) {
+void TKokubanFormM::keyPressed(int qtKey, Qt::KeyboardModifiers qtMods, quint32 scan) {
+    const core::Key key = boardKey(qtKey, qtMods, scan);
+    const unsigned mods = boardMods(qtMods);
+    if (drawing()) {
+        switch (core::whileDrawing(key, mods, keyState())) {
+            case core::WhileDrawing::StepEscape:
+                player_->stepEscape();
+                return;
+            case core::WhileDrawing::StepGo:
+                player_->stepGo();
+                return;
+            case core::WhileDrawing::Later:
+                deferred_.push_back([this, key, mods] { FormKeyDown(key, mods); });
+                return;
+            case core::WhileDrawing::AtOnce:
+                break;
+        }
+    }
+    FormKeyDown(key, mods);
+}
+
+core::KeyState TKokubanFormM::keyState() const {
+    return {.drawing = drawing(),
+            .manualStep = jk_.STEPFLAG == 1,
+            .typing = keisan_->NyuryokuKa() == 1,
+            .speechOn = jk_.YOMIAGEFLAG2 > 0,
+            .roundingAtOnePlace = jk_.SHOU_ITI == 1 && jk_.POINTMAX == 1};
+}
+
+void TKokubanFormM::FormKeyDown(core::Key key, unsigned mods) {
+    Keisan& k = *keisan_;
+    using C = core::Command;
+    using Switch = dialogs::TJoukenSetFormM::Switch;
+    switch (const C command = core::commandFor(key, mods, keyState())) {
+        case C::Nothing:
+            return;
+        case C::EndStepping:
             jk_.STEPFLAG = 0;
             jk_.StrokeDelay = 0;
             stepEscaped();
             return;
-        }
-        FormKeyDown(key, mods, scan);
-        return;
-    }
-    // While a drawing plays: G, a click and Escape belong to its step points.
-    if (key == Qt::Key_Escape) {
-        player_->stepEscape();
-        return;
-    }
-    if (key == Qt::Key_G) {
-        player_->stepGo();
-        return;
-    }
-    // Keys whose rules look at a drawing in progress act at once: they only
-    // change the flags and delays the drawing reads at its next mark.
-    const bool upDown = key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp ||
-                        key == Qt::Key_PageDown;
-    const bool equalKey =
-        key == Qt::Key_Return || key == Qt::Key_Enter || isMinusKey(key, mods, scan);
-    if (key == Qt::Key_Y || key == Qt::Key_End || ((mods & Qt::ShiftModifier) && upDown) ||
-        (equalKey && jk_.STEPFLAG == 1)) {
-        FormKeyDown(key, mods, scan);
-        return;
-    }
-    deferred_.push_back([this, key, mods, scan] { FormKeyDown(key, mods, scan); });
-}
-
-void TKokubanFormM::FormKeyDown(int key, Qt::KeyboardModifiers mods, quint32 scan) {
-    const bool keypad = mods & Qt::KeypadModifier;
-    const bool shift = mods & Qt::ShiftModifier;
-    const bool ctrl = mods & Qt::ControlModifier;
-    const bool alt = mods & Qt::AltModifier;
-    const bool up = key == Qt::Key_Up || key == Qt::Key_PageUp;
-    const bool down = key == Qt::Key_Down || key == Qt::Key_PageDown;
-    const bool minusKey = isMinusKey(key, mods, scan);
-    Keisan& k = *keisan_;
-
-    if (alt) return;             // 1
-    if (ctrl && (up || down)) {  // 2, 3: quotient places; rounding keeps at least one
-        if (down && jk_.SHOU_ITI == 1 && jk_.POINTMAX == 1) return;
-        jk_.POINTMAX = std::clamp(jk_.POINTMAX + (up ? 1 : -1), 0, 10);
-        showPointMax();
-        comp_.conditions()->showPointMax();
-        if (jk_.RENDOFLAG == 1) k.ReCalcButtonClick();
-        return;
-    }
-    if (ctrl) return;             // 4
-    if (shift && (up || down)) {  // 5, 6: slower or faster strokes
-        jk_.StrokeDelay = std::clamp(jk_.StrokeDelay + (up ? 1 : -1), 0, 100);
-        showStrokeDelay();
-        return;
-    }
-    if (shift && !minusKey) return;                   // 7
-    if (key == Qt::Key_D || key == Qt::Key_Delete) {  // 8
-        k.VK_DeleteKey();
-        comp_.hide(Companion::WordProblem);
-        return;
-    }
-    if (key == Qt::Key_End) {  // 9: ends manual stepping, and any stepping of a run
-        if (drawing() || jk_.STEPFLAG == 1) StepToggle();
-        return;
-    }
-    if (key == Qt::Key_Y) {  // 10
-        StepToggle();
-        return;
-    }
-    if (key == Qt::Key_V) {  // 11
-        if (jk_.YOMIAGEFLAG2 > 0) SpeedButton8Click();
-        return;
-    }
-    // 12: while a step-mode calculation is on the board only the keys above act.
-    if (jk_.STEPFLAG == 1 && k.NyuryokuKa() == 0) return;
-    switch (key) {
-        case Qt::Key_F:  // 13
+        case C::MorePlaces:
+        case C::FewerPlaces:
+            jk_.POINTMAX = std::clamp(jk_.POINTMAX + (command == C::MorePlaces ? 1 : -1), 0, 10);
+            showPointMax();
+            comp_.conditions()->showPointMax();
+            if (jk_.RENDOFLAG == 1) k.ReCalcButtonClick();
+            return;
+        case C::SlowerStrokes:
+        case C::FasterStrokes:
+            jk_.StrokeDelay =
+                std::clamp(jk_.StrokeDelay + (command == C::SlowerStrokes ? 1 : -1), 0, 100);
+            showStrokeDelay();
+            return;
+        case C::DeleteCalculation:
+            k.VK_DeleteKey();
+            comp_.hide(Companion::WordProblem);
+            return;
+        case C::ToggleStepMode:
+            StepToggle();
+            return;
+        case C::ReadAloud:
+            SpeedButton8Click();
+            return;
+        case C::Beep:
+            beep();
+            return;
+        case C::ChooseFont:
             Font1Click();
             return;
-        case Qt::Key_K:  // 14
+        case C::SpeechSettings:
             VoiceK1Click();
             return;
-        case Qt::Key_B:  // 15
-            if (k.NyuryokuKa() == 1) {
-                beep();
-            } else {
-                comp_.conditions()->toggle(dialogs::TJoukenSetFormM::Switch::SyouPtLn);
-            }
+        case C::ToggleDecimalLine:
+            comp_.conditions()->toggle(Switch::SyouPtLn);
             return;
-        case Qt::Key_U:  // 16
+        case C::ToggleRecalc:
             Panel8Click();
             return;
-        case Qt::Key_Q:  // 17
-            comp_.conditions()->toggle(dialogs::TJoukenSetFormM::Switch::QQ);
+        case C::ToggleQQ:
+            comp_.conditions()->toggle(Switch::QQ);
             return;
-        case Qt::Key_M: {  // 18
+        case C::SwitchColours: {
             const int item = IroChanged == 0 ? 1 : 1 - jk_.DSP_CL_TYPE;
             panel_->selectScheme(item, false);
             RadioGroup1Click();
             return;
         }
-        case Qt::Key_R:  // 19
+        case C::Recalculate:
             k.ReCalcButtonClick();
             return;
-        case Qt::Key_L:  // 20
+        case C::ToggleLineBreak:
             Panel4Click();
             return;
-        case Qt::Key_Z:  // 21
+        case C::ToggleWordProblem:
             Panel10Click();
             return;
-        case Qt::Key_O:  // 22
+        case C::BiggerFont:
             MojiBigButtonClick();
             return;
-        case Qt::Key_T:  // 23
+        case C::SmallerFont:
             MojiSmallButtonClick();
             return;
-        case Qt::Key_A:  // 24
-            comp_.conditions()->toggle(dialogs::TJoukenSetFormM::Switch::Kuriagari);
+        case C::ToggleCarries:
+            comp_.conditions()->toggle(Switch::Kuriagari);
             return;
-        case Qt::Key_S:  // 25
-            comp_.conditions()->toggle(dialogs::TJoukenSetFormM::Switch::Kurisagari);
+        case C::ToggleBorrows:
+            comp_.conditions()->toggle(Switch::Kurisagari);
             return;
-        case Qt::Key_H:  // 26
-        case Qt::Key_Insert:
+        case C::RestoreExpression:
             k.Hukkatu();
             return;
-        case Qt::Key_Home:  // 27
+        case C::Home:
             HomeDsp();
             return;
-        case Qt::Key_J:  // 28
-        case Qt::Key_F6:
+        case C::ToggleConditions:
             if (comp_.shown(Companion::Conditions)) {
                 comp_.hide(Companion::Conditions);
                 repaintBoard();
@@ -706,8 +722,7 @@ void TKokubanFormM::FormKeyDown(int key, Qt::KeyboardModifiers mods, quint32 sca
                 comp_.conditions()->show();
             }
             return;
-        case Qt::Key_I:  // 29
-        case Qt::Key_F8:
+        case C::ToggleKeypad:
             if (!comp_.keypad()->isMinimised()) {
                 comp_.keypad()->minimise();
             } else {
@@ -722,54 +737,40 @@ void TKokubanFormM::FormKeyDown(int key, Qt::KeyboardModifiers mods, quint32 sca
                 }
             }
             return;
-        case Qt::Key_Up:  // 30
+        case C::ScrollUp:
             ScrollUp();
             return;
-        case Qt::Key_Down:  // 31
+        case C::ScrollDown:
             ScrollDown();
             return;
-        case Qt::Key_P:  // 32
+        case C::TypePi:
             k.TypePi();
             return;
-        case Qt::Key_Left:  // 33
-        case Qt::Key_Backspace:
+        case C::BackSpace:
             k.BackSpace();
             return;
-        default:
-            break;
+        case C::TypeDigit:
+            k.MojiInput(core::digitOf(key));
+            return;
+        case C::TypePoint:
+            k.MojiInput('.');
+            return;
+        case C::TypePlus:
+            k.MojiInput('+');
+            return;
+        case C::TypeMinus:
+            k.MojiInput('-');
+            return;
+        case C::TypeTimes:
+            k.MojiInput('*');
+            return;
+        case C::TypeDivide:
+            k.MojiInput('/');
+            return;
+        case C::TypeEquals:
+            k.MojiInput('=');
+            return;
     }
-    if (key == Qt::Key_Return || key == Qt::Key_Enter || minusKey) {  // 34
-        if (jk_.STEPFLAG == 1 && drawing()) return;
-        k.MojiInput('=');
-        return;
-    }
-    if (keypad) {  // 35 - 38: the operators come from the numeric pad only
-        switch (key) {
-            case Qt::Key_Plus:
-                k.MojiInput('+');
-                return;
-            case Qt::Key_Minus:
-                k.MojiInput('-');
-                return;
-            case Qt::Key_Asterisk:
-                k.MojiInput('*');
-                return;
-            case Qt::Key_Slash:
-                k.MojiInput('/');
-                return;
-            default:
-                break;
-        }
-    }
-    if (key == Qt::Key_Period || (keypad && key == Qt::Key_Comma)) {  // 39
-        k.MojiInput('.');
-        return;
-    }
-    if (key >= Qt::Key_0 && key <= Qt::Key_9) {  // 40
-        k.MojiInput(static_cast<char>('0' + (key - Qt::Key_0)));
-        return;
-    }
-    // 41: anything else does nothing.
 }
 
 // Stepping ended (Escape, or Y / End during a run): the step box goes, the

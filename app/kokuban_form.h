@@ -18,6 +18,7 @@
 #include "app/player.h"
 #include "app/settings_panel.h"
 #include "core/keisan.h"
+#include "core/keymap.h"
 #include "dialogs/jouken_set_form.h"
 #include "dialogs/keypad.h"
 #include "dialogs/senex_form.h"
@@ -66,12 +67,15 @@ class TKokubanFormM : public QMainWindow, public KeisanHost, public dialogs::Jou
     void beep();
 
     // ---- keyboard ---------------------------------------------------------------
-    // The keyboard map; `scanCode` is the key's native scan code (0 when
-    // unknown). Keys pressed while a drawing plays go through keyPressed().
-    void FormKeyDown(int key, Qt::KeyboardModifiers mods, quint32 scanCode = 0);
-    // A key press of the user: while a drawing plays, G / Escape act on its
+    // A key press of the user, `scanCode` being its native scan code (0 when
+    // unknown): translated into the board's key names and looked up in the
+    // key map (core/keymap.h). While a drawing plays, G / Escape act on its
     // step points, a few keys act at once and the others wait for its end.
     void keyPressed(int key, Qt::KeyboardModifiers mods, quint32 scanCode = 0) override;
+    // Carries out what the key map finds for a key in the present state.
+    void FormKeyDown(core::Key key, unsigned mods);
+    // What the key map's state tests look at.
+    core::KeyState keyState() const;
     // Posts a key press to this window, handled later like a typed key.
     void injectKey(int key, Qt::KeyboardModifiers mods = Qt::NoModifier);
 

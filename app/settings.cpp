@@ -22,78 +22,12 @@
 #include <string_view>
 #include <vector>
 
+#include "core/conditions.h"
+
 namespace app {
 namespace {
 
 using hissan::TJouken;
-
-// ---- the keys, in the order in which they are read and written ----------------
-
-enum class KeyKind {
-    Int,         // an int field
-    FontName,    // FONTNAME, a text
-    PointCopy,   // PNTDSPFLAG: written with POINTMAX's value, never read
-    WindowLeft,  // BLEFT: read into the field, written from the window position
-    WindowTop,   // BTOP: likewise
-};
-
-// What a stored number may be. A value outside its range is mended when the
-// file is read, so that every control starts in a state it can work from (a
-// flag stored as 2 would toggle between -1 and 2 for good): a 0/1 flag or a
-// choice of codes falls back to its default, a number is brought into range.
-struct Range {
-    int lo = INT_MIN;
-    int hi = INT_MAX;
-    bool choice = false;  // codes: outside them the default, not the nearest
-};
-constexpr Range kAny{};
-constexpr Range kFlag{0, 1, true};
-
-struct KeyDef {
-    const char* section;
-    const char* key;
-    KeyKind kind;
-    int TJouken::*field;
-    Range range = kAny;
-};
-
-constexpr KeyDef kKeys[] = {
-    {"FORMPOS", "LEFT", KeyKind::Int, &TJouken::LEFT},
-    {"FORMPOS", "TOP", KeyKind::Int, &TJouken::TOP},
-    {"FORMPOS", "HEIGHT", KeyKind::Int, &TJouken::HEIGHT},
-    {"FORMPOS", "WIDTH", KeyKind::Int, &TJouken::WIDTH},
-    {"BFORMPOS", "BLEFT", KeyKind::WindowLeft, &TJouken::BLEFT},
-    {"BFORMPOS", "BTOP", KeyKind::WindowTop, &TJouken::BTOP},
-    {"FORMPOS", "PANELFLAG", KeyKind::Int, &TJouken::PANELFLAG, kFlag},
-    {"FORMPOS", "HARUFA", KeyKind::Int, &TJouken::HARUFA},
-    {"FONT", "FONTNAME", KeyKind::FontName, nullptr},
-    {"FONT", "FONTSIZE", KeyKind::Int, &TJouken::FONTSIZE, Range{10, 72}},
-    {"DSPORNOT", "KURIAGARI", KeyKind::Int, &TJouken::KURIAGARI, kFlag},
-    {"DSPORNOT", "KURISAGARI", KeyKind::Int, &TJouken::KURISAGARI, kFlag},
-    {"SPEED", "ENZANSPEED", KeyKind::Int, &TJouken::ENZANSPEED, Range{0, 99}},
-    {"DSPORNOT", "PKTIMAGE", KeyKind::Int, &TJouken::PKTIMAGE, kFlag},
-    {"DSPORNOT", "RENDOFLAG", KeyKind::Int, &TJouken::RENDOFLAG, kFlag},
-    {"KAIGYO", "KAIGYO_FLAG", KeyKind::Int, &TJouken::KAIGYO_FLAG, kFlag},
-    {"EXPLAIN", "EXPLAIN_FLAG", KeyKind::Int, &TJouken::EXPLAIN_FLAG, kFlag},
-    {"DSPCLTYPE", "DSP_CL_TYPE", KeyKind::Int, &TJouken::DSP_CL_TYPE, kFlag},
-    {"SPEED", "POINTMAX", KeyKind::Int, &TJouken::POINTMAX, Range{0, 10}},
-    {"SPEED", "PNTDSPFLAG", KeyKind::PointCopy, nullptr},
-    {"SPEED", "PNTDSPFLAG00", KeyKind::Int, &TJouken::PNTDSPFLAG00, Range{0, 10}},
-    {"STEPDSP", "AUTOSTEP", KeyKind::Int, &TJouken::AUTOSTEP, kFlag},
-    {"STEPDSP", "STEPFLAG", KeyKind::Int, &TJouken::STEPFLAG, kFlag},
-    {"STEPDSP", "STEPBEEP", KeyKind::Int, &TJouken::STEPBEEP, kFlag},
-    {"SHOUJOUKEN", "SHOU_ITI", KeyKind::Int, &TJouken::SHOU_ITI, Range{0, 2, true}},
-    {"SHOUJOUKEN", "SHOU0_DSP", KeyKind::Int, &TJouken::SHOU0_DSP, kFlag},
-    {"DSPHELP", "SYOUPTLNDSP", KeyKind::Int, &TJouken::SYOUPTLNDSP, kFlag},
-    {"EXPLAIN", "QQ_FLAG", KeyKind::Int, &TJouken::QQ_FLAG, kFlag},
-    {"SYOKIJK", "JK1ST_FLAG", KeyKind::Int, &TJouken::JK1ST_FLAG, kFlag},
-    {"CURSOR", "CUR_SEC", KeyKind::Int, &TJouken::CUR_SEC, Range{200, 1000}},
-    {"YOMIAGE", "YOMIAGEFLAG1", KeyKind::Int, &TJouken::YOMIAGEFLAG1, kFlag},
-    {"YOMIAGE", "YOMIAGEFLAG2", KeyKind::Int, &TJouken::YOMIAGEFLAG2, kFlag},
-    {"YOMIAGE", "REIYOMIAGE", KeyKind::Int, &TJouken::REIYOMIAGE, kFlag},
-    {"YOMIAGE", "YOMIAGEHAYASA", KeyKind::Int, &TJouken::YOMIAGEHAYASA, Range{0, 10}},
-    {"YOMIAGE", "YOMIAGEOOKISA", KeyKind::Int, &TJouken::YOMIAGEOOKISA},
-};
 
 // A settings file larger than this is not ours; it is neither read nor replaced.
 constexpr off_t kMaxFileSize = 64 * 1024 * 1024;
@@ -274,7 +208,14 @@ constexpr const char* kSections[] = {"FORMPOS", "BFORMPOS", "FONT",      "DSPORN
                                      "KAIGYO",  "EXPLAIN",  "DSPCLTYPE", "STEPDSP",  "SHOUJOUKEN",
                                      "DSPHELP", "SYOKIJK",  "CURSOR",    "YOMIAGE"};
 constexpr size_t kSectionCount = std::size(kSections);
-constexpr size_t kKeyCount = std::size(kKeys);
+
+using core::Stored;
+
+// The keys the file holds, in the order in which they are read and written.
+std::span<const core::Condition> keys() {
+    return core::storedConditions();
+}
+constexpr size_t kKeyCount = core::kStoredConditionCount;
 
 // Index in kSections of `name` (any ASCII case); -1 for another section.
 int sectionIndex(std::string_view name) {
@@ -285,7 +226,7 @@ int sectionIndex(std::string_view name) {
 
 // Where the program's keys stand in a file (as offsets of lines in its
 // body), found in one pass over its lines:
-//  - key[k]: the first line of kKeys[k] in any section of its name (the one
+//  - key[k]: the first line of keys()[k] in any section of its name (the one
 //    that is read, and the one that a write updates);
 //  - anchor[s]: the line after which a key new to section s goes: the last
 //    key line of the first section of that name, or its header;
@@ -297,11 +238,11 @@ struct KeyIndex {
 };
 
 KeyIndex indexKeys(const IniDoc& doc) {
-    // The keys of each section, as indices into kKeys.
+    // The keys of each section, as indices into keys().
     static const auto keysOf = [] {
         std::array<std::vector<size_t>, kSectionCount> table;
         for (size_t k = 0; k < kKeyCount; ++k)
-            table[static_cast<size_t>(sectionIndex(kKeys[k].section))].push_back(k);
+            table[static_cast<size_t>(sectionIndex(keys()[k].section))].push_back(k);
         return table;
     }();
     KeyIndex index;
@@ -319,7 +260,7 @@ KeyIndex indexKeys(const IniDoc& doc) {
         } else if (li.kind == LineKind::Key && section >= 0) {
             if (firstOfName) index.anchor[static_cast<size_t>(section)] = i;
             for (size_t k : keysOf[static_cast<size_t>(section)]) {
-                if (!index.key[k] && iequals(li.name, kKeys[k].key)) index.key[k] = i;
+                if (!index.key[k] && iequals(li.name, keys()[k].name)) index.key[k] = i;
             }
         }
     });
@@ -331,7 +272,7 @@ bool isBlankDoc(const IniDoc& doc) {
     return doc.body.find_first_not_of(" \t\r\n") == std::string_view::npos;
 }
 
-// The text of `doc` with the program's key lines (one per kKeys entry, as
+// The text of `doc` with the program's key lines (one per keys() entry, as
 // "KEY=value") set the way the profile API sets them one after the other: a
 // key already there is replaced where it stands, a new key goes after the last
 // key of the first section of its name, and a missing section is appended at
@@ -344,7 +285,7 @@ std::string updatedText(const IniDoc& doc, const KeyIndex& index,
     std::vector<std::pair<size_t, size_t>> insertedAt;  // (anchor line, key) in line order
     std::vector<std::pair<size_t, std::vector<size_t>>> newSections;  // (section, keys)
     for (size_t k = 0; k < kKeyCount; ++k) {
-        const size_t section = static_cast<size_t>(sectionIndex(kKeys[k].section));
+        const size_t section = static_cast<size_t>(sectionIndex(keys()[k].section));
         if (index.key[k]) {
             replaced.emplace_back(*index.key[k], k);
         } else if (index.anchor[section]) {
@@ -618,19 +559,18 @@ void IniRead(TJouken& jk, const std::string& path) {
     const KeyIndex index = indexKeys(doc);
 
     for (size_t i = 0; i < kKeyCount; ++i) {
-        const KeyDef& k = kKeys[i];
-        if (k.kind == KeyKind::PointCopy) continue;
+        const core::Condition& k = keys()[i];
+        if (k.stored == Stored::PointCopy) continue;
         const std::optional<size_t> at = index.key[i];
         std::string_view value = at ? classify(lineAt(doc.body, *at)).value : std::string_view();
-        if (k.kind == KeyKind::FontName) {
+        if (k.stored == Stored::FontName) {
             std::optional<std::string> name;
             if (!value.empty()) name = doc.unicode ? validUtf8(value) : shiftJisToUtf8(value);
             jk.FONTNAME = name && !name->empty() ? *name : defaults.FONTNAME;
             continue;
         }
         int n = parseInt(value).value_or(defaults.*k.field);
-        if (n < k.range.lo || n > k.range.hi)
-            n = k.range.choice ? defaults.*k.field : std::clamp(n, k.range.lo, k.range.hi);
+        if (n < k.lo || n > k.hi) n = k.choice ? defaults.*k.field : std::clamp(n, k.lo, k.hi);
         jk.*k.field = n;
     }
 }
@@ -650,26 +590,27 @@ bool IniWrite(const TJouken& jk, const std::string& path, int bLeft, int bTop) {
 
     std::array<std::string, kKeyCount> keyLines;
     for (size_t i = 0; i < kKeyCount; ++i) {
-        const KeyDef& k = kKeys[i];
+        const core::Condition& k = keys()[i];
         std::string value;
-        switch (k.kind) {
-            case KeyKind::Int:
+        switch (k.stored) {
+            case Stored::No:
+            case Stored::Int:
                 value = std::to_string(jk.*k.field);
                 break;
-            case KeyKind::FontName:
+            case Stored::FontName:
                 value = storedFontName(jk.FONTNAME);
                 break;
-            case KeyKind::PointCopy:
+            case Stored::PointCopy:
                 value = std::to_string(jk.POINTMAX);
                 break;
-            case KeyKind::WindowLeft:
+            case Stored::WindowLeft:
                 value = std::to_string(bLeft);
                 break;
-            case KeyKind::WindowTop:
+            case Stored::WindowTop:
                 value = std::to_string(bTop);
                 break;
         }
-        keyLines[i] = std::string(k.key) + "=" + value;
+        keyLines[i] = std::string(k.name) + "=" + value;
     }
     return replaceFile(path, updatedText(doc, index, keyLines),
                        found == Found::Settings ? &old : nullptr);

@@ -29,13 +29,13 @@ struct Board {
         QCoreApplication::processEvents();
         for (const char* c = expr; *c; ++c) {
             if (*c >= '0' && *c <= '9')
-                form->FormKeyDown(Qt::Key_0 + (*c - '0'), Qt::NoModifier);
+                form->keyPressed(Qt::Key_0 + (*c - '0'), Qt::NoModifier);
             else if (*c == '*')
-                form->FormKeyDown(Qt::Key_Asterisk, Qt::KeypadModifier);
+                form->keyPressed(Qt::Key_Asterisk, Qt::KeypadModifier);
             else if (*c == '+')
-                form->FormKeyDown(Qt::Key_Plus, Qt::KeypadModifier);
+                form->keyPressed(Qt::Key_Plus, Qt::KeypadModifier);
             else if (*c == '=')
-                form->FormKeyDown(Qt::Key_Return, Qt::NoModifier);
+                form->keyPressed(Qt::Key_Return, Qt::NoModifier);
         }
         form->finishDrawing();
     }
@@ -67,7 +67,7 @@ void BM_CarriesKeyThroughTheDialog(benchmark::State& state) {
     Board b("987654321*123456789=", true);
     QImage img(b.form->board()->size(), QImage::Format_RGB32);
     for (auto _ : state) {
-        b.form->FormKeyDown(Qt::Key_A, Qt::NoModifier);
+        b.form->keyPressed(Qt::Key_A, Qt::NoModifier);
         b.form->board()->render(&img);
         benchmark::DoNotOptimize(img.constBits());
     }

@@ -308,19 +308,16 @@ void TJoukenSetFormM::build() {
     top->addStretch(1);
 
     // The handlers, one per box, run on every change of its state.
-    flagBox(CheckBox1, &hissan::TJouken::KURIAGARI, true);
-    flagBox(CheckBox2, &hissan::TJouken::KURISAGARI, true);
+    flagBox(Switch::Kuriagari, true);
+    flagBox(Switch::Kurisagari, true);
     onChange(CheckBox3, [this] {
         jk_.KAIGYO_FLAG = CheckBox3->isChecked() ? 1 : 0;
         host_.KaigyouToggle();
         host_.panelCaptions();
     });
-    flagBox(CheckBox13, &hissan::TJouken::SYOUPTLNDSP, true);
-    flagBox(CheckBox14, &hissan::TJouken::QQ_FLAG, true);
-    flagBox(CheckBox4, &hissan::TJouken::RENDOFLAG, false);
-    flagBox(CheckBox15, &hissan::TJouken::MatsubiZeroKake, true);
-    flagBox(CheckBox16, &hissan::TJouken::MatsubiZeroWari, true);
-    flagBox(CheckBox10, &hissan::TJouken::BubunWa, true);
+    for (Switch s : {Switch::SyouPtLn, Switch::QQ, Switch::Rendo, Switch::MatsubiKake,
+                     Switch::MatsubiWari, Switch::BubunWa})
+        flagBox(s, s != Switch::Rendo);
     onChange(CheckBox7, [this] { jk_.STEPBEEP = CheckBox7->isChecked() ? 1 : 0; });
     onChange(CheckBox8, [this] { stepRun(&TJoukenSetFormM::CheckBox8Click); });
     onChange(CheckBox9, [this] { stepRun(&TJoukenSetFormM::CheckBox9Click); });
@@ -337,7 +334,9 @@ void TJoukenSetFormM::onChange(QCheckBox* box, std::function<void()> handler) {
     connect(box, &QCheckBox::toggled, this, [handler](bool) { handler(); });
 }
 
-void TJoukenSetFormM::flagBox(QCheckBox* box, int hissan::TJouken::*field, bool relayout) {
+void TJoukenSetFormM::flagBox(Switch s, bool relayout) {
+    QCheckBox* box = this->box(s);
+    int hissan::TJouken::*field = core::switchCondition(s).field;
     onChange(box, [this, box, field, relayout] {
         jk_.*field = box->isChecked() ? 1 : 0;
         host_.panelCaptions();
@@ -389,26 +388,19 @@ void TJoukenSetFormM::FormCreate(int top, int left) {
 // ---- switches of the main window ------------------------------------------------------
 
 QCheckBox* TJoukenSetFormM::box(Switch s) const {
-    switch (s) {
-        case Switch::Kuriagari:
-            return CheckBox1;
-        case Switch::Kurisagari:
-            return CheckBox2;
-        case Switch::Kaigyo:
-            return CheckBox3;
-        case Switch::SyouPtLn:
-            return CheckBox13;
-        case Switch::QQ:
-            return CheckBox14;
-        case Switch::Rendo:
-            return CheckBox4;
-        case Switch::MatsubiKake:
-            return CheckBox15;
-        case Switch::MatsubiWari:
-            return CheckBox16;
-        case Switch::BubunWa:
-            return CheckBox10;
-    }
+    static constexpr std::pair<Switch, QCheckBox * TJoukenSetFormM::*> kBoxes[] = {
+        {Switch::Kuriagari, &TJoukenSetFormM::CheckBox1},
+        {Switch::Kurisagari, &TJoukenSetFormM::CheckBox2},
+        {Switch::Kaigyo, &TJoukenSetFormM::CheckBox3},
+        {Switch::SyouPtLn, &TJoukenSetFormM::CheckBox13},
+        {Switch::QQ, &TJoukenSetFormM::CheckBox14},
+        {Switch::Rendo, &TJoukenSetFormM::CheckBox4},
+        {Switch::MatsubiKake, &TJoukenSetFormM::CheckBox15},
+        {Switch::MatsubiWari, &TJoukenSetFormM::CheckBox16},
+        {Switch::BubunWa, &TJoukenSetFormM::CheckBox10},
+    };
+    for (const auto& [sw, member] : kBoxes)
+        if (sw == s) return this->*member;
     return CheckBox1;
 }
 
@@ -421,37 +413,7 @@ void TJoukenSetFormM::setSwitch(Switch s, bool on) {
 }
 
 void TJoukenSetFormM::toggle(Switch s) {
-    int hissan::TJouken::*field = nullptr;
-    switch (s) {
-        case Switch::Kuriagari:
-            field = &hissan::TJouken::KURIAGARI;
-            break;
-        case Switch::Kurisagari:
-            field = &hissan::TJouken::KURISAGARI;
-            break;
-        case Switch::Kaigyo:
-            field = &hissan::TJouken::KAIGYO_FLAG;
-            break;
-        case Switch::SyouPtLn:
-            field = &hissan::TJouken::SYOUPTLNDSP;
-            break;
-        case Switch::QQ:
-            field = &hissan::TJouken::QQ_FLAG;
-            break;
-        case Switch::Rendo:
-            field = &hissan::TJouken::RENDOFLAG;
-            break;
-        case Switch::MatsubiKake:
-            field = &hissan::TJouken::MatsubiZeroKake;
-            break;
-        case Switch::MatsubiWari:
-            field = &hissan::TJouken::MatsubiZeroWari;
-            break;
-        case Switch::BubunWa:
-            field = &hissan::TJouken::BubunWa;
-            break;
-    }
-    setSwitch(s, jk_.*field == 0);
+    setSwitch(s, jk_.*core::switchCondition(s).field == 0);
 }
 
 void TJoukenSetFormM::showPointMax() {

@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/conditions.h"
 #include "hissan/jouken.h"
 #include "ui/tool_window.h"
 
@@ -61,17 +62,7 @@ class TJoukenSetFormM : public app::ToolWindow {
     Q_OBJECT
   public:
     // The display conditions that the main window's keys and panels switch.
-    enum class Switch {
-        Kuriagari,    // A
-        Kurisagari,   // S
-        Kaigyo,       // L
-        SyouPtLn,     // B
-        QQ,           // Q
-        Rendo,        // U
-        MatsubiKake,  // Ctrl+K
-        MatsubiWari,  // Ctrl+W
-        BubunWa,      // Ctrl+Alt+B
-    };
+    using Switch = core::Switch;
 
     // Builds the controls in their design state; FormCreate() then sets them
     // from `jk`. The window starts hidden.
@@ -144,8 +135,9 @@ class TJoukenSetFormM : public app::ToolWindow {
     void Button1Click();
     // `handler` runs on every change of the box's state.
     void onChange(QCheckBox* box, std::function<void()> handler);
-    // A box that stores its state in `field` and refreshes what shows it.
-    void flagBox(QCheckBox* box, int hissan::TJouken::*field, bool relayout);
+    // A switch's box that stores its state in its condition's field and
+    // refreshes what shows it.
+    void flagBox(Switch s, bool relayout);
     void quotientBox(QCheckBox* box, int mode);
     void CheckBox6Click();
     void CheckBox8Click();

@@ -17,12 +17,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "core/conditions.h"
 #include "core/keisan.h"
 #include "hissan/rows.h"
 #include "tools/board_entry.h"
@@ -91,29 +91,6 @@ const char* const kHelp =
     "from and writes no file); 64 a malformed command line; 66 an expression\n"
     "file cannot be read; 73 an output file could not be written (a file\n"
     "already there is left as it was); 69 the speech synthesiser cannot be used.\n";
-
-struct Condition {
-    int hissan::TJouken::*field;
-    int lo, hi;
-};
-
-const std::map<std::string, Condition>& conditions() {
-    using J = hissan::TJouken;
-    static const std::map<std::string, Condition> table = {
-        {"KURIAGARI", {&J::KURIAGARI, 0, 1}},
-        {"KURISAGARI", {&J::KURISAGARI, 0, 1}},
-        {"QQ_FLAG", {&J::QQ_FLAG, 0, 1}},
-        {"KAIGYO_FLAG", {&J::KAIGYO_FLAG, 0, 1}},
-        {"SYOUPTLNDSP", {&J::SYOUPTLNDSP, 0, 1}},
-        {"POINTMAX", {&J::POINTMAX, 0, 10}},
-        {"SHOU_ITI", {&J::SHOU_ITI, 0, 2}},
-        {"SHOU0_DSP", {&J::SHOU0_DSP, 0, 1}},
-        {"MatsubiZeroKake", {&J::MatsubiZeroKake, 0, 1}},
-        {"MatsubiZeroWari", {&J::MatsubiZeroWari, 0, 1}},
-        {"BubunWa", {&J::BubunWa, 0, 1}},
-    };
-    return table;
-}
 
 struct Options {
     std::string expression;
@@ -238,14 +215,13 @@ Options parseArgs(int argc, char** argv) {
             const size_t eq = s.find('=');
             if (eq == std::string::npos) usageError("--set needs KEY=VALUE, not '" + s + "'");
             const std::string key = s.substr(0, eq);
-            const auto it = conditions().find(key);
-            if (it == conditions().end()) usageError("unknown condition '" + key + "'");
+            const core::Condition* c = core::findCondition(key);
+            if (!c || !c->settable) usageError("unknown condition '" + key + "'");
             const auto n = parseInt(s.substr(eq + 1));
-            const Condition& c = it->second;
-            if (!n || *n < c.lo || *n > c.hi)
-                usageError(key + " must be a whole number from " + std::to_string(c.lo) + " to " +
-                           std::to_string(c.hi) + ", not '" + s.substr(eq + 1) + "'");
-            o.jk.*(c.field) = *n;
+            if (!n || *n < c->lo || *n > c->hi)
+                usageError(key + " must be a whole number from " + std::to_string(c->lo) + " to " +
+                           std::to_string(c->hi) + ", not '" + s.substr(eq + 1) + "'");
+            o.jk.*(c->field) = *n;
         } else if (arg == "--sheet") {
             const std::string s = takeValue();
             const auto grid = worksheet::parseGrid(s);
