@@ -246,14 +246,20 @@ void SettingsPanel::build() {
         row->addLayout(v);
     }
 
+    // The two groups' rows and columns stand close together.
+    auto tightGrid = [](QGroupBox* g) {
+        auto* grid = new QGridLayout(g);
+        grid->setContentsMargins(3, 1, 3, 0);
+        grid->setHorizontalSpacing(3);
+        grid->setVerticalSpacing(0);
+        return grid;
+    };
+
     // Division settings.
     GroupBox2 = group(QStringLiteral("わり算の設定"), this);
     GroupBox2->setToolTip(QStringLiteral("小数第何位までわり算するか決める"));
     {
-        auto* grid = new QGridLayout(GroupBox2);
-        grid->setContentsMargins(3, 1, 3, 0);
-        grid->setHorizontalSpacing(3);
-        grid->setVerticalSpacing(0);
+        QGridLayout* grid = tightGrid(GroupBox2);
         GB2Text1 = new QLabel(QStringLiteral("商は小数"), GroupBox2);
         Edit1 = new QSpinBox(GroupBox2);
         Edit1->setRange(0, 10);
@@ -287,10 +293,7 @@ void SettingsPanel::build() {
     GroupBox4 = group(QStringLiteral("ステップ"), this);
     GroupBox4->setToolTip(QStringLiteral("ステップ計算の種類を決める"));
     {
-        auto* grid = new QGridLayout(GroupBox4);
-        grid->setContentsMargins(3, 1, 3, 0);
-        grid->setHorizontalSpacing(3);
-        grid->setVerticalSpacing(0);
+        QGridLayout* grid = tightGrid(GroupBox4);
         Panel5 = new ClickPanel(QStringLiteral("なし"), GroupBox4);
         Panel5->setCursor(Qt::ArrowCursor);
         Panel5->setFixedSize(40, 20);
