@@ -99,6 +99,7 @@ void drawOperand(Board& b, const std::string& seisu, const std::string& shosu, i
 
 void drawShiki(Board& b) {
     const hissan::TShiki& s = b.shiki;
+    b.canvas().setPart(hissan::Part::Expression);
     b.NextX = b.OriginX;
     b.LineY = b.OriginY - b.ScrollY + b.harufa();
     if (s.ZenkouSeisuKeta == 0) return;
@@ -133,6 +134,7 @@ int dispatch(Board& b, KeisanHost* host) {
     if (kind == 1 && b.jk->BubunWa == 1) layout = hissan::BubunwaTashizan;
     b.HissanKind = kind;
     if (layout) {
+        b.cv->setPart(hissan::Part::Working);
         try {
             layout(b);
         } catch (const std::exception&) {
@@ -143,6 +145,7 @@ int dispatch(Board& b, KeisanHost* host) {
                 Message{"この式の筆算を書けませんでした。", "お知らせ", Message::Warning});
         }
     }
+    b.cv->setPart(hissan::Part::Expression);
     if (host) host->setBusyCursor(false);
     b.Busy = 0;
     return 1;
@@ -437,6 +440,7 @@ void Keisan::clearBoard() {
     b_.cv = canvas_.get();
     hissan::Canvas& cv = *canvas_;
     cv.setStepOnly(false);
+    cv.setPart(hissan::Part::Expression);
     cv.setFontStyle(false, false);
     cv.setFontSize(b_.MojiSize);
     cv.setFontColour(kPromptRed);

@@ -53,6 +53,7 @@ inline int FirstRowY(const Board& b, double lines = 2.5) {
 // after a stroke pause. Returns the pen x after the last digit (RightX when
 // the operand has no integer digit).
 inline int DrawSeisu(Board& b, const std::string& digits, int y) {
+    PartScope part(b.canvas(), Part::Operand);
     const int n = Keta(digits);
     int penX = b.RightX;
     for (int p = 0; p < n; ++p) {
@@ -66,6 +67,7 @@ inline int DrawSeisu(Board& b, const std::string& digits, int y) {
 // The decimal digits of an operand in decimal columns 1, 2, ... of row y.
 // Returns the pen x after the last digit (RightX when there is none).
 inline int DrawShosu(Board& b, const std::string& digits, int y) {
+    PartScope part(b.canvas(), Part::Operand);
     int penX = b.RightX;
     for (int j = 1; j <= Keta(digits); ++j) {
         MojiDsp(b, b.RightX + (j - 1) * b.CellW, y, Colour::of(Role::Digit), b.MojiSize,
@@ -77,20 +79,23 @@ inline int DrawShosu(Board& b, const std::string& digits, int y) {
 
 // A part-name label ("←和", "…… 百の位の和") at 0.7 of the board size, in
 // the current font colour.
-inline void KomojiLabel(Board& b, int x, int y, std::string_view text) {
+inline void KomojiLabel(Board& b, int x, int y, std::string_view text, Part part = Part::Label) {
     Canvas& cv = b.canvas();
+    PartScope scope(cv, part);
     cv.setFontSize(Trunc(0.7 * b.MojiSize));
     cv.textOut(x, y, text);
 }
 
-inline void KomojiLabel(Board& b, int x, int y, std::string_view text, Colour colour) {
+inline void KomojiLabel(Board& b, int x, int y, std::string_view text, Colour colour,
+                        Part part = Part::Label) {
     b.canvas().setFontColour(colour);
-    KomojiLabel(b, x, y, text);
+    KomojiLabel(b, x, y, text, part);
 }
 
 // The end of every layout: the cursor comes back, one more step point, and
 // the answer is written after the "=" of the expression line.
 inline void KotaeShiage(Board& b, const std::string& shown) {
+    b.canvas().setPart(Part::Answer);
     b.CursorOn = 1;
     StepMachi(b);
     KotaeDsp(b, Trunc(b.EqualX + 1.2 * b.CellW), b.EqualY, shown, "0");
@@ -101,6 +106,7 @@ inline void KotaeShiage(Board& b, const std::string& shown) {
 // is tidied (1.20 + 2.80 gives 4) and written after "=".
 inline void ShosuKotaeShiage(Board& b, const std::string& seisu, const std::string& shosu, int y,
                              Colour strike) {
+    b.canvas().setPart(Part::Answer);
     for (int j = Keta(shosu); j >= 1 && shosu[j - 1] == '0'; --j)
         MojiDsp(b, b.RightX + (j - 1) * b.CellW, y, strike, b.MojiSize, "0", 1, 1);
     Sleep(b);

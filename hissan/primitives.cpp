@@ -55,6 +55,7 @@ int MojiDsp(Board& b, int x, int y, Colour colour, int size, std::string_view ch
         cv.setFontColour(colour);
         cv.textOut(x, Trunc(y + 0.6 * b.CharH), "●");
         if (strike > 0) {
+            PartScope mark(cv, Part::Mark);
             cv.setPen(2, Colour::of(Role::PointStrike));
             cv.moveTo(x, Trunc(y + 0.5 * b.CellW));
             cv.lineTo(Trunc(x + 0.3 * b.CellW), Trunc(y + 0.8 * b.CellW));
@@ -72,6 +73,7 @@ int MojiDsp(Board& b, int x, int y, Colour colour, int size, std::string_view ch
     cv.textOut(x, y, glyph);
     b.CursorX = x + b.CellW;
     if (strike > 0) {
+        PartScope mark(cv, Part::Mark);
         cv.setPen(2, Colour::of(Role::Strike));
         cv.moveTo(Trunc(x + 0.1 * b.CellW), Trunc(y + 0.1 * b.CellW));
         cv.lineTo(Trunc(x + size + 0.1 * b.CellW), Trunc(y + size + 0.1 * b.CellW));
@@ -130,6 +132,7 @@ std::string WarizanChuuki(int shouIti, int n, bool amariAri) {
 
 int KotaeDsp(Board& b, int x, int /*y*/, std::string answer, const std::string& remainder) {
     Canvas& cv = b.canvas();
+    cv.setPart(Part::Answer);
     const TJouken& jk = *b.jk;
     const int y0 = b.OriginY - b.ScrollY + b.harufa();
     int row = y0;
@@ -162,6 +165,7 @@ int KotaeDsp(Board& b, int x, int /*y*/, std::string answer, const std::string& 
     // "[終わり]" belongs to step mode only; the player shows it then. Later
     // step points of this run no longer wait.
     cv.setStepOnly(true);
+    cv.setPart(Part::StepOnly);
     cv.setFontColour(Colour::of(Role::Note));
     cv.setFontSize(Trunc(0.6 * b.MojiSize));
     cv.textOut(cv.penX() + 3 * b.DigitW, Trunc(row + 0.4 * b.CharH), "[終わり]");
@@ -173,6 +177,7 @@ int KotaeDsp(Board& b, int x, int /*y*/, std::string answer, const std::string& 
         // leave a whole remainder (1 / 30000000000 is 0 R 1).
         const std::string note =
             WarizanChuuki(jk.SHOU_ITI, jk.POINTMAX, KotaeSeiri(remainder) != "0");
+        cv.setPart(Part::Note);
         cv.setFontSize(Trunc(0.6 * b.MojiSize));
         cv.setFontColour(Colour::of(Role::Note));
         cv.setFontStyle(true, true);

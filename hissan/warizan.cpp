@@ -90,10 +90,12 @@ int WarizanStep(Board& b, const WarizanWaku& f, WarizanKiroku& k) {
         rowRight = pos;
     };
 
+    Canvas& cv = b.canvas();
     for (int i = 0; i < f.walk; ++i) {
         const int p = i + 1;
         const int x = f.colX(b, p);
         const bool last = p == f.walk;
+        cv.setPart(Part::Working);
         StepMachi(b);
         const int64_t partial = rem * 10 + DigitValue(f.digits[static_cast<size_t>(i)]);
         const int q = static_cast<int>(partial / f.divisor);
@@ -101,6 +103,7 @@ int WarizanStep(Board& b, const WarizanWaku& f, WarizanKiroku& k) {
 
         if (q == 0) {
             if (last) {
+                cv.setPart(Part::Answer);
                 MojiDsp(b, x, f.ShouY, kDigit, size, 0, 0, 1);
                 k.shou[static_cast<size_t>(i)] = '0';
                 break;
@@ -110,13 +113,15 @@ int WarizanStep(Board& b, const WarizanWaku& f, WarizanKiroku& k) {
                 ruleX2 += C;
             }
             if (started) {
+                cv.setPart(Part::Answer);
                 MojiDsp(b, x, f.ShouY, kDigit, size, 0, 0, 1);
+                cv.setPart(Part::Working);
                 k.shou[static_cast<size_t>(i)] = '0';
                 if (rem != 0 || f.digits[static_cast<size_t>(p)] != '0') bringDown(p + 1);
             } else {
                 // No quotient digit stands over this dividend digit; in step
                 // mode a grey box says so while the pupil goes on.
-                Canvas& cv = b.canvas();
+                PartScope stepOnly(cv, Part::StepOnly);
                 cv.setStepOnly(true);
                 MojiDsp(b, x - Trunc(0.2 * C), f.ShouY, kGrey, size, "□", 0, 0);
                 cv.setStepOnly(false);
@@ -126,7 +131,9 @@ int WarizanStep(Board& b, const WarizanWaku& f, WarizanKiroku& k) {
 
         started = true;
         ++k.steps;
+        cv.setPart(Part::Answer);
         MojiDsp(b, x, f.ShouY, kDigit, size, q, 0, 1);
+        cv.setPart(Part::Working);
         k.shou[static_cast<size_t>(i)] = static_cast<char>('0' + q);
 
         // The product from the divisor's last digit, with its carries.
@@ -234,6 +241,7 @@ WarizanJouken WarizanJoukenOf(const Board& b) {
 }
 
 void ShouShiage(Board& b, const WarizanWaku& f, const WarizanKiroku& k, int w) {
+    b.canvas().setPart(Part::Answer);
     // A quotient below 1: its "0" in the ones column and the zeros before
     // its first digit, all added by the layout.
     for (int p = std::max(f.shouIchi, 1); p <= f.walk && k.shou[static_cast<size_t>(p - 1)] == ' ';
@@ -258,6 +266,7 @@ std::string ShishaGonyuDsp(Board& b, const WarizanWaku& f) {
     auto oldAt = [&](int i) { return Ch(old, i); };
     const std::string rounded = ShishaGonyuText(old);
 
+    b.canvas().setPart(Part::Answer);
     StepMachi(b);
     if (old.back() >= '5') {
         MojiDsp(b, f.colX(b, ShouPos(old, lastIdx, f.shouIchi)), f.ShouY, colourOf(lastIdx), size,
@@ -315,6 +324,7 @@ void AmariShiage(Board& b, const WarizanWaku& f, const WarizanKiroku& k, int y, 
                  int cancelled) {
     const std::string amari = KotaeSeiri(b.wz.AmariMoji);
     if (amari == "0") return;
+    b.canvas().setPart(Part::Answer);
     const int size = b.MojiSize;
     const size_t point = amari.find('.');
     const std::string ri = amari.substr(0, point);
@@ -364,6 +374,7 @@ void AmariShiage(Board& b, const WarizanWaku& f, const WarizanKiroku& k, int y, 
 void HojoSen(Board& b, const WarizanWaku& f, int amariY) {
     if (b.jk->SYOUPTLNDSP != 1 || b.wz.AmariShosuKeta == 0) return;
     Canvas& cv = b.canvas();
+    cv.setPart(Part::Working);
     cv.setBrushColour(Colour::of(Role::Background));
     const int x = Trunc(f.TypedTenX + 0.1 * b.CellW);
     SenDspWait(b, x, f.WarareruY + b.CharH, x, amariY + b.CharH / 2, 1, kRule, 1, true);
@@ -402,6 +413,7 @@ void WarizanMeishou(Board& b, int labelX, int warareruY, int amariY, bool round,
 }
 
 void WarizanKotae(Board& b, const std::string& rounded, bool wasRounded) {
+    b.canvas().setPart(Part::Answer);
     b.CursorOn = 1;
     StepMachi(b);
     const int x = Trunc(b.EqualX + 1.2 * b.CellW);
@@ -425,6 +437,7 @@ namespace {
 // "0" of an exact division that ends in zeros there.
 void ZeroOnlyRow(Board& b, const WarizanWaku& f, const WarizanKiroku& k) {
     Canvas& cv = b.canvas();
+    cv.setPart(Part::Answer);
     Sleep(b);
     cv.setBrushColour(Colour::of(Role::Background));
     cv.fillRect(f.colX(b, 1), k.AmariY, f.colX(b, f.walk), k.AmariY + b.CellW);
@@ -477,15 +490,22 @@ int WarizanDsp(Board& b) {
     const int WY = f.WarareruY;
 
     // The dividend, the bracket and its line.
+    Canvas& cv = b.canvas();
+    cv.setPart(Part::Operand);
     for (int p = 1; p <= D; ++p) MojiDsp(b, f.colX(b, p), WY, kDigit, size, Ch(zen, p - 1), 0, 1);
     const int gx = Trunc(Trunc(f.KakkoX - 2.4 * C) - 0.5 * C);
+    cv.setPart(Part::DivisionFrame);
     MojiPut(b, gx, WY - L / 4, kRule, Trunc(1.4 * size), ")");
+    cv.setPart(Part::Operand);
     MojiPut(b, f.colX(b, 1), WY, kDigit, size, Ch(zen, 0));
+    cv.setPart(Part::DivisionFrame);
     SenDspWait(b, gx, f.KakkoY, f.MigiX, f.KakkoY, 4, kRule, 1);
 
     // The divisor.
+    cv.setPart(Part::Operand);
     for (int q = 1; q <= Lk; ++q)
         MojiDsp(b, b.OriginX + (q - 1) * C, WY, kDigit, size, Ch(kou, q - 1), 0, 1);
+    cv.setPart(Part::Working);
     if (u > 0) SenDspWait(b, f.colX(b, kept + 1), f.KakkoY, f.MigiX, f.KakkoY, 4, kAquaLine, 1);
 
     // Zeros cancelled from both operands: struck through, with the point
@@ -493,8 +513,10 @@ int WarizanDsp(Board& b) {
     if (u > 0) {
         if (wd == 0) MojiDsp(b, f.ShouTenX, WY, kAux, size, ".", 0, 1);
         for (int p = kept + 1; p <= D; ++p) MojiDsp(b, f.colX(b, p), WY, kAux, size, "z", 1, 1);
+        cv.setPart(Part::Operand);
         for (int q = 1; q <= Lk - u; ++q)
             MojiPut(b, b.OriginX + (q - 1) * C, WY, kDigit, size, Ch(kou, q - 1));
+        cv.setPart(Part::Working);
         MojiDsp(b, Trunc(f.divisorLastX + 0.8 * C), WY, kAux, size, ".", 0, 1);
         for (int q = Lk - u + 1; q <= Lk; ++q)
             MojiDsp(b, b.OriginX + (q - 1) * C, WY, kAux, size, "z", 1, 1);
@@ -524,8 +546,10 @@ int WarizanDsp(Board& b) {
         // rule and the dividend again as remainder.
         k.shou.assign(static_cast<size_t>(f.walk), ' ');
         const int x = f.colX(b, f.walk);
+        cv.setPart(Part::Answer);
         MojiDsp(b, x, Trunc(WY - 1.3 * L), kDigit, size, 0, 0, 1);
         k.shou.back() = '0';
+        cv.setPart(Part::Working);
         MojiDsp(b, x, Trunc(WY + 1.2 * L), kDigit, size, 0, 0, 1);
         k.ruleY = Trunc(f.KakkoY + 2.5 * L);
         SenDspWait(b, Trunc(f.divisorLastX + 1.3 * C), k.ruleY, f.MigiX, k.ruleY, 4, kRule, 1);
@@ -555,6 +579,7 @@ int WarizanDsp(Board& b) {
         AmariShiage(b, f, k, amariY, k.lastRowRight, std::max(0, u - wd));
     } else if (!amari0 && jk.SHOU0_DSP == 1) {
         // The zero row: 0 times the divisor, a rule, the remainder again.
+        cv.setPart(Part::Working);
         MojiDsp(b, f.colX(b, f.walk), amariY + L + 5, kDigit, size, 0, 0, 1);
         const int ry = Trunc(amariY + 2.4 * L);
         SenDspWait(b, f.MigiX - (D - u) * C, ry - Trunc(0.2 * b.DigitW), f.MigiX,
