@@ -24,7 +24,7 @@ int HikuColumn(int top, int bottom, int& borrow) {
 // The borrow marks of the column whose left edge is x: `lender` is the first
 // operand's digit one column to the left, yT the first operand's row. The
 // decimal layout draws them a little tighter and with the aqua slash.
-void KurisagariMarks(Board& b, bool shosu, int x, int yT, int lender) {
+void KurisagariMarks(Run& b, bool shosu, int x, int yT, int lender) {
     const int W = b.CellW, L = b.LineH, k = b.KomojiSize;
     const int lowered = lender == 0 ? 9 : lender - 1;
     PartScope part(b.canvas(), Part::Mark);
@@ -48,7 +48,7 @@ void KurisagariMarks(Board& b, bool shosu, int x, int yT, int lender) {
 
 // Leading zeros of an integer part (reading order) drawn again in grey on
 // row y; the ones digit keeps its colour even when it is 0.
-void GreyLeadingZeros(Board& b, const std::string& seisu, int y, int delay) {
+void GreyLeadingZeros(Run& b, const std::string& seisu, int y, int delay) {
     const int K = Keta(seisu);
     const int x0 = b.RightX - K * b.CellW;
     for (int i = 1; i <= K - 1 && seisu[i - 1] == '0'; ++i)
@@ -57,7 +57,7 @@ void GreyLeadingZeros(Board& b, const std::string& seisu, int y, int delay) {
 
 // Integer columns 0 .. m-1 of the difference on row y with the borrow coming
 // in; marks over the first operand row yT. Returns the digits ones first.
-std::string SeisuColumns(Board& b, bool shosu, int m, int y, int yT, int& borrow) {
+std::string SeisuColumns(Run& b, bool shosu, int m, int y, int yT, int& borrow) {
     const WorkCopy& w = b.w;
     std::string digits;
     for (int c = 0; c < m; ++c) {
@@ -75,7 +75,7 @@ std::string SeisuColumns(Board& b, bool shosu, int m, int y, int yT, int& borrow
     return digits;
 }
 
-void PartNames(Board& b, int labelX, int y1, Colour colour) {
+void PartNames(Run& b, int labelX, int y1, Colour colour) {
     const int L = b.LineH;
     const int labelY = Trunc(y1 + 0.3 * L);
     KomojiLabel(b, labelX, labelY, "←引かれる数", colour);
@@ -85,7 +85,7 @@ void PartNames(Board& b, int labelX, int y1, Colour colour) {
 
 }  // namespace
 
-int HikizanDsp(Board& b) {
+int body::HikizanDsp(Run& b) {
     const int L = b.LineH;
     const WorkCopy& w = b.w;
     const int m = std::max(Keta(w.Zenkou), Keta(w.Koukou));
@@ -114,13 +114,13 @@ int HikizanDsp(Board& b) {
     std::reverse(digits.begin(), digits.end());
     // Kotae keeps all m digits, leading zeros too (1000 - 1 gives 0999); the
     // expression line shows the tidied value.
-    b.Kotae = digits;
+    b.out.Kotae = digits;
     GreyLeadingZeros(b, digits, y3, 0);
-    KotaeShiage(b, KotaeSeiri(b.Kotae));
+    KotaeShiage(b, KotaeSeiri(b.out.Kotae));
     return 1;
 }
 
-int ShosuHikizanDsp(Board& b) {
+int body::ShosuHikizanDsp(Run& b) {
     const int W = b.CellW, L = b.LineH;
     WorkCopy& w = b.w;
     const int m = std::max(Keta(w.Zenkou), Keta(w.Koukou));

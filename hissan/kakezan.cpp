@@ -27,7 +27,7 @@ bool ReadInt64(const std::string& text, int64_t& value) {
 // A small carry near the left neighbour column above the row at y. The sum of
 // many partial products can carry 10 or more: all its digits are written, the
 // last one where a one-digit carry stands.
-void KuriagariDsp(Board& b, int x, int y, Colour colour, int carry) {
+void KuriagariDsp(Run& b, int x, int y, Colour colour, int carry) {
     PartScope part(b.canvas(), Part::Mark);
     std::string digits = std::to_string(carry);
     if (digits.size() == 1) {
@@ -64,7 +64,7 @@ int SekiTable::columnSum(int c) const {
     return sum;
 }
 
-int KakeBubunSeki(Board& b, SekiTable& t, std::string_view multiplicand, int i, int d, int y,
+int KakeBubunSeki(Run& b, SekiTable& t, std::string_view multiplicand, int i, int d, int y,
                   const PartialStyle& style) {
     const int W = b.CellW;
     const int n = static_cast<int>(multiplicand.size());
@@ -105,7 +105,7 @@ int BubunSekiLeftX(int rightX, int cellW, std::string_view multiplicand,
     return left;
 }
 
-std::string KakeWa(Board& b, const SekiTable& t, int limit, const SumStyle& style) {
+std::string KakeWa(Run& b, const SekiTable& t, int limit, const SumStyle& style) {
     const int last = t.cols() - 1;
     std::string digits;
     int carry = 0;
@@ -127,7 +127,7 @@ std::string KakeWa(Board& b, const SekiTable& t, int limit, const SumStyle& styl
     return digits;
 }
 
-void KakezanMeishou(Board& b, int x, int row, double gap, int sekiX, int sekiY) {
+void KakezanMeishou(Run& b, int x, int row, double gap, int sekiX, int sekiY) {
     KomojiLabel(b, x, row, "←かけられる数", kDigit);
     KomojiLabel(b, x, Trunc(row + gap * b.LineH), "←かける数");
     KomojiLabel(b, sekiX, sekiY, "←積");
@@ -136,7 +136,7 @@ void KakezanMeishou(Board& b, int x, int row, double gap, int sekiX, int sekiY) 
 
 // ---- the integer layout --------------------------------------------------------
 
-int KakezanDsp(Board& b) {
+int body::KakezanDsp(Run& b) {
     Canvas& cv = b.canvas();
     const TJouken& jk = *b.jk;
     WorkCopy& w = b.w;
@@ -147,7 +147,7 @@ int KakezanDsp(Board& b) {
     const std::string kou = SentouZeroKesi(w.Koukou);
     int64_t v1 = 0, v2 = 0;
     if (!ReadInt64(zen, v1) || !ReadInt64(kou, v2)) {
-        b.messages.push_back({"ケタがオーバー！", "残念！", Message::NoIcon, Message::Nothing});
+        b.out.messages.push_back({"ケタがオーバー！", "残念！", Message::NoIcon, Message::Nothing});
         return 1;
     }
 
@@ -291,8 +291,8 @@ int KakezanDsp(Board& b) {
     }
 
     std::reverse(seki.begin(), seki.end());
-    b.Kotae = KotaeSeiri(seki + std::string(Z, '0'));
-    KotaeShiage(b, b.Kotae);
+    b.out.Kotae = KotaeSeiri(seki + std::string(Z, '0'));
+    KotaeShiage(b, b.out.Kotae);
     return 1;
 }
 

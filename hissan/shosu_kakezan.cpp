@@ -37,7 +37,7 @@ std::string SekiText(std::string digits, int decimals) {
 
 }  // namespace
 
-int ShosuKakezanDsp(Board& b) {
+int body::ShosuKakezanDsp(Run& b) {
     Canvas& cv = b.canvas();
     const TJouken& jk = *b.jk;
     WorkCopy& w = b.w;
@@ -58,7 +58,7 @@ int ShosuKakezanDsp(Board& b) {
     const int n2 = Keta(kou), f2 = Keta(kouShosu);
     if (n1 + f1 > kMaxOperandDigits || n2 + f2 > kMaxOperandDigits ||
         n1 + f1 + n2 + f2 > kMaxBothDigits) {
-        b.messages.push_back({"ケタがオーバー！", "残念！", Message::NoIcon, Message::Nothing});
+        b.out.messages.push_back({"ケタがオーバー！", "残念！", Message::NoIcon, Message::Nothing});
         return 1;
     }
 
@@ -310,8 +310,8 @@ int ShosuKakezanDsp(Board& b) {
     }
 
     // The answer is the column result: read aloud and written after "=".
-    b.Kotae = SekiText(seki, D);
-    KotaeShiage(b, b.Kotae);
+    b.out.Kotae = SekiText(seki, D);
+    KotaeShiage(b, b.out.Kotae);
     return 1;
 }
 

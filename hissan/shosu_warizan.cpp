@@ -28,7 +28,7 @@ std::string_view Ch(const std::string& s, int i) {
 
 }  // namespace
 
-int ShosuWarizanDsp(Board& b) {
+int body::ShosuWarizanDsp(Run& b) {
     const TJouken& jk = *b.jk;
     const WorkCopy& w = b.w;
     const int C = b.CellW;
@@ -121,7 +121,7 @@ int ShosuWarizanDsp(Board& b) {
     StepMachi(b);
     WarizanKiroku k;
     int amariY = 0;
-    const bool shouZero = b.wz.ShouMoji.find_first_not_of("0.") == std::string::npos;
+    const bool shouZero = b.out.wz.ShouMoji.find_first_not_of("0.") == std::string::npos;
     if (shouZero) {
         // Quotient 0: a 0 over the last walked digit, 0 as product, the rule
         // and the dividend again as remainder.
@@ -152,7 +152,7 @@ int ShosuWarizanDsp(Board& b) {
 
     // The dividend's digits beyond the walked ones come down into the last
     // remainder row: the remainder keeps their places.
-    const bool amari0 = KotaeSeiri(b.wz.AmariMoji) == "0";
+    const bool amari0 = KotaeSeiri(b.out.wz.AmariMoji) == "0";
     int rowRight = k.lastRowRight;
     cv.setPart(Part::Working);
     if (k.steps > 0 && !amari0) {
@@ -168,7 +168,7 @@ int ShosuWarizanDsp(Board& b) {
     if (jc.round) rounded = ShishaGonyuDsp(b, f);
 
     const char lastQ = k.shou.empty() ? '0' : k.shou.back();
-    if (amari0 && lastQ == '0' && b.wz.ShouShosuKeta == 0 && rowRight <= f.walk) {
+    if (amari0 && lastQ == '0' && b.out.wz.ShouShosuKeta == 0 && rowRight <= f.walk) {
         // Exact, ending in zeros: one 0 in the last column.
         cv.setPart(Part::Answer);
         Sleep(b);

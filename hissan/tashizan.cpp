@@ -19,7 +19,7 @@ struct IntegerRows {
 
 // First operand, "+" and second operand of the integer layouts, with their
 // part names when QQ_FLAG is on.
-IntegerRows DrawIntegerOperands(Board& b, int y1) {
+IntegerRows DrawIntegerOperands(Run& b, int y1) {
     IntegerRows r;
     r.labelX = DrawSeisu(b, b.w.Zenkou, y1) + b.MojiSize;
     if (b.jk->QQ_FLAG == 1)
@@ -34,7 +34,7 @@ IntegerRows DrawIntegerOperands(Board& b, int y1) {
 
 // The rule under the operands from the sign column to `toX`: the first rule
 // goes with the operator, a later one is working.
-void Rule(Board& b, int y, int toX, Part part = Part::OperatorRule) {
+void Rule(Run& b, int y, int toX, Part part = Part::OperatorRule) {
     PartScope scope(b.canvas(), part);
     SenDsp(b, b.OriginX, y, toX, y, 4, kRule);
 }
@@ -59,7 +59,7 @@ std::string WaText(const std::string& a, const std::string& c) {
 // `point` the row's decimal point is drawn again after the ones digit, whose
 // background square clipped it. Returns the digits ones first; `x` is left at
 // the last column drawn.
-std::string SeisuColumns(Board& b, int m, int y, int carryY, bool point, int& carry, int& x) {
+std::string SeisuColumns(Run& b, int m, int y, int carryY, bool point, int& carry, int& x) {
     std::string digits;
     for (int c = 0; c < m; ++c) {
         StepMachi(b);
@@ -79,7 +79,7 @@ std::string SeisuColumns(Board& b, int m, int y, int carryY, bool point, int& ca
 
 }  // namespace
 
-int TashizanDsp(Board& b) {
+int body::TashizanDsp(Run& b) {
     const int W = b.CellW, L = b.LineH;
     const int m = std::max(Keta(b.w.Zenkou), Keta(b.w.Koukou));
     SetColumnGrid(b, m);
@@ -102,12 +102,12 @@ int TashizanDsp(Board& b) {
     }
     Sleep(b);
     std::reverse(answer.begin(), answer.end());
-    b.Kotae = SentouZeroKesi(answer);
-    KotaeShiage(b, b.Kotae);
+    b.out.Kotae = SentouZeroKesi(answer);
+    KotaeShiage(b, b.out.Kotae);
     return 1;
 }
 
-int BubunwaTashizan(Board& b) {
+int body::BubunwaTashizan(Run& b) {
     const int W = b.CellW, L = b.LineH;
     const std::string& a = b.w.Zenkou;
     const std::string& c = b.w.Koukou;
@@ -163,12 +163,12 @@ int BubunwaTashizan(Board& b) {
     KomojiLabel(b, b.RightX + 50, Trunc(yt + 0.2 * L), "…… [答え]", kSign);
 
     Sleep(b, 2);
-    b.Kotae = total;
-    KotaeShiage(b, b.Kotae);
+    b.out.Kotae = total;
+    KotaeShiage(b, b.out.Kotae);
     return 1;
 }
 
-int ShosuTashizanDsp(Board& b) {
+int body::ShosuTashizanDsp(Run& b) {
     const int W = b.CellW, L = b.LineH;
     WorkCopy& w = b.w;
     const int m = std::max(Keta(w.Zenkou), Keta(w.Koukou));

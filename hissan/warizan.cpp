@@ -50,15 +50,15 @@ bool WarizanFits(const std::string& digits) {
     return v <= std::string_view(kMax);
 }
 
-int WarizanOverflow(Board& b) {
-    b.messages.push_back(
+int WarizanOverflow(Run& b) {
+    b.out.messages.push_back(
         Message{kOverflowText, "ご確認!!", Message::NoIcon, Message::ClearAndRestore});
     return -10;
 }
 
 // ---- the engine ------------------------------------------------------------------
 
-int WarizanStep(Board& b, const WarizanWaku& f, WarizanKiroku& k) {
+int WarizanStep(Run& b, const WarizanWaku& f, WarizanKiroku& k) {
     const int C = b.CellW;
     const int L = b.LineH;
     const int size = b.MojiSize;
@@ -212,15 +212,15 @@ std::string ShishaGonyuText(const std::string& shou) {
     return t;
 }
 
-bool WarizanJunbiAgain(Board& b) {
+bool WarizanJunbiAgain(Run& b) {
     const TShiki& s = b.shiki;
-    b.wz = WarizanJunbi(s.ZenkouSeisu, s.ZenkouShosu, s.KoukouSeisu, s.KoukouShosu, b.jk->POINTMAX,
-                        b.jk->SHOU_ITI);
-    return b.wz.WarizanKekka == 1;
+    b.out.wz = WarizanJunbi(s.ZenkouSeisu, s.ZenkouShosu, s.KoukouSeisu, s.KoukouShosu,
+                            b.jk->POINTMAX, b.jk->SHOU_ITI);
+    return b.out.wz.WarizanKekka == 1;
 }
 
-WarizanJouken WarizanJoukenOf(const Board& b) {
-    const WarizanResult& wz = b.wz;
+WarizanJouken WarizanJoukenOf(const Run& b) {
+    const WarizanResult& wz = b.out.wz;
     WarizanJouken c;
     c.shouIti = b.jk->SHOU_ITI;
     c.n = wz.N;
@@ -240,7 +240,7 @@ WarizanJouken WarizanJoukenOf(const Board& b) {
     return c;
 }
 
-void ShouShiage(Board& b, const WarizanWaku& f, const WarizanKiroku& k, int w) {
+void ShouShiage(Run& b, const WarizanWaku& f, const WarizanKiroku& k, int w) {
     b.canvas().setPart(Part::Answer);
     // A quotient below 1: its "0" in the ones column and the zeros before
     // its first digit, all added by the layout.
@@ -250,8 +250,8 @@ void ShouShiage(Board& b, const WarizanWaku& f, const WarizanKiroku& k, int w) {
     if (w > 0) MojiDsp(b, f.ShouTenX, f.ShouY, kAddedPoint, b.MojiSize, ".", 0, 1);
 }
 
-std::string ShishaGonyuDsp(Board& b, const WarizanWaku& f) {
-    const std::string& old = b.wz.ShouMoji;
+std::string ShishaGonyuDsp(Run& b, const WarizanWaku& f) {
+    const std::string& old = b.out.wz.ShouMoji;
     const int C = b.CellW;
     const int size = b.MojiSize;
     const int small = Trunc(0.7 * size);
@@ -320,9 +320,9 @@ std::string ShishaGonyuDsp(Board& b, const WarizanWaku& f) {
 
 // ---- the remainder ------------------------------------------------------------------
 
-void AmariShiage(Board& b, const WarizanWaku& f, const WarizanKiroku& k, int y, int rowRight,
+void AmariShiage(Run& b, const WarizanWaku& f, const WarizanKiroku& k, int y, int rowRight,
                  int cancelled) {
-    const std::string amari = KotaeSeiri(b.wz.AmariMoji);
+    const std::string amari = KotaeSeiri(b.out.wz.AmariMoji);
     if (amari == "0") return;
     b.canvas().setPart(Part::Answer);
     const int size = b.MojiSize;
@@ -371,8 +371,8 @@ void AmariShiage(Board& b, const WarizanWaku& f, const WarizanKiroku& k, int y, 
     if (pointNeeded) MojiDsp(b, f.TypedTenX, y, rf.empty() ? kPoint : kAddedPoint, size, ".", 0, 1);
 }
 
-void HojoSen(Board& b, const WarizanWaku& f, int amariY) {
-    if (b.jk->SYOUPTLNDSP != 1 || b.wz.AmariShosuKeta == 0) return;
+void HojoSen(Run& b, const WarizanWaku& f, int amariY) {
+    if (b.jk->SYOUPTLNDSP != 1 || b.out.wz.AmariShosuKeta == 0) return;
     Canvas& cv = b.canvas();
     cv.setPart(Part::Working);
     cv.setBrushColour(Colour::of(Role::Background));
@@ -384,11 +384,11 @@ void HojoSen(Board& b, const WarizanWaku& f, int amariY) {
     }
 }
 
-void WarizanMeishou(Board& b, int labelX, int warareruY, int amariY, bool round, int warumojiX,
+void WarizanMeishou(Run& b, int labelX, int warareruY, int amariY, bool round, int warumojiX,
                     int divisorDigits, int warumojiShift, bool asciiBracket, int limitX) {
     if (b.jk->QQ_FLAG != 1) return;
     Sleep(b);
-    const WarizanResult& wz = b.wz;
+    const WarizanResult& wz = b.out.wz;
     std::string digits = wz.ShouMoji;
     digits.erase(std::remove(digits.begin(), digits.end(), '.'), digits.end());
     std::string label;
@@ -412,20 +412,19 @@ void WarizanMeishou(Board& b, int labelX, int warareruY, int amariY, bool round,
     b.canvas().setFontSize(b.MojiSize);
 }
 
-void WarizanKotae(Board& b, const std::string& rounded, bool wasRounded) {
+void WarizanKotae(Run& b, const std::string& rounded, bool wasRounded) {
     b.canvas().setPart(Part::Answer);
-    b.CursorOn = 1;
     StepMachi(b);
     const int x = Trunc(b.EqualX + 1.2 * b.CellW);
     if (wasRounded) {
         // The rounded quotient is the answer; it has no remainder.
-        b.Kotae = rounded;
+        b.out.Kotae = rounded;
         KotaeDsp(b, x, b.EqualY, rounded, "0");
         return;
     }
-    const std::string shou = KotaeSeiri(b.wz.ShouMoji);
-    const std::string amari = KotaeSeiri(b.wz.AmariMoji);
-    b.Kotae = amari == "0" ? shou : shou + "R" + amari;
+    const std::string shou = KotaeSeiri(b.out.wz.ShouMoji);
+    const std::string amari = KotaeSeiri(b.out.wz.AmariMoji);
+    b.out.Kotae = amari == "0" ? shou : shou + "R" + amari;
     KotaeDsp(b, x, b.EqualY, shou, amari);
 }
 
@@ -435,7 +434,7 @@ namespace {
 
 // Clears the last remainder row left of its last column and writes the one
 // "0" of an exact division that ends in zeros there.
-void ZeroOnlyRow(Board& b, const WarizanWaku& f, const WarizanKiroku& k) {
+void ZeroOnlyRow(Run& b, const WarizanWaku& f, const WarizanKiroku& k) {
     Canvas& cv = b.canvas();
     cv.setPart(Part::Answer);
     Sleep(b);
@@ -452,7 +451,7 @@ bool IsZeroText(const std::string& text) {
 
 }  // namespace
 
-int WarizanDsp(Board& b) {
+int body::WarizanDsp(Run& b) {
     const TJouken& jk = *b.jk;
     const WorkCopy& w = b.w;
     const int C = b.CellW;
@@ -466,7 +465,7 @@ int WarizanDsp(Board& b) {
     const std::string& kou = w.Koukou;
     const int D = Len(zen);
     const int Lk = Len(kou);
-    const int u = jk.MatsubiZeroWari == 1 ? std::min(b.wz.MatsubiZeroKazu, Lk - 1) : 0;
+    const int u = jk.MatsubiZeroWari == 1 ? std::min(b.out.wz.MatsubiZeroKazu, Lk - 1) : 0;
     const int wd = jc.w;
     const int kept = D - u;
 
@@ -541,7 +540,7 @@ int WarizanDsp(Board& b) {
     StepMachi(b);
     WarizanKiroku k;
     int amariY = 0;
-    if (IsZeroText(b.wz.ShouMoji)) {
+    if (IsZeroText(b.out.wz.ShouMoji)) {
         // Quotient 0: no engine. A 0 over the last digit, 0 as product, the
         // rule and the dividend again as remainder.
         k.shou.assign(static_cast<size_t>(f.walk), ' ');
@@ -573,9 +572,9 @@ int WarizanDsp(Board& b) {
     std::string rounded;
     if (jc.round) rounded = ShishaGonyuDsp(b, f);
 
-    const bool amari0 = KotaeSeiri(b.wz.AmariMoji) == "0";
+    const bool amari0 = KotaeSeiri(b.out.wz.AmariMoji) == "0";
     const char lastQ = k.shou.empty() ? '0' : k.shou.back();
-    if (b.wz.ShouShosuKeta > 0 || lastQ != '0') {
+    if (b.out.wz.ShouShosuKeta > 0 || lastQ != '0') {
         AmariShiage(b, f, k, amariY, k.lastRowRight, std::max(0, u - wd));
     } else if (!amari0 && jk.SHOU0_DSP == 1) {
         // The zero row: 0 times the divisor, a rule, the remainder again.

@@ -287,7 +287,7 @@ std::variant<Calculation, std::string> layOut(const std::string& expression,
     const hissan::DisplayList board = k.printLayout(metrics, nullptr, &layoutStart);
     for (const hissan::Op& op : board)
         if (!op.stepOnly) c.full.push_back(op);
-    c.problem = problemOps(board, layoutStart, k.board().shiki.Enzanshi);
+    c.problem = problemOps(board, layoutStart, k.shiki().Enzanshi);
     c.extent = app::opsExtent(c.full);
     for (const hissan::Op& op : c.full)
         if (op.kind == hissan::Op::Text) {

@@ -20,12 +20,8 @@ struct Scene {
     app::QtMetrics metrics{app::boardFontFamily("ＭＳゴシック")};
     hissan::RecordingCanvas canvas{metrics};
     hissan::TJouken jk;
-    hissan::Board b;
-    Scene() {
-        b.cv = &canvas;
-        b.jk = &jk;
-        b.setMetrics(metrics, 40);
-    }
+    hissan::Run b{canvas, jk, hissan::Grid{}};
+    Scene() { b.setMetrics(metrics, 40); }
     QImage render(int scheme, bool stepMode = false, size_t count = size_t(-1)) {
         QImage img(600, 300, QImage::Format_RGB32);
         img.fill(app::backgroundColour(scheme));
