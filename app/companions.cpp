@@ -1,8 +1,10 @@
 #include "app/companions.h"
 
-#include <QEvent>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "dialogs/jouken_set_form.h"
 #include "dialogs/keypad.h"
@@ -11,34 +13,6 @@
 #include "speech/voice_set_form.h"
 
 namespace app {
-
-ToolWindow::ToolWindow(QWidget* owner, const QString& caption, QSize client, bool titleButtons)
-    : QWidget(owner, Qt::Tool | Qt::WindowStaysOnTopHint) {
-    if (!titleButtons) {
-        setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
-                       Qt::WindowTitleHint);
-    }
-    setWindowTitle(caption);
-    resize(client);
-    // The keyboard belongs to the board; these windows are clicked, not typed in.
-    setFocusPolicy(Qt::NoFocus);
-}
-
-void ToolWindow::minimise() {
-    setWindowState(windowState() | Qt::WindowMinimized);
-    hide();
-}
-
-void ToolWindow::restoreNormal() {
-    setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
-    show();
-}
-
-bool ToolWindow::event(QEvent* e) {
-    if (e->type() == QEvent::WindowActivate) emit activated();
-    if (e->type() == QEvent::WindowDeactivate) emit deactivated();
-    return QWidget::event(e);
-}
 
 namespace {
 
@@ -78,6 +52,32 @@ TStepGoForm::TStepGoForm(QWidget* owner)
     });
 }
 
+QRect frameOnScreen(qint64 left, qint64 top, qint64 width, qint64 height, QSize minSize) {
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    QRect desktop;  // the screens' available areas together
+    for (const QScreen* s : screens) desktop |= s->availableGeometry();
+    const qint64 w = std::min<qint64>(std::max<qint64>(width, minSize.width()),
+                                      desktop.isEmpty() ? QWIDGETSIZE_MAX : desktop.width());
+    const qint64 h = std::min<qint64>(std::max<qint64>(height, minSize.height()),
+                                      desktop.isEmpty() ? QWIDGETSIZE_MAX : desktop.height());
+    const bool shows = std::any_of(screens.begin(), screens.end(), [&](const QScreen* s) {
+        const QRect a = s->availableGeometry();
+        return left < qint64{a.x()} + a.width() && left + w > a.x() &&
+               top < qint64{a.y()} + a.height() && top + h > a.y();
+    });
+    if (!shows) {
+        if (const QScreen* primary = QGuiApplication::primaryScreen()) {
+            left = primary->availableGeometry().left() + 20;
+            top = primary->availableGeometry().top() + 20;
+        }
+    }
+    return QRect(windowCoord(left), windowCoord(top), static_cast<int>(w), static_cast<int>(h));
+}
+
+int windowCoord(qint64 v) {
+    return static_cast<int>(std::clamp<qint64>(v, -QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
+}
+
 std::array<ToolWindow*, 6> Companions::all() const {
     return {JoukenSetFormM, StepGoForm, SenExForm, InputFormM, FaceS, VoiceSetForm};
 }
@@ -89,22 +89,26 @@ Companions createCompanions(QWidget* owner, const MainBounds& m, hissan::TJouken
     Companions c;
     c.JoukenSetFormM = new dialogs::TJoukenSetFormM(owner, jk, joukenHost);
 
+    // Positions beside the main window, summed without overflow.
+    const qint64 left = m.left, top = m.top, right = left + m.width, bottom = top + m.height;
     c.StepGoForm = new TStepGoForm(owner);
-    c.StepGoForm->move(m.left + m.width - 220, m.top + 300);
+    c.StepGoForm->move(windowCoord(right - 220), windowCoord(top + 300));
 
+    // The word-problem window where it was left, or back on the screen.
     c.SenExForm = new dialogs::TSenExForm(owner, links.senEx);
-    c.SenExForm->move(bLeft, bTop);
+    const QSize senEx = c.SenExForm->size();
+    c.SenExForm->move(frameOnScreen(bLeft, bTop, senEx.width(), senEx.height(), senEx).topLeft());
 
     c.InputFormM = new dialogs::TInputFormM(owner, links.keypad);
-    c.InputFormM->move(m.left + m.width - 200, m.top + m.height - 220);
+    c.InputFormM->move(windowCoord(right - 200), windowCoord(bottom - 220));
     c.InputFormM->show();
 
     c.FaceS = new speech::TFaceS(owner, faces);
-    c.FaceS->move(m.left + m.width - 180, m.top + m.harufa);
+    c.FaceS->move(windowCoord(right - 180), windowCoord(top + m.harufa));
     c.FaceS->show();
 
     c.VoiceSetForm = new speech::TVoiceSetForm(owner, jk, voice);
-    c.VoiceSetForm->move(m.left + 40, m.top + 80);
+    c.VoiceSetForm->move(windowCoord(left + 40), windowCoord(top + 80));
     return c;
 }
 

@@ -6,6 +6,8 @@
 #include <QWidget>
 #include <array>
 
+#include "ui/tool_window.h"
+
 namespace dialogs {
 class KeypadHost;
 class SenExHost;
@@ -27,27 +29,6 @@ class TVoiceSetForm;
 }  // namespace speech
 
 namespace app {
-
-// A stay-on-top tool window with a caption and a fixed client size. Without
-// title-bar buttons it can be neither closed nor minimised by the user.
-class ToolWindow : public QWidget {
-    Q_OBJECT
-  public:
-    ToolWindow(QWidget* owner, const QString& caption, QSize client, bool titleButtons);
-
-    // Minimised as the keyboard's I/F8 does it: the window leaves the screen
-    // and remembers the state, so the main window can tell the state apart.
-    void minimise();
-    void restoreNormal();
-    bool isMinimised() const { return windowState() & Qt::WindowMinimized; }
-
-  signals:
-    void activated();
-    void deactivated();
-
-  protected:
-    bool event(QEvent* e) override;
-};
 
 // The manual-step box: tells the pupil which keys go on and which end the
 // stepping. It has no behaviour of its own; when it becomes active it hands
@@ -74,6 +55,17 @@ struct Companions {
     int LastViseme = -1;
     int EyeState = 1;
 };
+
+// A window's frame from stored numbers, safe for any of them (the sums are
+// worked in 64 bits): the size at least `minSize` and at most what the screens
+// offer together; the place kept while some of the frame shows on a screen
+// (part of it may stand off the edge, as it was left), otherwise 20 pixels
+// into the primary screen's top left corner (a projector that is gone).
+QRect frameOnScreen(qint64 left, qint64 top, qint64 width, qint64 height, QSize minSize);
+
+// `v` as a window coordinate, kept within the positions Qt can give a window
+// so that a position plus a size stays an int.
+int windowCoord(qint64 v);
 
 // Places the windows of a main window at (left, top), width x height, on
 // their start positions.

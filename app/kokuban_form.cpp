@@ -28,12 +28,12 @@
 #include <QUrl>
 #include <QWheelEvent>
 
-#include "app/data_paths.h"
 #include "app/form_links.h"
 #include "app/settings.h"
+#include "core/yomi.h"
 #include "dialogs/about_form.h"
 #include "dialogs/help_window.h"
-#include "speech/yomi.h"
+#include "ui/data_paths.h"
 
 namespace app {
 
@@ -126,9 +126,9 @@ TKokubanFormM::TKokubanFormM(const QString& settingsDir, QWidget* parent) : QMai
 
     actJk1st->setChecked(jk_.JK1ST_FLAG != 0);
 
-    // Window bounds from the settings; a window stored off every screen
-    // (a projector that is gone) is brought back where it can be seen.
-    QRect bounds(jk_.LEFT, jk_.TOP, std::max(jk_.WIDTH, 200), std::max(jk_.HEIGHT, 150));
+    // Window bounds from the settings (WIDTH and HEIGHT are the outer frame),
+    // brought onto the screens whatever numbers the file holds.
+    QRect bounds = frameOnScreen(jk_.LEFT, jk_.TOP, jk_.WIDTH, jk_.HEIGHT, QSize(200, 150));
     if (firstStart && QGuiApplication::primaryScreen()) {
         // No settings yet: the program's own default size, on the screen.
         const QRect avail = QGuiApplication::primaryScreen()->availableGeometry();
@@ -137,12 +137,6 @@ TKokubanFormM::TKokubanFormM(const QString& settingsDir, QWidget* parent) : QMai
             std::clamp(bounds.left(), avail.left(), avail.right() + 1 - bounds.width()));
         bounds.moveTop(std::clamp(bounds.top(), avail.top(), avail.bottom() + 1 - bounds.height()));
     }
-    bool onScreen = false;
-    for (QScreen* s : QGuiApplication::screens())
-        if (s->availableGeometry().intersects(bounds)) onScreen = true;
-    if (!onScreen && QGuiApplication::primaryScreen())
-        bounds.moveTopLeft(QGuiApplication::primaryScreen()->availableGeometry().topLeft() +
-                           QPoint(20, 20));
     move(bounds.topLeft());
     resizeFrame(bounds.size());
     PrevTop = LastPaintTop = y();
@@ -465,7 +459,6 @@ void TKokubanFormM::boardChanged(BoardChange change) {
         case BoardChange::Typed:
             break;
         case BoardChange::Run:
-            stepToggledInRun_ = false;
             if (!busyCursor_) {
                 board_->setCursor(Qt::BusyCursor);
                 busyCursor_ = true;
@@ -487,12 +480,6 @@ void TKokubanFormM::onRunFinished() {
         busyCursor_ = false;
     }
     enableInputWindows(inputWindowsWanted_);
-    // A step toggle made during the run changed only the flags; now the
-    // panel and the step box follow.
-    if (stepToggledInRun_) {
-        stepToggledInRun_ = false;
-        GB4Set();
-    }
     board_->update();
     if (!deferred_.empty()) QTimer::singleShot(0, this, &TKokubanFormM::drainDeferred);
 }
@@ -617,9 +604,8 @@ void TKokubanFormM::FormKeyDown(int key, Qt::KeyboardModifiers mods, quint32 sca
         if (comp_.SenExForm) comp_.SenExForm->hide();
         return;
     }
-    if (key == Qt::Key_End) {  // 9
-        if (drawing()) return;
-        if (jk_.STEPFLAG == 1) StepToggle();
+    if (key == Qt::Key_End) {  // 9: ends manual stepping, and any stepping of a run
+        if (drawing() || jk_.STEPFLAG == 1) StepToggle();
         return;
     }
     if (key == Qt::Key_Y) {  // 10
@@ -760,21 +746,22 @@ void TKokubanFormM::FormKeyDown(int key, Qt::KeyboardModifiers mods, quint32 sca
     // 41: anything else does nothing.
 }
 
-// Escape ended manual stepping: the box goes, the step panel shows "なし".
+// Stepping ended (Escape, or Y / End during a run): the step box goes, the
+// step panel shows "なし" and the dialog "無", while the rest is drawn.
 void TKokubanFormM::stepEscaped() {
-    if (comp_.StepGoForm) comp_.StepGoForm->hide();
     StepBoxShown = 0;
-    stepLook();
+    GB4Set();
 }
 
 // ---- start-up and lifecycle ----------------------------------------------------------
 
 void TKokubanFormM::placeCompanions() {
-    const int l = x(), t = y(), w = width(), h = height();
-    auto place = [](ToolWindow* win, int left, int top) {
+    // Summed without overflow, whatever the window system reports.
+    const qint64 l = x(), t = y(), w = width(), h = height();
+    auto place = [](ToolWindow* win, qint64 left, qint64 top) {
         if (!win) return;
         if (win->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)) return;
-        win->move(left, top);
+        win->move(windowCoord(left), windowCoord(top));
     };
     place(comp_.InputFormM, l + w - 210, t + h - 220);
     place(comp_.JoukenSetFormM, l + w - 290, t + 230);

@@ -14,11 +14,9 @@
 #include <functional>
 #include <memory>
 
-#include "app/board_view.h"
 #include "app/companions.h"
-#include "app/keisan.h"
 #include "app/player.h"
-#include "app/renderer.h"
+#include "core/keisan.h"
 #include "dialogs/jouken_set_form.h"
 #include "dialogs/keypad.h"
 #include "dialogs/senex_form.h"
@@ -26,6 +24,8 @@
 #include "speech/face_s.h"
 #include "speech/speech_engine.h"
 #include "speech/voice_set_form.h"
+#include "ui/board_view.h"
+#include "ui/renderer.h"
 
 class QAction;
 class QButtonGroup;
@@ -301,7 +301,6 @@ class TKokubanFormM : public QMainWindow, public KeisanHost, public dialogs::Jou
     int scheme_ = 0;
     QColor cursorColour_;
     bool cursorShown_ = false;
-    bool stepToggledInRun_ = false;
     bool busyCursor_ = false;
     bool inputWindowsWanted_ = true;  // keypad and dialog, once no drawing plays
     void enableInputWindows(bool on);

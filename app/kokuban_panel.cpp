@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QFontDialog>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -17,6 +18,7 @@
 #include <QSpinBox>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/kokuban_form.h"
 
@@ -85,9 +87,12 @@ void TKokubanFormM::buildPanel() {
     small.setPixelSize(11);
     Panel1->setFont(small);
 
+    // Everything stands side by side within the first-start width of the
+    // window (840): the groups are as narrow as their captions allow, with
+    // their buttons one above the other where two rows fit.
     auto* row = new QHBoxLayout(Panel1);
     row->setContentsMargins(2, 1, 2, 1);
-    row->setSpacing(3);
+    row->setSpacing(2);
     auto tool = [](const QString& text, QWidget* parent) {
         auto* b = new QToolButton(parent);
         b->setText(text);
@@ -105,11 +110,16 @@ void TKokubanFormM::buildPanel() {
         return g;
     };
 
-    // The panel's own "×": hides the panel.
+    // The panel's own "×": hides the panel. The focus box, yellow on
+    // yellow, stands under it.
     QToolButton* close = tool(QStringLiteral("×"), Panel1);
     close->setFixedSize(18, 18);
     connect(close, &QToolButton::clicked, this, &TKokubanFormM::P1Click);
-    row->addWidget(close, 0, Qt::AlignTop);
+    auto* first = new QVBoxLayout;
+    first->setSpacing(0);
+    first->addWidget(close, 0, Qt::AlignTop);
+    first->addStretch(1);
+    row->addLayout(first);
 
     // Colour scheme selector.
     RadioGroup1 = group(QStringLiteral("表示色(M)"), Panel1);
@@ -137,14 +147,22 @@ void TKokubanFormM::buildPanel() {
     // Character size.
     {
         QGroupBox* g = group(QStringLiteral("文字の大きさ"), Panel1);
-        auto* v = new QHBoxLayout(g);
-        v->setContentsMargins(3, 2, 3, 1);
+        auto* v = new QVBoxLayout(g);
+        v->setContentsMargins(3, 1, 3, 0);
+        v->setSpacing(1);
         QToolButton* big = tool(QStringLiteral("大(O)"), g);
         QToolButton* smallBtn = tool(QStringLiteral("小（T）"), g);
+        for (QToolButton* b : {big, smallBtn}) {
+            b->setFixedHeight(19);
+            b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        }
         connect(big, &QToolButton::clicked, this, &TKokubanFormM::MojiBigButtonClick);
         connect(smallBtn, &QToolButton::clicked, this, &TKokubanFormM::MojiSmallButtonClick);
         v->addWidget(big);
         v->addWidget(smallBtn);
+        // The caption, in the frame's top edge, is wider than the buttons.
+        v->addSpacerItem(new QSpacerItem(QFontMetrics(g->font()).horizontalAdvance(g->title()) + 4,
+                                         0, QSizePolicy::Fixed));
         row->addWidget(g);
     }
 
@@ -168,7 +186,15 @@ void TKokubanFormM::buildPanel() {
     Panel9 = panel(QStringLiteral("手"), QStringLiteral("手書きの式で入力"));
     Panel10 = panel(QStringLiteral("文"), QStringLiteral("文章題の例を示す。(Z)"));
     Panel9->hide();
-    for (ClickPanel* p : {Panel2, Panel3, Panel4, Panel6, Panel7}) p->setFixedWidth(104);
+    // As wide as the longest caption, "◎" or "×", with a little room.
+    {
+        const QFontMetrics fm(Panel2->font());
+        int widest = 0;
+        for (const char* caption :
+             {"くり上がり(A)◎", "くり下がり(S)◎", "＝で改行(L)◎", "名称表示(Q)◎", "参考線(B)◎"})
+            widest = std::max(widest, fm.horizontalAdvance(QString::fromUtf8(caption)));
+        for (ClickPanel* p : {Panel2, Panel3, Panel4, Panel6, Panel7}) p->setFixedWidth(widest + 8);
+    }
     for (ClickPanel* p : {Panel8, Panel9, Panel10}) p->setFixedWidth(26);
     connect(Panel2, &ClickPanel::clicked, this, &TKokubanFormM::Panel2Click);
     connect(Panel3, &ClickPanel::clicked, this, &TKokubanFormM::Panel3Click);
@@ -287,7 +313,7 @@ void TKokubanFormM::buildPanel() {
     Edit3->setReadOnly(true);
     Edit3->setStyleSheet(QStringLiteral("QLineEdit { color: yellow; background: yellow; }"));
     Edit3->setFocusProxy(board_);
-    row->addWidget(Edit3, 0, Qt::AlignBottom);
+    first->addWidget(Edit3, 0, Qt::AlignBottom | Qt::AlignHCenter);
     row->addStretch(1);
     placePanel1();
 }
@@ -721,14 +747,15 @@ void TKokubanFormM::stepLook() {
 }
 
 void TKokubanFormM::StepToggle() {
-    jk_.STEPFLAG = 1 - jk_.STEPFLAG;
-    jk_.AUTOSTEP = 0;
+    // During a run, paced or waiting at a step, Y and End end the stepping
+    // as Escape does: the rest is drawn at once, and the panel, the step box
+    // and the dialog show "none" straight away (stepEscaped).
     if (drawing()) {
-        // The drawing reads the flag at its next step point; the panel
-        // follows when it is over.
-        stepToggledInRun_ = true;
+        player_->stopStepping();
         return;
     }
+    jk_.STEPFLAG = 1 - jk_.STEPFLAG;
+    jk_.AUTOSTEP = 0;
     if (jk_.STEPFLAG == 1) {
         jk_.StrokeDelay = 0;
         if (comp_.StepGoForm) comp_.StepGoForm->show();
@@ -746,6 +773,9 @@ void TKokubanFormM::StepToggle() {
 void TKokubanFormM::GB4Set() {
     Edit2->setText(QString::number(jk_.ENZANSPEED));
     stepLook();
+    // The stroke time counts in automatic stepping only, also after Y or
+    // Escape left it.
+    stepTimeEnabled(jk_.AUTOSTEP == 1);
     if (jk_.AUTOSTEP == 1) {
         if (comp_.StepGoForm) comp_.StepGoForm->hide();
     } else if (jk_.STEPFLAG == 1) {
@@ -759,8 +789,9 @@ void TKokubanFormM::GB4Set() {
         }
     } else {
         if (comp_.StepGoForm) comp_.StepGoForm->hide();
-        if (comp_.JoukenSetFormM) comp_.JoukenSetFormM->showNoStep();
     }
+    // The dialog's step boxes show the same one kind.
+    if (comp_.JoukenSetFormM) comp_.JoukenSetFormM->showStepKind();
     board_->update();
 }
 

@@ -80,9 +80,14 @@ bool Player::stepGo() {
 }
 
 bool Player::stepEscape() {
-    if (!atStepPoint()) return false;
+    return atStepPoint() && stopStepping();
+}
+
+bool Player::stopStepping() {
+    if (!running()) return false;
     timer_.stop();
     jk_.STEPFLAG = 0;
+    jk_.AUTOSTEP = 0;
     jk_.StrokeDelay = 0;
     emit stepModeEnded();
     advance();

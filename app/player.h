@@ -8,6 +8,8 @@
 //    200 ms, then for stepGo() (G or a left click on the board; a beep first
 //    when STEPBEEP = 1) or stepEscape() (Escape: manual stepping ends, the
 //    stroke delay drops to 0 and the rest is drawn at once).
+//  - stopStepping() (Y or End) ends every kind of stepping at any point of a
+//    run, paced or waiting at a step, and draws the rest at once.
 //  - Marks flagged step-only count only while STEPFLAG = 1.
 // Whoever paints the board shows the first revealed() ops.
 #pragma once
@@ -56,13 +58,17 @@ class Player : public QObject {
     bool stepGo();
     // Escape at a step point: ends manual stepping and draws the rest.
     bool stepEscape();
+    // Ends stepping of either kind (STEPFLAG, AUTOSTEP and the stroke delay
+    // drop to 0) anywhere in a run and draws the rest at once. Returns true
+    // when a run was playing.
+    bool stopStepping();
 
     // Stepping lasts this long before G counts (ms).
     static constexpr int kStepGuardMs = 200;
 
   signals:
     void progressed();     // more ops are revealed: repaint
-    void stepModeEnded();  // Escape ended manual stepping (STEPFLAG is 0 now)
+    void stepModeEnded();  // stepping ended during a run (STEPFLAG and AUTOSTEP are 0 now)
     void beep();           // a manual step with STEPBEEP = 1
     void finished();       // the run is over; revealed() is the whole list
 

@@ -1,18 +1,23 @@
 // Reading and writing pkt_m41.ini (see settings.h for the file format).
 #include "app/settings.h"
 
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <iconv.h>
 #include <limits.h>
 #include <pwd.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <limits>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -95,52 +100,101 @@ constexpr off_t kMaxFileSize = 64 * 1024 * 1024;
 
 // ---- text encodings -------------------------------------------------------------
 
-// Converts `in` between encodings with iconv; nullopt when a byte sequence is
-// invalid or cannot be represented in the target encoding.
-std::optional<std::string> convert(std::string_view in, const char* to, const char* from) {
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
-    std::string out(in.size() * 2 + 16, '\0');
-    char* src = const_cast<char*>(in.data());
-    size_t srcLeft = in.size();
-    size_t done = 0;
-    bool flushing = false;  // input consumed; emptying iconv's own state
-    bool ok = true;
-    for (;;) {
-        char* dst = out.data() + done;
-        size_t dstLeft = out.size() - done;
-        size_t r = flushing ? iconv(cd, nullptr, nullptr, &dst, &dstLeft)
-                            : iconv(cd, &src, &srcLeft, &dst, &dstLeft);
-        done = out.size() - dstLeft;
-        if (r == static_cast<size_t>(-1)) {
-            if (errno == E2BIG) {
-                out.resize(out.size() * 2);
-                continue;
-            }
-            ok = false;  // EILSEQ, or EINVAL for a sequence cut off at the end
-            break;
-        }
-        if (flushing) break;
-        flushing = true;
+// Converts texts between two encodings with one iconv descriptor, so that the
+// lines of a large file do not each pay for opening one.
+class Converter {
+  public:
+    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+    ~Converter() {
+        if (ok()) iconv_close(cd_);
     }
-    iconv_close(cd);
-    if (!ok) return std::nullopt;
-    out.resize(done);
-    return out;
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+
+    // `in` converted; nullopt when a byte sequence is invalid or cannot be
+    // represented in the target encoding.
+    std::optional<std::string> operator()(std::string_view in) {
+        if (!ok()) return std::nullopt;
+        iconv(cd_, nullptr, nullptr, nullptr, nullptr);  // the initial state again
+        std::string out(in.size() * 2 + 16, '\0');
+        char* src = const_cast<char*>(in.data());
+        size_t srcLeft = in.size();
+        size_t done = 0;
+        bool flushing = false;  // input consumed; emptying iconv's own state
+        for (;;) {
+            char* dst = out.data() + done;
+            size_t dstLeft = out.size() - done;
+            size_t r = flushing ? iconv(cd_, nullptr, nullptr, &dst, &dstLeft)
+                                : iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
+            done = out.size() - dstLeft;
+            if (r == static_cast<size_t>(-1)) {
+                if (errno == E2BIG) {
+                    out.resize(out.size() * 2);
+                    continue;
+                }
+                return std::nullopt;  // EILSEQ, or EINVAL for a sequence cut off at the end
+            }
+            if (flushing) break;
+            flushing = true;
+        }
+        out.resize(done);
+        return out;
+    }
+
+  private:
+    bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+    iconv_t cd_;
+};
+
+std::optional<std::string> convert(std::string_view in, const char* to, const char* from) {
+    return Converter(to, from)(in);
 }
 
 std::optional<std::string> validUtf8(std::string_view s) {
     return convert(s, "UTF-8", "UTF-8");
 }
 
+bool isAscii(std::string_view s) {
+    return std::all_of(s.begin(), s.end(), [](char c) { return (c & 0x80) == 0; });
+}
+
 // ---- INI text model -------------------------------------------------------------
 
-// The file as lines (bytes without line ends). `unicode` says that texts in it
-// are UTF-8, because the file began with a byte order mark.
+// The file's text: its bytes, or UTF-8 decoded from UTF-16. `body` is the
+// text after a byte order mark; `unicode` says that texts in it are UTF-8,
+// because the file began with one. Not copied or moved: `body` views `text`.
 struct IniDoc {
-    std::vector<std::string> lines;
+    IniDoc() = default;
+    IniDoc(const IniDoc&) = delete;
+    IniDoc& operator=(const IniDoc&) = delete;
+
+    std::string text;
+    std::string_view body;
     bool unicode = false;
 };
+
+// Calls fn(start, line) for each line of `body`: its offset and its bytes
+// without the line end (LF or CRLF). An empty body has no lines.
+template <class Fn>
+void forEachLine(std::string_view body, Fn&& fn) {
+    size_t start = 0;
+    while (start < body.size()) {
+        // A plain loop: most lines are short, too short for a library search.
+        size_t nl = start;
+        while (nl < body.size() && body[nl] != '\n') ++nl;
+        std::string_view line = body.substr(start, nl - start);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        fn(start, line);
+        start = nl + 1;
+    }
+}
+
+// The line of `body` that starts at `start`, without its line end.
+std::string_view lineAt(std::string_view body, size_t start) {
+    std::string_view line = body.substr(start, body.find('\n', start) - start);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    return line;
+}
 
 enum class LineKind { Other, Header, Key };
 
@@ -199,75 +253,145 @@ LineInfo classify(std::string_view raw) {
     return info;
 }
 
-// Splits file bytes into lines, honouring a byte order mark. nullopt when a
+// Takes file bytes into `doc`, honouring a byte order mark. False when a
 // UTF-16 file cannot be decoded.
-std::optional<IniDoc> parseDoc(std::string_view bytes) {
-    IniDoc doc;
-    std::string decoded;
-    if (bytes.starts_with("\xEF\xBB\xBF")) {
-        bytes.remove_prefix(3);
-        doc.unicode = true;
-    } else if (bytes.starts_with("\xFF\xFE")) {
-        auto utf8 = convert(bytes.substr(2), "UTF-8", "UTF-16LE");
-        if (!utf8) return std::nullopt;
-        decoded = std::move(*utf8);
-        bytes = decoded;
-        doc.unicode = true;
-    }
-    while (!bytes.empty()) {
-        size_t nl = bytes.find('\n');
-        std::string_view line = bytes.substr(0, nl);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        doc.lines.emplace_back(line);
-        if (nl == std::string_view::npos) break;
-        bytes.remove_prefix(nl + 1);
-    }
-    return doc;
-}
-
-// Index of the first key line `key` in a section named `section`.
-std::optional<size_t> findKey(const IniDoc& doc, std::string_view section, std::string_view key) {
-    bool inSection = false;
-    for (size_t i = 0; i < doc.lines.size(); ++i) {
-        LineInfo li = classify(doc.lines[i]);
-        if (li.kind == LineKind::Header) {
-            inSection = iequals(li.name, section);
-        } else if (inSection && li.kind == LineKind::Key && iequals(li.name, key)) {
-            return i;
-        }
-    }
-    return std::nullopt;
-}
-
-// Sets `key` in `section` to `value` the way the profile API does: an existing
-// key line is replaced, a new key goes after the last key of the first section
-// of that name, and a missing section is appended at the end.
-void setValue(IniDoc& doc, std::string_view section, std::string_view key,
-              const std::string& value) {
-    std::string line = std::string(key) + "=" + value;
-    if (auto at = findKey(doc, section, key)) {
-        doc.lines[*at] = std::move(line);
-        return;
-    }
-    std::optional<size_t> insertAt;
-    bool inFirst = false;
-    for (size_t i = 0; i < doc.lines.size(); ++i) {
-        LineInfo li = classify(doc.lines[i]);
-        if (li.kind == LineKind::Header) {
-            if (insertAt) break;  // past the end of the first matching section
-            inFirst = iequals(li.name, section);
-            if (inFirst) insertAt = i + 1;
-        } else if (inFirst && li.kind == LineKind::Key) {
-            insertAt = i + 1;
-        }
-    }
-    if (insertAt) {
-        doc.lines.insert(doc.lines.begin() + static_cast<std::ptrdiff_t>(*insertAt),
-                         std::move(line));
+bool parseDoc(IniDoc& doc, std::string bytes) {
+    doc.unicode = bytes.starts_with("\xEF\xBB\xBF") || bytes.starts_with("\xFF\xFE");
+    if (bytes.starts_with("\xFF\xFE")) {
+        auto utf8 = convert(std::string_view(bytes).substr(2), "UTF-8", "UTF-16LE");
+        if (!utf8) return false;
+        doc.text = std::move(*utf8);
     } else {
-        doc.lines.push_back("[" + std::string(section) + "]");
-        doc.lines.push_back(std::move(line));
+        doc.text = std::move(bytes);
     }
+    doc.body = doc.text;
+    if (doc.body.starts_with("\xEF\xBB\xBF")) doc.body.remove_prefix(3);
+    return true;
+}
+
+// The program's sections, in the order in which a new file gets them.
+constexpr const char* kSections[] = {"FORMPOS", "BFORMPOS", "FONT",      "DSPORNOT", "SPEED",
+                                     "KAIGYO",  "EXPLAIN",  "DSPCLTYPE", "STEPDSP",  "SHOUJOUKEN",
+                                     "DSPHELP", "SYOKIJK",  "CURSOR",    "YOMIAGE"};
+constexpr size_t kSectionCount = std::size(kSections);
+constexpr size_t kKeyCount = std::size(kKeys);
+
+// Index in kSections of `name` (any ASCII case); -1 for another section.
+int sectionIndex(std::string_view name) {
+    for (size_t s = 0; s < kSectionCount; ++s)
+        if (iequals(name, kSections[s])) return static_cast<int>(s);
+    return -1;
+}
+
+// Where the program's keys stand in a file (as offsets of lines in its
+// body), found in one pass over its lines:
+//  - key[k]: the first line of kKeys[k] in any section of its name (the one
+//    that is read, and the one that a write updates);
+//  - anchor[s]: the line after which a key new to section s goes: the last
+//    key line of the first section of that name, or its header;
+//  - ownSections: whether the file has any section of the program's.
+struct KeyIndex {
+    std::array<std::optional<size_t>, kKeyCount> key;
+    std::array<std::optional<size_t>, kSectionCount> anchor;
+    bool ownSections = false;
+};
+
+KeyIndex indexKeys(const IniDoc& doc) {
+    // The keys of each section, as indices into kKeys.
+    static const auto keysOf = [] {
+        std::array<std::vector<size_t>, kSectionCount> table;
+        for (size_t k = 0; k < kKeyCount; ++k)
+            table[static_cast<size_t>(sectionIndex(kKeys[k].section))].push_back(k);
+        return table;
+    }();
+    KeyIndex index;
+    int section = -1;          // the section of the current line, -1 for another one
+    bool firstOfName = false;  // ... and whether it is the first of its name
+    forEachLine(doc.body, [&](size_t i, std::string_view line) {
+        const LineInfo li = classify(line);
+        if (li.kind == LineKind::Header) {
+            section = sectionIndex(li.name);
+            if (section < 0) return;
+            index.ownSections = true;
+            std::optional<size_t>& anchor = index.anchor[static_cast<size_t>(section)];
+            firstOfName = !anchor;
+            if (firstOfName) anchor = i;
+        } else if (li.kind == LineKind::Key && section >= 0) {
+            if (firstOfName) index.anchor[static_cast<size_t>(section)] = i;
+            for (size_t k : keysOf[static_cast<size_t>(section)]) {
+                if (!index.key[k] && iequals(li.name, kKeys[k].key)) index.key[k] = i;
+            }
+        }
+    });
+    return index;
+}
+
+// True when the file holds nothing but blank lines.
+bool isBlankDoc(const IniDoc& doc) {
+    return doc.body.find_first_not_of(" \t\r\n") == std::string_view::npos;
+}
+
+// The text of `doc` with the program's key lines (one per kKeys entry, as
+// "KEY=value") set the way the profile API sets them one after the other: a
+// key already there is replaced where it stands, a new key goes after the last
+// key of the first section of its name, and a missing section is appended at
+// the end. Lines end in CRLF; a UTF-8 file's lines become Shift-JIS where
+// Shift-JIS can hold them and keep their bytes where it cannot. One pass over
+// the lines, whatever the file's size.
+std::string updatedText(const IniDoc& doc, const KeyIndex& index,
+                        const std::array<std::string, kKeyCount>& keyLines) {
+    std::vector<std::pair<size_t, size_t>> replaced;    // (line, key) in line order
+    std::vector<std::pair<size_t, size_t>> insertedAt;  // (anchor line, key) in line order
+    std::vector<std::pair<size_t, std::vector<size_t>>> newSections;  // (section, keys)
+    for (size_t k = 0; k < kKeyCount; ++k) {
+        const size_t section = static_cast<size_t>(sectionIndex(kKeys[k].section));
+        if (index.key[k]) {
+            replaced.emplace_back(*index.key[k], k);
+        } else if (index.anchor[section]) {
+            insertedAt.emplace_back(*index.anchor[section], k);
+        } else {
+            auto it = std::find_if(newSections.begin(), newSections.end(),
+                                   [&](const auto& n) { return n.first == section; });
+            if (it == newSections.end()) it = newSections.insert(it, {section, {}});
+            it->second.push_back(k);
+        }
+    }
+    std::sort(replaced.begin(), replaced.end());
+    std::stable_sort(insertedAt.begin(), insertedAt.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+
+    std::string out;
+    out.reserve(doc.body.size() + doc.body.size() / 8 + 4096);
+    std::optional<Converter> toShiftJis;
+    if (doc.unicode) toShiftJis.emplace("CP932", "UTF-8");
+    auto r = replaced.begin();
+    auto ins = insertedAt.begin();
+    forEachLine(doc.body, [&](size_t i, std::string_view line) {
+        if (r != replaced.end() && r->first == i) {
+            out += keyLines[r->second];
+            ++r;
+        } else if (toShiftJis && !isAscii(line)) {
+            const std::optional<std::string> sjis = (*toShiftJis)(line);
+            out += sjis ? std::string_view(*sjis) : line;
+        } else {
+            out += line;
+        }
+        out += "\r\n";
+        for (; ins != insertedAt.end() && ins->first == i; ++ins) {
+            out += keyLines[ins->second];
+            out += "\r\n";
+        }
+    });
+    for (const auto& [section, keys] : newSections) {
+        out += "[";
+        out += kSections[section];
+        out += "]\r\n";
+        for (size_t k : keys) {
+            out += keyLines[k];
+            out += "\r\n";
+        }
+    }
+    return out;
 }
 
 // Decimal integer with optional sign and nothing else: "24pt" or "1e3" is no
@@ -293,32 +417,6 @@ std::optional<int> parseInt(std::string_view v) {
 // ---- files ------------------------------------------------------------------------
 
 }  // namespace
-
-ReadStatus readFile(const std::string& path, std::string& out, std::size_t maxSize) {
-    // O_NONBLOCK: opening a FIFO placed under our name must not hang the program.
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return errno == ENOENT ? ReadStatus::Missing : ReadStatus::Failed;
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
-        static_cast<std::uintmax_t>(st.st_size) > maxSize) {
-        ::close(fd);
-        return ReadStatus::Failed;
-    }
-    out.clear();
-    char buf[65536];
-    for (;;) {
-        ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0 || out.size() + static_cast<size_t>(n) > maxSize) {
-            ::close(fd);
-            return ReadStatus::Failed;
-        }
-        if (n == 0) break;
-        out.append(buf, static_cast<size_t>(n));
-    }
-    ::close(fd);
-    return ReadStatus::Ok;
-}
 
 namespace {
 
@@ -353,39 +451,65 @@ bool makeDirs(const std::string& dir) {
     return ::mkdir(dir.c_str(), 0700) == 0 || (errno == EEXIST && isDirectory(dir));
 }
 
-void syncDir(const std::string& dir) {
+// Makes a rename in `dir` last; false when the system says it could not.
+bool syncDir(const std::string& dir) {
     int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);
+    if (fd < 0) return true;  // a folder we may not read cannot be synced; the rename stands
+    const bool ok = ::fsync(fd) == 0;
     ::close(fd);
+    return ok;
 }
 
-// Overwrites `path` in place. Only used when the folder does not let us create
-// the temporary file but the file itself is writable.
-bool overwriteInPlace(const std::string& path, std::string_view data) {
-    int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    bool ok = writeAll(fd, data) && ::ftruncate(fd, static_cast<off_t>(data.size())) == 0 &&
-              ::fsync(fd) == 0;
-    return ::close(fd) == 0 && ok;
+// A run of decimal digits as a number; nullopt for anything else.
+std::optional<long long> digits(std::string_view s) {
+    if (s.empty() || s.size() > 18) return std::nullopt;
+    long long n = 0;
+    for (char c : s) {
+        if (c < '0' || c > '9') return std::nullopt;
+        n = n * 10 + (c - '0');
+    }
+    return n;
 }
 
-// Replaces `path` by `data`: temporary file beside it, fsync, rename.
+// Removes what interrupted saves left beside `path`: temporary files
+// "NAME.PID.N.tmp" of processes that no longer run (a running one may be
+// saving at this moment).
+void removeStaleTemporaries(const std::string& path) {
+    const std::string dir = dirName(path);
+    const std::string prefix = path.substr(path.rfind('/') + 1) + ".";
+    DIR* d = ::opendir(dir.c_str());
+    if (!d) return;
+    while (const struct dirent* e = ::readdir(d)) {
+        const std::string_view name = e->d_name;
+        if (!name.starts_with(prefix) || !name.ends_with(".tmp")) continue;
+        const std::string_view middle =
+            name.substr(prefix.size(), name.size() - prefix.size() - std::strlen(".tmp"));
+        const size_t dot = middle.find('.');
+        if (dot == std::string_view::npos) continue;
+        const std::optional<long long> pid = digits(middle.substr(0, dot));
+        if (!pid || !digits(middle.substr(dot + 1))) continue;
+        const bool running = *pid != ::getpid() && *pid <= std::numeric_limits<pid_t>::max() &&
+                             (::kill(static_cast<pid_t>(*pid), 0) == 0 || errno == EPERM);
+        if (!running) ::unlinkat(::dirfd(d), e->d_name, 0);
+    }
+    ::closedir(d);
+}
+
+// Replaces `path` by `data`: a temporary file beside it, every write and the
+// flush to disk checked, then renamed over it. On any failure the old file
+// stays as it was and false is returned.
 bool replaceFile(const std::string& path, std::string_view data, const struct stat* old) {
+    removeStaleTemporaries(path);
     std::string tmp;
     int fd = -1;
     static unsigned counter = 0;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        // The name tells which process writes it (see removeStaleTemporaries).
         tmp = path + "." + std::to_string(::getpid()) + "." + std::to_string(++counter) + ".tmp";
-        fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) break;
+        fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        if (fd < 0 && errno != EEXIST) return false;
     }
-    if (fd < 0) {
-        if ((errno == EACCES || errno == EPERM) && old && ::access(path.c_str(), W_OK) == 0) {
-            return overwriteInPlace(path, data);
-        }
-        return false;
-    }
+    if (fd < 0) return false;
     bool ok = true;
     if (old) {
         // The new file keeps the old one's permissions and, where allowed, owner.
@@ -402,22 +526,30 @@ bool replaceFile(const std::string& path, std::string_view data, const struct st
         ::unlink(tmp.c_str());
         return false;
     }
-    syncDir(dirName(path));
-    return true;
+    return syncDir(dirName(path));
 }
 
-// The file that `path` names: a symbolic link is followed, so that the link
-// stays and its target is updated.
-std::string resolveTarget(const std::string& path) {
-    struct stat st;
-    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        if (char* real = ::realpath(path.c_str(), nullptr)) {
-            std::string target = real;
-            ::free(real);
-            return target;
-        }
-    }
-    return path;
+// What stands at `path`, seen by a save.
+enum class Found {
+    Nothing,   // no file: a new one may be made
+    Settings,  // a regular file with the program's sections, or with nothing
+               // but blank lines: it may be updated
+    Other,     // a symbolic link, a folder, a file that cannot be read or
+               // decoded, or one holding none of the program's sections (a
+               // link to another file, another program's file): never written
+};
+
+// Looks at `path` without following a link; for a settings file, its text
+// goes into `doc`, where its keys stand into `index` and its status into `st`.
+Found inspect(const std::string& path, IniDoc& doc, KeyIndex& index, struct stat& st) {
+    if (::lstat(path.c_str(), &st) != 0) return errno == ENOENT ? Found::Nothing : Found::Other;
+    if (!S_ISREG(st.st_mode)) return Found::Other;
+    std::string bytes;
+    const ReadStatus read = readFile(path, bytes, kMaxFileSize, false);
+    if (read == ReadStatus::Missing) return Found::Nothing;
+    if (read != ReadStatus::Ok || !parseDoc(doc, std::move(bytes))) return Found::Other;
+    index = indexKeys(doc);
+    return index.ownSections || isBlankDoc(doc) ? Found::Settings : Found::Other;
 }
 
 // The font name as stored: Shift-JIS, or the default name when the name is
@@ -481,17 +613,18 @@ std::optional<std::string> utf8ToShiftJis(std::string_view utf8) {
 void IniRead(TJouken& jk, const std::string& path) {
     const TJouken defaults;
     std::string bytes;
-    std::optional<IniDoc> doc;
-    if (readFile(path, bytes, kMaxFileSize) == ReadStatus::Ok) doc = parseDoc(bytes);
-    if (!doc) doc.emplace();
+    IniDoc doc;
+    if (readFile(path, bytes, kMaxFileSize) == ReadStatus::Ok) parseDoc(doc, std::move(bytes));
+    const KeyIndex index = indexKeys(doc);
 
-    for (const KeyDef& k : kKeys) {
+    for (size_t i = 0; i < kKeyCount; ++i) {
+        const KeyDef& k = kKeys[i];
         if (k.kind == KeyKind::PointCopy) continue;
-        std::optional<size_t> at = findKey(*doc, k.section, k.key);
-        std::string_view value = at ? classify(doc->lines[*at]).value : std::string_view();
+        const std::optional<size_t> at = index.key[i];
+        std::string_view value = at ? classify(lineAt(doc.body, *at)).value : std::string_view();
         if (k.kind == KeyKind::FontName) {
             std::optional<std::string> name;
-            if (!value.empty()) name = doc->unicode ? validUtf8(value) : shiftJisToUtf8(value);
+            if (!value.empty()) name = doc.unicode ? validUtf8(value) : shiftJisToUtf8(value);
             jk.FONTNAME = name && !name->empty() ? *name : defaults.FONTNAME;
             continue;
         }
@@ -504,33 +637,20 @@ void IniRead(TJouken& jk, const std::string& path) {
 
 bool IniWrite(const TJouken& jk, const std::string& path, int bLeft, int bTop) {
     if (path.empty()) return false;
-    const std::string target = resolveTarget(path);
-
-    struct stat old;
-    const bool existed = ::stat(target.c_str(), &old) == 0;
     IniDoc doc;
-    if (existed) {
-        // A file we cannot read or make sense of is not replaced: it may hold
-        // a teacher's settings that we would otherwise lose.
-        std::string bytes;
-        if (!S_ISREG(old.st_mode) || readFile(target, bytes, kMaxFileSize) != ReadStatus::Ok)
-            return false;
-        std::optional<IniDoc> parsed = parseDoc(bytes);
-        if (!parsed) return false;
-        doc = std::move(*parsed);
-        if (::access(target.c_str(), W_OK) != 0) return false;  // read-only stays as it is
-        if (doc.unicode) {
-            // The file is written back in Shift-JIS; lines that Shift-JIS
-            // cannot hold keep their bytes.
-            for (std::string& line : doc.lines) {
-                if (auto sjis = utf8ToShiftJis(line)) line = std::move(*sjis);
-            }
-        }
-    } else if (!makeDirs(dirName(target))) {
-        return false;
-    }
+    KeyIndex index;
+    struct stat old;
+    const Found found = inspect(path, doc, index, old);
+    // A link, another program's file or one we cannot make sense of is left
+    // alone, and so is a read-only settings file: it may hold a teacher's
+    // settings that we would otherwise lose.
+    if (found == Found::Other) return false;
+    if (found == Found::Settings && ::access(path.c_str(), W_OK) != 0) return false;
+    if (found == Found::Nothing && !makeDirs(dirName(path))) return false;
 
-    for (const KeyDef& k : kKeys) {
+    std::array<std::string, kKeyCount> keyLines;
+    for (size_t i = 0; i < kKeyCount; ++i) {
+        const KeyDef& k = kKeys[i];
         std::string value;
         switch (k.kind) {
             case KeyKind::Int:
@@ -549,23 +669,20 @@ bool IniWrite(const TJouken& jk, const std::string& path, int bLeft, int bTop) {
                 value = std::to_string(bTop);
                 break;
         }
-        setValue(doc, k.section, k.key, value);
+        keyLines[i] = std::string(k.key) + "=" + value;
     }
-
-    std::string out;
-    for (const std::string& line : doc.lines) {
-        out += line;
-        out += "\r\n";
-    }
-    return replaceFile(target, out, existed ? &old : nullptr);
+    return replaceFile(path, updatedText(doc, index, keyLines),
+                       found == Found::Settings ? &old : nullptr);
 }
 
 std::string settingsFilePath(const std::string& exeDir) {
     const std::string dir = withSlash(exeDir);
     const std::string local = dir + kSettingsFileName;
-    if (!installedProgramFolder(dir)) {
-        if (::access(dir.c_str(), W_OK | X_OK) == 0) return local;
-        if (exists(local) && ::access(local.c_str(), W_OK) == 0) return local;
+    if (!installedProgramFolder(dir) && ::access(dir.c_str(), W_OK | X_OK) == 0) {
+        IniDoc doc;
+        KeyIndex index;
+        struct stat st;
+        if (inspect(local, doc, index, st) != Found::Other) return local;
     }
     std::string config = configFilePath();
     return config.empty() ? local : config;

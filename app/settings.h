@@ -36,6 +36,7 @@
 #include <string_view>
 
 #include "hissan/jouken.h"
+#include "ui/read_file.h"
 
 namespace app {
 
@@ -52,20 +53,25 @@ void IniRead(hissan::TJouken& jk, const std::string& path);
 // Writes every persisted field of `jk` to the file at `path`; BLEFT and BTOP
 // come from `bLeft` and `bTop` (the word-problem window's position), and
 // SPEED PNTDSPFLAG is written right after POINTMAX with POINTMAX's value.
-// The file is replaced atomically (a temporary file beside it, synced, then
-// renamed over it), so a failure leaves the old file as it was; only a
-// writable file in a folder that we may not write to is rewritten in place,
-// as no temporary file can be made beside it. A missing
-// folder is created. An existing file that is read-only or cannot be read is
-// left alone. A font name that Shift-JIS cannot hold is stored as the default
-// name. Returns false when nothing was written.
+// The file is replaced atomically: a temporary file beside it, every write and
+// the flush to disk checked, then renamed over it; so a failure leaves the old
+// file as it was, and temporary files that an interrupted save left behind are
+// removed. A missing folder is created. Nothing is written, and false is
+// returned, when `path` is a symbolic link (its target is never written), is
+// not a regular file, is a file that cannot be read, or one that holds none of
+// the program's sections (another program's file; an empty file is ours), or
+// is read-only. A font name that Shift-JIS cannot hold is stored as the
+// default name. Reading and writing take time in proportion to the file's size.
 bool IniWrite(const hissan::TJouken& jk, const std::string& path, int bLeft, int bTop);
 
 // Where the settings live, given the program's folder `exeDir` (with or without
 // a trailing '/'):
 //  - settingsFilePath: the file to write. The program's folder when that folder
-//    is writable, or when the file there exists and is writable, unless the
-//    program is installed (its folder is the bin/ beside ../share/hissan); otherwise
+//    is writable and the file there is missing or is a settings file (not a
+//    link, not unreadable, not another program's file: see IniWrite; a
+//    read-only one stays the file to write, so its settings stay as they
+//    are), unless the program is installed (its folder is the bin/ beside
+//    ../share/hissan); otherwise
 //    $XDG_CONFIG_HOME/hissan/pkt_m41.ini (or ~/.config/hissan/pkt_m41.ini when
 //    XDG_CONFIG_HOME is unset or not absolute). IniWrite creates that folder.
 //  - settingsReadPath: the file to read: the first of these that exists: the
@@ -76,14 +82,6 @@ bool IniWrite(const hissan::TJouken& jk, const std::string& path, int bLeft, int
 // that file's settings until the first close stores a personal copy.
 std::string settingsFilePath(const std::string& exeDir);
 std::string settingsReadPath(const std::string& exeDir);
-
-// Reads the whole file at `path` into `out`, safely for a file that anyone may
-// have put there: only a regular file of at most `maxSize` bytes is read, and
-// the file is opened without blocking, so a pipe under that name never hangs
-// the program and a device is never read. Missing when there is no such file,
-// Failed for anything else that is not read.
-enum class ReadStatus { Ok, Missing, Failed };
-ReadStatus readFile(const std::string& path, std::string& out, std::size_t maxSize);
 
 // Shift-JIS (code page 932, as on Japanese Windows) to UTF-8 and back, with
 // glibc's iconv; nullopt for bytes that are not valid in the source encoding

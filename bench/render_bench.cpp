@@ -5,10 +5,10 @@
 #include <QImage>
 #include <QPainter>
 
-#include "app/renderer.h"
 #include "bench/offscreen_app.h"
 #include "hissan/board.h"
 #include "hissan/primitives.h"
+#include "ui/renderer.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <QTimer>
 
 #include "bench/offscreen_app.h"
+#include "core/yomi.h"
 #include "speech/speech_engine.h"
-#include "speech/yomi.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <QImage>
 #include <QPainter>
 
-#include "app/keisan.h"
-#include "app/renderer.h"
 #include "bench/offscreen_app.h"
+#include "core/keisan.h"
+#include "ui/renderer.h"
 
 namespace {
 

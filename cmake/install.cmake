@@ -17,6 +17,8 @@ foreach(program hissan_exe hissan-render)
         install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
     endif()
 endforeach()
+# The export tool's speech module, loaded from there when it reads aloud.
+install(TARGETS hissan_speech_module LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/hissan)
 
 # The program's own data: help pages, the word-problem patterns, pictures
 # kept as files, the example worksheet list; whichever the tree has.

@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "dialogs/about_form.h"
 
@@ -53,8 +54,30 @@ QCheckBox* check(const QString& text, QWidget* parent, bool ticked = false) {
     return b;
 }
 
-QSpinBox* number(int lo, int hi, QWidget* parent) {
-    auto* s = new QSpinBox(parent);
+// The stored stroke time ENZANSPEED goes up to 99; the stroke delay that
+// Shift+PageUp raises goes up to 100.
+constexpr int kSpeedMax = 99;
+constexpr int kDelayMax = 100;
+
+// The stroke-time box: its arrows choose the stored time, 0 to 99, and it
+// also shows the current stroke delay, up to 100, as the panel's box does.
+class SpeedBox : public QSpinBox {
+  public:
+    using QSpinBox::QSpinBox;
+    void stepBy(int steps) override {
+        const int top = steps > 0 ? std::max(value(), kSpeedMax) : maximum();
+        setValue(std::clamp(value() + steps, minimum(), top));
+    }
+
+  protected:
+    StepEnabled stepEnabled() const override {
+        StepEnabled e = QSpinBox::stepEnabled();
+        if (value() >= kSpeedMax) e &= ~StepUpEnabled;
+        return e;
+    }
+};
+
+QSpinBox* number(QSpinBox* s, int lo, int hi) {
     s->setRange(lo, hi);
     s->setAlignment(Qt::AlignRight);
     // Set with the arrows; the keyboard stays with the board.
@@ -196,7 +219,7 @@ void TJoukenSetFormM::build() {
         grid->setHorizontalSpacing(3);
         grid->setVerticalSpacing(0);
         grid->addWidget(new QLabel(QStringLiteral("▼自動ステップ時間"), g), 0, 0, 1, 3);
-        Edit1 = number(0, 99, g);
+        Edit1 = number(new SpeedBox(g), 0, kDelayMax);
         connect(Edit1, &QSpinBox::valueChanged, this, &TJoukenSetFormM::UpDown1Click);
         grid->addWidget(Edit1, 1, 0);
         grid->addWidget(new QLabel(QStringLiteral("(１０ごとに約１秒)"), g), 1, 1, 1, 2);
@@ -214,7 +237,7 @@ void TJoukenSetFormM::build() {
         auto* h = new QHBoxLayout(g);
         h->setContentsMargins(4, 4, 4, 2);
         h->setSpacing(3);
-        Edit3 = number(1, 15, g);
+        Edit3 = number(new QSpinBox(g), 1, 15);
         Edit3->setValue(3);
         connect(Edit3, &QSpinBox::valueChanged, this, &TJoukenSetFormM::UpDown3Click);
         h->addWidget(Edit3);
@@ -254,7 +277,7 @@ void TJoukenSetFormM::build() {
         grid->addWidget(CheckBox6, 1, 0, 1, 4);
         grid->addWidget(CheckBox12, 2, 0, 1, 4);
         grid->addWidget(new QLabel(QStringLiteral("◇小数第"), g), 3, 0);
-        Edit2 = number(0, 10, g);
+        Edit2 = number(new QSpinBox(g), 0, 10);
         Edit2->setToolTip(QStringLiteral("第０位は整数とします。"));
         connect(Edit2, &QSpinBox::valueChanged, this, &TJoukenSetFormM::UpDown2Click);
         grid->addWidget(Edit2, 3, 1);
@@ -561,8 +584,8 @@ void TJoukenSetFormM::CheckBox9Click() {
 }
 
 void TJoukenSetFormM::CheckBox17Click() {
-    // "無" does not untick "手動", nor "手動" "無": both may show ticked, with
-    // the values of the last handler in force.
+    // Unticking "無" by hand leaves the kind as it is; the boxes then show it
+    // again (stepRun).
     if (CheckBox17->isChecked()) {
         CheckBox8->setChecked(false);
         jk_.AUTOSTEP = 0;
@@ -574,41 +597,41 @@ void TJoukenSetFormM::CheckBox17Click() {
 }
 
 // The step boxes' handlers untick each other and end with the main window's
-// GB4Set, which ticks "無" when no stepping is left. Ticked in the middle of
-// a handler, "無" would run its own handler there and undo the choice being
+// GB4Set. The boxes then show the kind in force: ticked in the middle of a
+// handler, a box would run its own handler there and undo the choice being
 // made ("自動" unticked again while automatic stepping is put in force), so
-// it is ticked once the outermost handler is over, if stepping is still off.
+// they are set once the outermost handler is over. "無" and "手動" ticked
+// together would show two kinds where one is in force.
 void TJoukenSetFormM::stepRun(void (TJoukenSetFormM::*handler)()) {
     ++stepDepth_;
     (this->*handler)();
-    if (--stepDepth_ > 0 || !noStepPending_) return;
-    noStepPending_ = false;
-    if (jk_.AUTOSTEP == 0 && jk_.STEPFLAG == 0) {
-        const QSignalBlocker block(CheckBox17);
-        CheckBox17->setChecked(true);
-    }
+    --stepDepth_;
+    showStepKind();
 }
 
-void TJoukenSetFormM::showNoStep() {
-    if (stepDepth_ > 0)
-        noStepPending_ = true;
-    else
-        CheckBox17->setChecked(true);
+void TJoukenSetFormM::showStepKind() {
+    if (stepDepth_ > 0) return;
+    const bool automatic = jk_.AUTOSTEP != 0;
+    const bool manual = !automatic && jk_.STEPFLAG != 0;
+    const QSignalBlocker b17(CheckBox17), b8(CheckBox8), b9(CheckBox9);
+    CheckBox17->setChecked(!automatic && !manual);
+    CheckBox8->setChecked(automatic);
+    CheckBox9->setChecked(manual);
 }
 
 void TJoukenSetFormM::FormActivate() {
     // Only the look follows: the conditions already hold these values, and
     // running the handlers would reset the stroke delay or, in manual mode,
     // close the dialog the moment it opens.
-    const QSignalBlocker b9(CheckBox9), b7(CheckBox7);
-    CheckBox9->setChecked(jk_.STEPFLAG != 0);
+    showStepKind();
+    const QSignalBlocker b7(CheckBox7);
     CheckBox7->setChecked(jk_.STEPBEEP != 0);
 }
 
 // ---- the number boxes ----------------------------------------------------------------------
 
 void TJoukenSetFormM::UpDown1Click(int position) {
-    jk_.ENZANSPEED = position;
+    jk_.ENZANSPEED = std::min(position, kSpeedMax);
     host_.GB4Set();
     if (CheckBox8->isChecked()) jk_.StrokeDelay = jk_.ENZANSPEED;
 }
@@ -655,12 +678,21 @@ void TJoukenSetFormM::closeEvent(QCloseEvent* e) {
 }
 
 void TJoukenSetFormM::keyPressEvent(QKeyEvent* e) {
-    // Enter presses the default button "閉じる(J)"; every other key belongs
-    // to the board.
-    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)
+    // Keys belong to the board, Enter too: digits typed while the dialog is
+    // active are an expression, and Enter is its "=". Only Enter in a number
+    // box (which passes it on after taking its number) presses the default
+    // button "閉じる(J)".
+    const bool enter = e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
+    if (enter && inNumberBox(focusWidget()))
         Button1->click();
     else
         host_.keyPressed(e->key(), e->modifiers(), e->nativeScanCode());
+}
+
+bool TJoukenSetFormM::inNumberBox(const QWidget* w) const {
+    for (const QSpinBox* box : {Edit1, Edit2, Edit3})
+        if (w && (w == box || box->isAncestorOf(w))) return true;
+    return false;
 }
 
 void TJoukenSetFormM::showEvent(QShowEvent* e) {

@@ -13,8 +13,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/companions.h"
 #include "hissan/jouken.h"
+#include "ui/tool_window.h"
 
 class QButtonGroup;
 class QCheckBox;
@@ -96,12 +96,13 @@ class TJoukenSetFormM : public app::ToolWindow {
     // SHOU_ITI from the three quotient-mode boxes (the last ticked in the
     // order 0, 1, 2 wins; none ticked leaves it).
     void ShouJoukenGet();
-    // The step and beep boxes re-read from STEPFLAG and STEPBEEP: the main
-    // window's Y key changes them behind the dialog.
+    // The step and beep boxes re-read from AUTOSTEP, STEPFLAG and STEPBEEP:
+    // the main window's keys change them behind the dialog.
     void FormActivate();
-    // No stepping is left: "無" is ticked (after the step box handler that
-    // is running, if any).
-    void showNoStep();
+    // The three step boxes tick the one kind in force ("無", "自動" or
+    // "手動"), without running their handlers; asked during a step box's
+    // handler, once the outermost handler is over.
+    void showStepKind();
 
     // The main window changed a value the dialog shows; nothing else runs.
     void showPointMax();
@@ -122,7 +123,7 @@ class TJoukenSetFormM : public app::ToolWindow {
               *CheckBox14 = nullptr, *CheckBox15 = nullptr, *CheckBox16 = nullptr,
               *CheckBox17 = nullptr;
     QToolButton *SpeedButton1 = nullptr, *SpeedButton2 = nullptr, *SpeedButton3 = nullptr;
-    QSpinBox* Edit1 = nullptr;     // stroke time with UpDown1, 0..99
+    QSpinBox* Edit1 = nullptr;     // stroke time with UpDown1, 0..99 (shows a delay of 100)
     QSpinBox* Edit2 = nullptr;     // quotient places with UpDown2, 0..10
     QSpinBox* Edit3 = nullptr;     // digits of π with UpDown3, 1..15
     QLabel* PlacesText = nullptr;  // after the places box
@@ -153,13 +154,14 @@ class TJoukenSetFormM : public app::ToolWindow {
     void UpDown3Click(int position);
     void RadioGroup1Click(int item);
     void runHandler(QCheckBox* box);
+    // True for one of the three number boxes or a part of one.
+    bool inNumberBox(const QWidget* w) const;
     void placesBox(bool on, int minimum);
 
     hissan::TJouken& jk_;
     JoukenHost& host_;
     std::vector<std::pair<QCheckBox*, std::function<void()>>> handlers_;
     int stepDepth_ = 0;
-    bool noStepPending_ = false;
 };
 
 }  // namespace dialogs

@@ -5,7 +5,7 @@
 
 #include <QString>
 
-#include "app/companions.h"
+#include "ui/tool_window.h"
 
 class QToolButton;
 

@@ -9,7 +9,7 @@
 #include <QSvgRenderer>
 #include <QTimer>
 
-#include "app/data_paths.h"
+#include "ui/data_paths.h"
 
 // The picture is compiled into the program's static library; its resources
 // are registered by hand.

@@ -7,8 +7,9 @@
 #include <QString>
 #include <QStringList>
 
-#include "app/companions.h"
-#include "dialogs/bun_ex.h"
+#include "core/bun_ex.h"
+#include "ui/pattern_file.h"
+#include "ui/tool_window.h"
 
 class QLabel;
 class QPainter;

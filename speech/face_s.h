@@ -10,7 +10,7 @@
 #include <functional>
 #include <optional>
 
-#include "app/companions.h"
+#include "ui/tool_window.h"
 
 namespace speech {
 

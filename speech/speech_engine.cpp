@@ -13,7 +13,7 @@
 #include <cstring>
 #include <mutex>
 
-#include "speech/yomi.h"
+#include "core/yomi.h"
 
 namespace speech {
 

@@ -6,8 +6,8 @@
 #include <QPushButton>
 #include <QSlider>
 
+#include "core/yomi.h"
 #include "speech/speech_engine.h"
-#include "speech/yomi.h"
 
 namespace speech {
 

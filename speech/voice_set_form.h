@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "app/companions.h"
 #include "hissan/jouken.h"
+#include "ui/tool_window.h"
 
 class QCheckBox;
 class QPushButton;

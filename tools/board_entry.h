@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/keisan.h"
+#include "core/keisan.h"
 
 namespace tools {
 

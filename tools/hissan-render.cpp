@@ -23,15 +23,14 @@
 #include <string>
 #include <vector>
 
-#include "app/data_paths.h"
-#include "app/keisan.h"
-#include "app/renderer.h"
+#include "core/keisan.h"
 #include "hissan/rows.h"
-#include "speech/speech_engine.h"
-#include "speech/yomi.h"
 #include "tools/board_entry.h"
 #include "tools/output_file.h"
+#include "tools/speech_loader.h"
 #include "tools/worksheet.h"
+#include "ui/data_paths.h"
+#include "ui/renderer.h"
 
 namespace {
 
@@ -379,19 +378,18 @@ QByteArray wavBytes(const std::vector<int16_t>& samples, int rate) {
 // The readings one after another, with a short pause between them, as the
 // board's speech would sound at its usual rate (level 5) and full volume, as
 // a WAV file's bytes. Exits when the synthesiser cannot be used.
-QByteArray spokenWav(const std::vector<std::string>& readings) {
+QByteArray spokenWav(const speech::SpeechModule& voice, const std::vector<std::string>& readings) {
     std::vector<int16_t> all, one;
     for (const std::string& r : readings) {
         std::string error;
-        if (!speech::Synthesiser::synthesise(speech::YomiSeiki(speech::YomiHenkan(r)), 0, 100, one,
-                                             &error)) {
+        if (!voice.synthesise(voice.reading(r), 0, 100, one, &error)) {
             std::cerr << "hissan-render: " << error << "\n";
             std::exit(kExitNoSpeech);
         }
-        if (!all.empty()) all.insert(all.end(), speech::Synthesiser::sampleRate() / 4, 0);
+        if (!all.empty()) all.insert(all.end(), voice.sampleRate() / 4, 0);
         all.insert(all.end(), one.begin(), one.end());
     }
-    return wavBytes(all, speech::Synthesiser::sampleRate());
+    return wavBytes(all, voice.sampleRate());
 }
 
 QtMessageHandler qtDefaultHandler = nullptr;
@@ -429,6 +427,17 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (o.sheet) return worksheet::run(o.request, jk, std::cout, std::cerr);
+    // The speech libraries are loaded only when the readings are wanted, and
+    // before anything is written.
+    const speech::SpeechModule* voice = nullptr;
+    if (o.reading || !o.speakFile.empty()) {
+        std::string why;
+        voice = tools::loadSpeech(why);
+        if (!voice) {
+            std::cerr << "hissan-render: " << why << "\n";
+            return kExitNoSpeech;
+        }
+    }
     // Only the reading of "=" is wanted, not that of every key.
     jk.YOMIAGEFLAG1 = 0;
     jk.YOMIAGEFLAG2 = o.reading || !o.speakFile.empty() ? 1 : 0;
@@ -472,7 +481,7 @@ int main(int argc, char** argv) {
 
     // Spoken before any file is written: a synthesiser that cannot be used
     // leaves no file behind.
-    const QByteArray wav = o.speakFile.empty() ? QByteArray() : spokenWav(host.readings);
+    const QByteArray wav = o.speakFile.empty() ? QByteArray() : spokenWav(*voice, host.readings);
 
     bool drawn = true;
     if (format == Format::Png) {
@@ -513,8 +522,7 @@ int main(int argc, char** argv) {
 
     std::cout << keisan.Kotae() << "\n";
     if (o.reading)
-        for (const std::string& r : host.readings)
-            std::cout << speech::YomiSeiki(speech::YomiHenkan(r)) << "\n";
+        for (const std::string& r : host.readings) std::cout << voice->reading(r) << "\n";
     if (o.rows)
         for (const std::string& row : hissan::boardRowTexts(keisan.ops(), keisan.grid()))
             std::cout << row << "\n";

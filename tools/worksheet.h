@@ -19,9 +19,10 @@
 #include <variant>
 #include <vector>
 
-#include "app/renderer.h"
+#include "core/worksheet_pattern.h"
 #include "hissan/display_list.h"
 #include "hissan/jouken.h"
+#include "ui/renderer.h"
 
 class QPainter;
 class QPdfWriter;
@@ -50,27 +51,6 @@ struct Source {
 // Returns false with `error` when the file cannot be read, is a folder, a
 // pipe or larger than 1 MB, or is not text in its encoding.
 bool readExpressions(const QString& path, std::vector<Source>& out, std::string& error);
-
-// A pattern of random expressions: "ddd*dd", "dd.d+d.dd", "dddd/dd", where
-// each d is a digit. The first digit of a number is never 0 and neither is
-// the last decimal, so every number has exactly the digits the pattern shows.
-class Pattern {
-  public:
-    // Nothing, with the reason in `why`, when the text is not a pattern.
-    static std::optional<Pattern> parse(const std::string& text, std::string& why);
-    // One expression of the pattern. A difference never goes negative: when
-    // both numbers have the same shape the larger comes first.
-    std::string draw(std::mt19937_64& rng) const;
-    char op() const { return op_; }
-
-  private:
-    struct Shape {
-        int seisu = 0, shosu = 0;  // digits before and after the point
-    };
-    static std::string number(const Shape& s, std::mt19937_64& rng);
-    Shape a_, b_;
-    char op_ = '+';
-};
 
 // One calculation laid out for the sheet, in board pixels.
 struct Calculation {

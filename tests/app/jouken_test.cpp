@@ -331,18 +331,19 @@ TEST_F(JoukenTest, AutomaticSteppingPausesTheStoredSpeedBeforeEachStroke) {
     EXPECT_EQ(form->jouken().AUTOSTEP, 1);
 }
 
-TEST_F(JoukenTest, NoneWithManualTickedLeavesBothShownAndSteppingOff) {
+TEST_F(JoukenTest, NoneOverManualShowsNoneAloneAndSteppingOff) {
     open("[FORMPOS]\r\nPANELFLAG=1\r\n");
     click(dlg().CheckBox9);
     EXPECT_EQ(form->jouken().STEPFLAG, 1);
     EXPECT_EQ(form->Panel5->text(), QStringLiteral("手動"));
     EXPECT_TRUE(form->companions().StepGoForm->isVisible());
     EXPECT_FALSE(dlg().isVisible());  // choosing manual puts the dialog away
-    EXPECT_TRUE(dlg().CheckBox17->isChecked());
-    click(dlg().CheckBox17);  // "無" was ticked: unticked and ticked again
+    EXPECT_FALSE(dlg().CheckBox17->isChecked());
     click(dlg().CheckBox17);
     EXPECT_TRUE(dlg().CheckBox17->isChecked());
-    EXPECT_TRUE(dlg().CheckBox9->isChecked());
+    click(dlg().CheckBox17);  // "無" unticked by hand: ticked again, nothing else changes
+    EXPECT_TRUE(dlg().CheckBox17->isChecked());
+    EXPECT_FALSE(dlg().CheckBox9->isChecked());
     EXPECT_EQ(form->jouken().STEPFLAG, 0);
     EXPECT_EQ(form->jouken().AUTOSTEP, 0);
     EXPECT_EQ(form->Panel5->text(), QStringLiteral("なし"));
@@ -353,7 +354,7 @@ TEST_F(JoukenTest, OpeningTheDialogShowsTheStepModeOfTheKeys) {
     open("[SPEED]\r\nENZANSPEED=8\r\n");
     key(Qt::Key_Y);  // manual mode from the board, behind the dialog
     ASSERT_EQ(form->jouken().STEPFLAG, 1);
-    EXPECT_FALSE(dlg().CheckBox9->isChecked());
+    EXPECT_TRUE(dlg().CheckBox9->isChecked());  // it follows at once
     key(Qt::Key_J);
     settle();
     EXPECT_TRUE(dlg().isVisible());
@@ -372,13 +373,142 @@ TEST_F(JoukenTest, OpeningTheDialogShowsTheStepModeOfTheKeys) {
     // Keys typed while the dialog is active go to the board.
     QTest::keyClick(&dlg(), Qt::Key_7);
     EXPECT_EQ(typed(), "7");
-    // No box of the dialog takes the keyboard; Enter closes the dialog as its
-    // default button and does not reach the board as "=".
+    // No box of the dialog takes the keyboard from a click.
     for (QWidget* w : dlg().findChildren<QWidget*>())
         EXPECT_EQ(w->focusPolicy(), Qt::NoFocus) << w->metaObject()->className();
-    QTest::keyClick(&dlg(), Qt::Key_Return);
-    EXPECT_FALSE(dlg().isVisible());
-    EXPECT_EQ(typed(), "7");
+}
+
+TEST_F(JoukenTest, EnterInTheDialogIsEqualsUnlessANumberBoxHasTheFocus) {
+    open();
+    key(Qt::Key_J);
+    settle();
+    ASSERT_TRUE(dlg().isVisible());
+    // Digits and Enter typed while the dialog is active calculate on the board.
+    for (auto [k, mods] : std::initializer_list<std::pair<int, Qt::KeyboardModifiers>>{
+             {Qt::Key_1, Qt::NoModifier},
+             {Qt::Key_2, Qt::NoModifier},
+             {Qt::Key_Plus, Qt::KeypadModifier},
+             {Qt::Key_9, Qt::NoModifier},
+             {Qt::Key_Return, Qt::NoModifier}})
+        QTest::keyClick(&dlg(), Qt::Key(k), mods);
+    form->finishDrawing();
+    EXPECT_EQ(typed(), "12+9=");
+    EXPECT_EQ(form->keisan().Kotae(), "21");
+    EXPECT_TRUE(dlg().isVisible());
+    // In a number box Enter ends the typed number and presses "閉じる(J)"; the
+    // board does not see it.
+    for (QSpinBox* box : {dlg().Edit1, dlg().Edit2, dlg().Edit3}) {
+        SCOPED_TRACE(box->objectName().toStdString() + std::to_string(box->maximum()));
+        key(Qt::Key_Delete);
+        type("3");
+        if (!dlg().isVisible()) key(Qt::Key_J);
+        box->setFocus();
+        for (int k : {Qt::Key_Return, Qt::Key_Enter}) {
+            if (!dlg().isVisible()) key(Qt::Key_J);
+            QTest::keyClick(box, Qt::Key(k),
+                            k == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+            EXPECT_FALSE(dlg().isVisible());
+            EXPECT_EQ(form->JoukenShown, 0);
+            EXPECT_EQ(typed(), "3");
+        }
+        box->clearFocus();
+    }
+}
+
+// Whatever road changes the step kind (the keys Y, End and Escape, the
+// dialog's boxes, before or during a drawing), at once the panel, the step
+// box, the menu marks and the dialog show the one kind in force, and a
+// drawing that was playing is finished.
+TEST_F(JoukenTest, EveryRoadShowsTheOneStepKindInForceAtOnce) {
+    struct Case {
+        std::vector<std::string> actions;  // keys, dialog boxes or an expression
+        QString kind;                      // "自動", "手動" or "なし"
+    };
+    const Case cases[] = {
+        {{"Y"}, QStringLiteral("手動")},
+        {{"Y", "Y"}, QStringLiteral("なし")},
+        {{"Y", "F6"}, QStringLiteral("手動")},
+        {{"Y", "End"}, QStringLiteral("なし")},
+        {{"manual"}, QStringLiteral("手動")},
+        {{"manual", "none"}, QStringLiteral("なし")},
+        {{"manual", "F6", "auto"}, QStringLiteral("自動")},
+        {{"auto"}, QStringLiteral("自動")},
+        {{"auto", "Y"}, QStringLiteral("手動")},
+        {{"auto", "none"}, QStringLiteral("なし")},
+        // During a drawing: Y and End end stepping as Escape does.
+        {{"Y", "12+9=", "Esc"}, QStringLiteral("なし")},
+        {{"Y", "12+9=", "Y"}, QStringLiteral("なし")},
+        {{"Y", "12+9=", "End"}, QStringLiteral("なし")},
+        {{"auto", "12+9=", "Y"}, QStringLiteral("なし")},
+        {{"auto", "12+9=", "End"}, QStringLiteral("なし")},
+    };
+    for (const Case& c : cases) {
+        std::string name;
+        for (const std::string& a : c.actions) name += a + " ";
+        SCOPED_TRACE(name);
+        form.reset();
+        open("[SPEED]\r\nENZANSPEED=5\r\n[FORMPOS]\r\nPANELFLAG=1\r\n");
+        for (const std::string& a : c.actions) {
+            if (a == "Y") {
+                key(Qt::Key_Y);
+            } else if (a == "End") {
+                key(Qt::Key_End);
+            } else if (a == "Esc") {
+                key(Qt::Key_Escape);
+            } else if (a == "F6") {
+                key(Qt::Key_F6);
+                settle();  // the dialog re-reads the boxes once it shows
+                ASSERT_TRUE(dlg().isVisible());
+            } else if (a == "auto" || a == "manual" || a == "none") {
+                click(a == "auto"     ? dlg().CheckBox8
+                      : a == "manual" ? dlg().CheckBox9
+                                      : dlg().CheckBox17);
+            } else {
+                type(a);
+                ASSERT_TRUE(form->drawing());
+            }
+        }
+        const bool manual = c.kind == QStringLiteral("手動");
+        const bool automatic = c.kind == QStringLiteral("自動");
+        EXPECT_FALSE(form->drawing());
+        EXPECT_EQ(form->jouken().STEPFLAG, manual ? 1 : 0);
+        EXPECT_EQ(form->jouken().AUTOSTEP, automatic ? 1 : 0);
+        EXPECT_EQ(form->Panel5->text(), c.kind);
+        EXPECT_EQ(form->Panel5->back(), manual      ? QColor(0, 128, 0)
+                                        : automatic ? QColor(255, 0, 0)
+                                                    : QColor(0, 0, 255));
+        EXPECT_EQ(form->companions().StepGoForm->isVisible(), manual);
+        EXPECT_EQ(form->actStepView->isChecked(), manual);
+        EXPECT_EQ(form->Edit2->isEnabled(), automatic);
+        EXPECT_EQ(dlg().CheckBox9->isChecked(), manual);
+        EXPECT_EQ(dlg().CheckBox8->isChecked(), automatic);
+        EXPECT_EQ(dlg().CheckBox17->isChecked(), !manual && !automatic);
+        if (name.find('=') != std::string::npos) EXPECT_EQ(form->keisan().Kotae(), "21");
+    }
+}
+
+// The panel's speed box and the dialog's show the same stroke delay, up to
+// its top of 100; the dialog's arrows keep to the stored time's 0 to 99.
+TEST_F(JoukenTest, BothDelayBoxesShowTheSameDelayUpTo100) {
+    open("[FORMPOS]\r\nPANELFLAG=1\r\n");
+    int presses = 0;
+    for (int target : {5, 99, 100, 101}) {
+        for (; presses < target; ++presses) key(Qt::Key_PageUp, Qt::ShiftModifier);
+        const int delay = std::min(target, 100);
+        EXPECT_EQ(form->jouken().StrokeDelay, delay);
+        EXPECT_EQ(form->Edit2->text(), QString::number(delay));
+        EXPECT_EQ(dlg().Edit1->value(), delay);
+    }
+    arrowUp(dlg().Edit1);  // above the stored time's top: nothing
+    EXPECT_EQ(dlg().Edit1->value(), 100);
+    EXPECT_EQ(form->jouken().ENZANSPEED, 0);
+    dlg().Edit1->stepBy(-1);
+    EXPECT_EQ(form->jouken().ENZANSPEED, 99);
+    EXPECT_EQ(dlg().Edit1->value(), 99);
+    EXPECT_EQ(form->Edit2->text(), QStringLiteral("99"));
+    arrowUp(dlg().Edit1);
+    EXPECT_EQ(form->jouken().ENZANSPEED, 99);
+    EXPECT_EQ(dlg().Edit1->value(), 99);
 }
 
 TEST_F(JoukenTest, BeepOnEachManualStepWhenTicked) {

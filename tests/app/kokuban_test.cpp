@@ -21,6 +21,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <climits>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -102,6 +103,60 @@ TEST_F(KokubanTest, StoredValuesAreClampedAndTheSchemeIsAlwaysBlackboard) {
     // A window stored off every screen comes back into view.
     EXPECT_GT(form->x(), -1000);
     EXPECT_GT(form->y(), -1000);
+}
+
+// Stored window bounds come from a file anyone may edit. Sane ones are used as
+// they stand, even with part of the window off the edge; the rest open a
+// window that shows on the screen and is no larger than it, with the
+// companion windows beside it, and are written back as such. Numbers near the
+// ends of int used to overflow (the window went off the screen), and 30000 x
+// 30000 made a window of 3.6 GB.
+TEST_F(KokubanTest, StoredBoundsOpenAWindowOnTheScreen) {
+    const QRect avail = QGuiApplication::primaryScreen()->availableGeometry();
+    struct Case {
+        const char* what;
+        qint64 left, top, width, height, bLeft, bTop;
+        bool kept;  // sane: the frame is exactly what is stored
+    };
+    const qint64 max = INT_MAX, min = INT_MIN;
+    const Case cases[] = {
+        {"partly off the bottom right", avail.right() - 50, avail.bottom() - 40, 500, 300, -100,
+         avail.bottom() - 10, true},
+        {"far right", 2147483000, 0, 975, 629, 200, 500, false},
+        {"largest", max, max, max, max, max, max, false},
+        {"smallest", min, min, min, min, min, min, false},
+        {"huge", 0, 0, 30000, 30000, 200, 500, false},
+        {"left of every screen", -30000, -30000, 500, 300, -30000, 500, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        open("[FORMPOS]\r\nLEFT=" + std::to_string(c.left) + "\r\nTOP=" + std::to_string(c.top) +
+             "\r\nWIDTH=" + std::to_string(c.width) + "\r\nHEIGHT=" + std::to_string(c.height) +
+             "\r\n[BFORMPOS]\r\nBLEFT=" + std::to_string(c.bLeft) +
+             "\r\nBTOP=" + std::to_string(c.bTop) + "\r\n");
+        const QRect frame = form->frameGeometry();
+        if (c.kept) {
+            EXPECT_EQ(frame, QRect(c.left, c.top, c.width, c.height));
+        } else {
+            EXPECT_TRUE(avail.intersects(frame)) << frame.x() << "," << frame.y();
+            EXPECT_LE(frame.width(), avail.width());
+            EXPECT_LE(frame.height(), avail.height());
+        }
+        const app::Companions& comp = form->companions();
+        // Beside the window, worked out without overflow.
+        const qint64 l = form->x(), t = form->y(), w = form->width();
+        EXPECT_EQ(std::make_pair(qint64{comp.StepGoForm->x()}, qint64{comp.StepGoForm->y()}),
+                  std::make_pair(l + w - 220, t + 300));
+        EXPECT_TRUE(avail.intersects(comp.SenExForm->frameGeometry()));
+        if (c.bLeft == 200) EXPECT_EQ(comp.SenExForm->pos(), QPoint(200, 500));
+
+        form->close();
+        form.reset();
+        hissan::TJouken back;
+        app::IniRead(back, iniPath().toStdString());
+        EXPECT_EQ(QRect(back.LEFT, back.TOP, back.WIDTH, back.HEIGHT), frame);
+        if (!c.kept) EXPECT_TRUE(avail.intersects(QRect(back.BLEFT, back.BTOP, 10, 10)));
+    }
 }
 
 TEST_F(KokubanTest, MenusCarryTheirCaptionsAcceleratorsAndStates) {
@@ -378,6 +433,45 @@ TEST_F(KokubanTest, FontSizeStepsStayWithinFiveToFifty) {
     EXPECT_EQ(typed(), "12");
 }
 
+// Carries are written at 0.4 of the board size, as at start and in the
+// exported pictures, also after the size was stepped with O and T.
+TEST_F(KokubanTest, CarriesKeepTheirSmallSizeAfterFontSteps) {
+    struct Case {
+        std::vector<int> keys;
+        int size;
+    };
+    const Case cases[] = {
+        {{}, 40},
+        {{Qt::Key_O, Qt::Key_T}, 40},
+        {{Qt::Key_T, Qt::Key_O}, 40},
+        {{Qt::Key_O}, 41},
+        {{Qt::Key_T, Qt::Key_T, Qt::Key_T}, 37},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.size);
+        form.reset();
+        open("[FONT]\r\nFONTSIZE=40\r\n");
+        type("18+4=");
+        form->finishDrawing();
+        for (int k : c.keys) key(k);
+        ASSERT_EQ(form->keisan().board().MojiSize, c.size);
+        auto carrySizes = [](const hissan::DisplayList& ops) {
+            std::vector<int> sizes;
+            for (const hissan::Op& op : ops)
+                if (op.kind == hissan::Op::Text && op.colour == hissan::kCarry)
+                    sizes.push_back(op.size);
+            return sizes;
+        };
+        const std::vector<int> board = carrySizes(form->keisan().ops());
+        ASSERT_FALSE(board.empty());
+        for (int size : board) EXPECT_EQ(size, c.size * 2 / 5);
+        EXPECT_EQ(form->keisan().board().KomojiSize, c.size * 2 / 5);
+        // The printed page writes them at the same size.
+        app::QtMetrics page(form->boardMetrics().family());
+        EXPECT_EQ(carrySizes(form->keisan().printLayout(page)), board);
+    }
+}
+
 TEST_F(KokubanTest, ScrollingOnlyWithAFinishedCalculation) {
     open();
     type("12");
@@ -508,6 +602,36 @@ TEST_F(KokubanTest, QuotientPlacesWithCtrlUpAndDown) {
     settle();
     EXPECT_TRUE(form->Edit1->isVisible());
     unsqueezed();
+}
+
+// At the window's first-start width every control of the settings panel
+// stands on the board, left of the scroll bar, in every quotient mode.
+TEST_F(KokubanTest, SettingsPanelFitsTheFirstStartWidth) {
+    for (int mode : {0, 1, 2}) {
+        SCOPED_TRACE(mode);
+        form.reset();
+        open(
+            "[FORMPOS]\r\nLEFT=0\r\nTOP=0\r\nWIDTH=840\r\nHEIGHT=780\r\nPANELFLAG=1\r\n"
+            "[SHOUJOUKEN]\r\nSHOU_ITI=" +
+            std::to_string(mode) + "\r\n[SPEED]\r\nPOINTMAX=2\r\n");
+        // The offscreen screen is 800 wide, narrower than the stored frame,
+        // which start-up fits to it; widen the window afterwards.
+        form->resize(840 - (form->frameGeometry().width() - form->width()), 780);
+        settle();
+        ASSERT_EQ(form->frameGeometry().width(), 840);
+        const int boardW = form->board()->width();
+        int right = 0;
+        for (QWidget* w : form->Panel1->findChildren<QWidget*>()) {
+            if (!w->isVisible() || w->parentWidget() != form->Panel1) continue;
+            const int r = w->mapTo(form->board(), QPoint(w->width(), 0)).x();
+            right = std::max(right, r);
+            EXPECT_LE(r, boardW) << w->metaObject()->className() << " "
+                                 << w->property("title").toString().toStdString()
+                                 << w->property("text").toString().toStdString();
+        }
+        EXPECT_TRUE(form->SpeedButton8->isVisible());
+        EXPECT_GT(right, boardW / 2);
+    }
 }
 
 TEST_F(KokubanTest, TogglePanelsFollowTheirFlags) {

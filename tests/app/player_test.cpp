@@ -108,6 +108,44 @@ TEST_F(PlayerTest, EscapeEndsSteppingAndDrawsTheRestAtOnce) {
     EXPECT_FALSE(player.stepGo());
 }
 
+// Y or End during a run: whatever stepping was in force, and wherever the
+// run stands, stepping ends and the rest is drawn at once.
+TEST_F(PlayerTest, StoppingSteppingDrawsTheRestFromAnyPointOfARun) {
+    struct Case {
+        const char* name;
+        int autostep, stepflag, delay;
+        app::Player::State at;  // where the run stands when stepping is stopped
+    };
+    const Case cases[] = {
+        {"automatic, in a pause", 1, 0, 5, app::Player::State::Drawing},
+        {"manual, in the step's guard time", 0, 1, 0, app::Player::State::StepGuard},
+        {"manual, waiting for G", 0, 1, 3, app::Player::State::StepWait},
+    };
+    ops = {text("1"), pause(1), step(), text("2"), pause(2), step(), text("3"), step(true)};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        jk.AUTOSTEP = c.autostep;
+        jk.STEPFLAG = c.stepflag;
+        jk.StrokeDelay = c.delay;
+        finished.clear();
+        ended.clear();
+        player.start(0);
+        ASSERT_TRUE(player.running());
+        QTRY_COMPARE_WITH_TIMEOUT(player.state(), c.at, 2000);
+        EXPECT_TRUE(player.stopStepping());
+        EXPECT_FALSE(player.running());
+        EXPECT_EQ(player.revealed(), size_t(-1));
+        EXPECT_EQ(finished.count(), 1);
+        EXPECT_EQ(ended.count(), 1);
+        EXPECT_EQ(jk.AUTOSTEP, 0);
+        EXPECT_EQ(jk.STEPFLAG, 0);
+        EXPECT_EQ(jk.StrokeDelay, 0);
+    }
+    // No run: nothing to stop.
+    EXPECT_FALSE(player.stopStepping());
+    EXPECT_EQ(ended.count(), 1);
+}
+
 TEST_F(PlayerTest, StepOnlyMarksCountOnlyInStepMode) {
     ops = {text("1"), pause(1, true), step(true), text("2")};
     jk.StrokeDelay = 1;

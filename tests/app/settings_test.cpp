@@ -13,6 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <filesystem>
 #include <fstream>
@@ -352,7 +353,7 @@ TEST_F(SettingsFile, RandomBytesNeverCrashAndAreOverwrittenCleanly) {
     for (int round = 0; round < 200; ++round) {
         std::string bytes(rng() % 400, '\0');
         for (char& c : bytes) c = alphabet[rng() % alphabet.size()];
-        spit(path_, bytes);
+        spit(path_, "[CURSOR]\r\n" + bytes);
         TJouken jk = readBack(path_);
         (void)jk;
         // Whatever the file held, what we write is what we read back.
@@ -440,6 +441,46 @@ TEST_F(SettingsFile, UnknownLinesStayAndKeysAreUpdatedWhereTheyStand) {
     EXPECT_EQ(readBack(path_).POINTMAX, 4);
 }
 
+TEST_F(SettingsFile, LargeFileIsReadAndUpdatedInOnePass) {
+    // Half a million lines of other programs' sections in front of and
+    // behind the program's: a key of ours inside another section, or in a
+    // second section of the same name, is not ours. Reading and writing go
+    // over the lines once (bench/settings_bench.cpp times them up to 31 MB).
+    auto foreign = [](int from, int lines) {
+        std::string text;
+        for (int i = from; i < from + lines; ++i) {
+            if (i % 64 == 0)
+                text += "[S" + std::to_string(i) + "]\r\n";
+            else if (i % 64 == 1)
+                text += "CUR_SEC=" + std::to_string(i) + "\r\n";
+            else if (i % 8 == 0)
+                text += "; " + std::to_string(i) + "\r\n";
+            else
+                text += "K" + std::to_string(i) + "=1\r\n";
+        }
+        return text;
+    };
+    const std::string front = foreign(0, 250000);
+    const std::string back = foreign(250000, 250000) + "[cursor]\r\nCUR_SEC=999\r\n";
+    spit(path_, front + "[CURSOR]\r\nCUR_SEC=300\r\n; note\r\n" + back);
+    TJouken jk = readBack(path_);
+    EXPECT_EQ(jk.CUR_SEC, 300);
+    EXPECT_EQ(jk.POINTMAX, 0);
+
+    jk.CUR_SEC = 700;
+    jk.POINTMAX = 3;
+    ASSERT_TRUE(app::IniWrite(jk, path_, 200, 500));
+    // The other sections as a new file has them, in their order, at the end.
+    const std::string fresh = dir_ + "/fresh.ini";
+    ASSERT_TRUE(app::IniWrite(jk, fresh, 200, 500));
+    std::string others = slurp(fresh);
+    const std::string cursor = "[CURSOR]\r\nCUR_SEC=700\r\n";
+    ASSERT_NE(others.find(cursor), std::string::npos);
+    others.erase(others.find(cursor), cursor.size());
+    EXPECT_TRUE(slurp(path_) == front + cursor + "; note\r\n" + back + others);
+    EXPECT_EQ(readBack(path_).POINTMAX, 3);
+}
+
 // ---- safe replacement ----------------------------------------------------------------
 
 TEST_F(SettingsFile, FailedWriteLeavesTheOldFileIntact) {
@@ -475,15 +516,12 @@ TEST_F(SettingsFile, FailedWriteLeavesTheOldFileIntact) {
     EXPECT_EQ(slurp(path_), old);
 }
 
-TEST_F(SettingsFile, ReplacingKeepsPermissionsAndFollowsLinksAndMakesFolders) {
+TEST_F(SettingsFile, ReplacingKeepsPermissionsAndMakesFolders) {
     spit(path_, "[CURSOR]\r\nCUR_SEC=700\r\n");
     ::chmod(path_.c_str(), 0640);
-    const std::string link = dir_ + "/link.ini";
-    fs::create_symlink(path_, link);
     TJouken jk;
     jk.CUR_SEC = 800;
-    ASSERT_TRUE(app::IniWrite(jk, link, 0, 0));
-    EXPECT_TRUE(fs::is_symlink(link));
+    ASSERT_TRUE(app::IniWrite(jk, path_, 0, 0));
     EXPECT_EQ(readBack(path_).CUR_SEC, 800);
     EXPECT_EQ(fs::status(path_).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
@@ -491,6 +529,88 @@ TEST_F(SettingsFile, ReplacingKeepsPermissionsAndFollowsLinksAndMakesFolders) {
     const std::string nested = dir_ + "/a/b/pkt_m41.ini";
     ASSERT_TRUE(app::IniWrite(jk, nested, 0, 0));
     EXPECT_EQ(readBack(nested).CUR_SEC, 800);
+}
+
+TEST_F(SettingsFile, StaleTemporaryFilesAreRemovedAtTheNextSave) {
+    // Left by saves that were cut short; pid 99999999 is above any pid the
+    // system gives, so no process of that number runs. Pid 1 always runs: it
+    // may be saving this moment. Other names are not ours.
+    const std::vector<std::string> stale = {"pkt_m41.ini.99999999.1.tmp",
+                                            "pkt_m41.ini.99999999.42.tmp"};
+    const std::vector<std::string> kept = {"pkt_m41.ini.1.3.tmp", "pkt_m41.ini.bak",
+                                           "pkt_m41.ini.x.1.tmp", "other.ini.99999999.1.tmp",
+                                           "pkt_m41.ini.99999999.tmp"};
+    for (const auto& name : stale) spit(dir_ + "/" + name, "[FORMPOS]\r\nLEFT=");
+    for (const auto& name : kept) spit(dir_ + "/" + name, "x");
+    ASSERT_TRUE(app::IniWrite(TJouken{}, path_, 0, 0));
+    std::vector<std::string> expected = kept;
+    expected.push_back("pkt_m41.ini");
+    std::vector<std::string> names = filesInDir();
+    std::sort(names.begin(), names.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(names, expected);
+}
+
+// A settings file that is a link, or another program's file, is never written:
+// it stays as it is, and the settings go to the configuration folder as for a
+// folder we may not write to. A link to a copy of /etc/passwd used to become
+// a CRLF file with the program's sections appended.
+TEST_F(SettingsFile, LinksAndOtherFilesAreLeftAndTheConfigFolderIsUsed) {
+    const std::string passwd =
+        "root:x:0:0:root:/root:/bin/bash\nnobody:x:65534:65534::/:/bin/false\n";
+    const std::string ours = "; class 3-2\r\n[CURSOR]\r\nCUR_SEC=300\r\n";
+    struct Case {
+        const char* what;
+        std::string target;  // bytes of the file the local name leads to
+        bool link;           // the local name is a link to it
+    };
+    const Case cases[] = {
+        {"link to a copy of passwd", passwd, true},
+        {"link to a settings file", ours, true},
+        {"dangling link", "", true},
+        {"another program's file", passwd, false},
+        {"comments only", "; just a note\r\n", false},
+        {"another program's INI file", "[Desktop Entry]\r\nName=x\r\n", false},
+    };
+    const std::string config = dir_ + "/config";
+    ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    const std::string mine = config + "/hissan/pkt_m41.ini";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string prog = dir_ + "/prog/";
+        const std::string local = prog + "pkt_m41.ini";
+        const std::string target = dir_ + "/target";
+        fs::remove_all(prog);
+        fs::remove_all(config);
+        fs::remove(target);
+        fs::create_directories(prog);
+        if (c.link) {
+            if (!c.target.empty()) spit(target, c.target);
+            fs::create_symlink(target, local);
+        } else {
+            spit(local, c.target);
+        }
+        const std::string before = slurp(c.link ? target : local);
+
+        TJouken jk;
+        EXPECT_FALSE(app::IniWrite(jk, local, 0, 0));  // never written, even when asked
+        EXPECT_EQ(app::settingsFilePath(prog), mine);
+        app::IniRead(jk, app::settingsReadPath(prog));
+        jk.POINTMAX = 6;
+        ASSERT_TRUE(app::IniWrite(jk, app::settingsFilePath(prog), 0, 0));
+        EXPECT_EQ(slurp(c.link ? target : local), before);
+        EXPECT_EQ(fs::is_symlink(local), c.link);
+        EXPECT_EQ(fs::exists(target), c.link && !c.target.empty());
+        // The next start reads the copy in the configuration folder.
+        EXPECT_EQ(app::settingsReadPath(prog), mine);
+        EXPECT_EQ(readBack(mine).POINTMAX, 6);
+        EXPECT_EQ(readBack(mine).CUR_SEC, c.target == ours ? 300 : 500);
+    }
+
+    // An empty file holds nothing to lose: it is ours to fill.
+    spit(path_, "\r\n");
+    EXPECT_TRUE(app::IniWrite(TJouken{}, path_, 0, 0));
+    EXPECT_EQ(app::settingsFilePath(dir_), path_);
 }
 
 // ---- where the file lives -----------------------------------------------------------
@@ -573,26 +693,39 @@ TEST_F(SettingsFile, InstalledProgramKeepsItsSettingsInTheConfigFolder) {
     EXPECT_EQ(app::settingsFilePath(bin), bin + "pkt_m41.ini");
 }
 
-TEST_F(SettingsFile, WritableFileInReadOnlyFolderIsUpdatedInPlace) {
+TEST_F(SettingsFile, WritableFileInReadOnlyFolderIsLeftForTheConfigFolder) {
+    // Rewriting the file in place could leave half a file behind when the disk
+    // fills up; the settings go to the configuration folder instead, as for
+    // any folder we may not write to.
     const std::string prog = dir_ + "/prog/";
+    const std::string config = dir_ + "/config";
     fs::create_directories(prog);
-    // Longer than what replaces it, so the rewrite must also cut the file short.
+    fs::create_directories(config);
+    ::chmod(config.c_str(), 0777);
+    // Longer than what would replace it.
     const std::string old = "[FONT]\r\nFONTSIZE=" + std::string(2000, '0') + "12\r\n";
     spit(prog + "pkt_m41.ini", old);
-    spit(dir_ + "/copy.ini", old);
     ::chmod((prog + "pkt_m41.ini").c_str(), 0666);
     ::chmod(prog.c_str(), 0555);
-    ::setenv("XDG_CONFIG_HOME", (dir_ + "/config").c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
     TJouken jk;
     jk.CUR_SEC = 450;
     std::string result = asOrdinaryUser([&] {
+        // Asked to write there all the same, with the disk filling up.
+        struct rlimit saved, small;
+        ::getrlimit(RLIMIT_FSIZE, &saved);
+        small = saved;
+        small.rlim_cur = 100;
+        ::signal(SIGXFSZ, SIG_IGN);
+        ::setrlimit(RLIMIT_FSIZE, &small);
+        std::string s = app::IniWrite(jk, prog + "pkt_m41.ini", 0, 0) ? "written|" : "refused|";
+        ::setrlimit(RLIMIT_FSIZE, &saved);
         const std::string target = app::settingsFilePath(prog);
-        return target + (app::IniWrite(jk, target, 0, 0) ? "|written" : "|failed");
+        return s + target + (app::IniWrite(jk, target, 0, 0) ? "|written" : "|failed");
     });
-    EXPECT_EQ(result, prog + "pkt_m41.ini|written");
-    ASSERT_TRUE(app::IniWrite(jk, dir_ + "/copy.ini", 0, 0));
-    EXPECT_EQ(slurp(prog + "pkt_m41.ini"), slurp(dir_ + "/copy.ini"));
-    EXPECT_EQ(readBack(prog + "pkt_m41.ini").CUR_SEC, 450);
+    EXPECT_EQ(result, "refused|" + config + "/hissan/pkt_m41.ini|written");
+    EXPECT_EQ(slurp(prog + "pkt_m41.ini"), old);
+    EXPECT_EQ(readBack(config + "/hissan/pkt_m41.ini").CUR_SEC, 450);
 }
 
 }  // namespace

@@ -3,7 +3,8 @@
 # window bounds are the outer frame. A file saying 700 x 500 opens a frame of
 # 700 x 500 and is written back with the same numbers; "画面既定値サイズ" gives a
 # frame of 840 x 780; with no settings file at all the first start opens at
-# 840 x 780 too.
+# 840 x 780 too. Bounds past the ends of int and a frame of 30000 x 30000
+# open a window on the screen, no larger than it, and are written back so.
 #
 # Usage: frame.sh BUILD_DIR
 set -u
@@ -21,10 +22,13 @@ if [ "${FRAME_E2E_INNER:-}" != 1 ]; then
     [ -x "$exe" ] || { echo "FAIL: $exe not built"; exit 1; }
     work=$(mktemp -d)
     trap 'rm -rf "$work"' EXIT
-    mkdir -p "$work/prog" "$work/fresh" "$work/home" "$work/runtime"
+    mkdir -p "$work/prog" "$work/fresh" "$work/huge" "$work/home" "$work/runtime"
     chmod 700 "$work/runtime"
     cp "$exe" "$work/prog/hissan"
     cp "$exe" "$work/fresh/hissan"
+    cp "$exe" "$work/huge/hissan"
+    printf '[FORMPOS]\r\nLEFT=2147483000\r\nTOP=-2147483648\r\nHEIGHT=30000\r\nWIDTH=30000\r\n' \
+        >"$work/huge/pkt_m41.ini"
     printf '[FORMPOS]\r\nLEFT=40\r\nTOP=30\r\nHEIGHT=500\r\nWIDTH=700\r\nPANELFLAG=0\r\n' \
         >"$work/prog/pkt_m41.ini"
     FRAME_E2E_INNER=1 WORK="$work" HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime" \
@@ -123,6 +127,22 @@ start "$WORK/fresh/hissan"
 outer=$(frame_size "$win")
 [ "$outer" = 840x780 ] || fail "the first start opened a frame of $outer"
 quit
+# Stored bounds far off the screen and far too large.
+start "$WORK/huge/hissan"
+outer=$(frame_size "$win")
+w=${outer%x*}
+h=${outer#*x}
+{ [ "$w" -le 1280 ] && [ "$h" -le 1024 ]; } || fail "stored 30000 x 30000 opened a frame of $outer"
+pos=$(xwininfo -id "$win" | awk '/Absolute upper-left X:/ { x = $4 } /Absolute upper-left Y:/ { y = $4 }
+                               END { print x, y }')
+read -r x y <<<"$pos"
+{ [ "$x" -ge 0 ] && [ "$x" -lt 1280 ] && [ "$y" -ge 0 ] && [ "$y" -lt 1024 ]; } ||
+    fail "stored bounds past the ends of int put the window at $x, $y"
+quit
+for key in LEFT TOP WIDTH HEIGHT; do
+    value=$(sed -n "s/^$key=\([-0-9]*\).*/\1/p" "$WORK/huge/pkt_m41.ini")
+    { [ "$value" -ge -100 ] && [ "$value" -le 1280 ]; } || fail "$key written back as $value"
+done
 kill "$wm" 2>/dev/null
-echo "PASS: stored 700 x 500 frame kept, default size and first start 840 x 780"
+echo "PASS: stored 700 x 500 frame kept, default size and first start 840 x 780, extreme bounds on the screen"
 exit 0

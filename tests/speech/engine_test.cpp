@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "core/yomi.h"
 #include "speech/speech_engine.h"
-#include "speech/yomi.h"
 
 namespace {
 

@@ -13,10 +13,10 @@
 #include <memory>
 
 #include "app/kokuban_form.h"
+#include "core/yomi.h"
 #include "speech/face_s.h"
 #include "speech/speech_engine.h"
 #include "speech/voice_set_form.h"
-#include "speech/yomi.h"
 
 namespace {
 

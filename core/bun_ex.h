@@ -52,13 +52,6 @@ struct BunExFault {
 // the table's; the others keep their value.
 BunExFault BunExRead(BunExTable& table, std::string_view bytes);
 
-// The file at `path` into `table`: 1 when it was read, -1 when not (the
-// table is left as it was and `fault`, when given, says why). Only a regular
-// file of at most kBunExMaxSize bytes is read, so a folder, a pipe or a
-// device under the file's name neither hangs nor stops the program; nothing
-// the file holds throws.
-int ReiGet(BunExTable& table, const std::string& path, BunExFault* fault = nullptr);
-
 // Length of a UTF-8 text in Shift-JIS bytes: 1 for ASCII and half-width
 // katakana, 2 for every other character.
 int SjisLength(std::string_view utf8);

@@ -1,6 +1,6 @@
 // The reading texts and what the synthesiser is given for them: plain C++,
 // no Qt, also run under the sanitizers.
-#include "speech/yomi.h"
+#include "core/yomi.h"
 
 #include <gtest/gtest.h>
 

@@ -60,8 +60,12 @@ struct RenderOptions {
     int dy = 0;                 // added to every y (minus the scroll position)
 };
 
+// The resolution the pen widths of the layouts are given for.
+constexpr int kBoardDpi = 96;
+
 // Replays ops onto `p` with the fonts of `metrics` and the scheme's colours.
-// The painter's device should be the one `metrics` measured on.
+// The painter's device should be the one `metrics` measured on; pen widths
+// are scaled by its resolution over kBoardDpi.
 void renderOps(QPainter& p, const hissan::DisplayList& ops, const QtMetrics& metrics,
                const RenderOptions& opt);
 

@@ -1,6 +1,6 @@
 // Expression entry and evaluation without a window: digit limits and their
 // messages, refused and accepted "=", editing commands, rebuilding the board.
-#include "app/keisan.h"
+#include "core/keisan.h"
 
 #include <gtest/gtest.h>
 

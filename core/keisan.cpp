@@ -1,10 +1,10 @@
-#include "app/keisan.h"
+#include "core/keisan.h"
 
 #include <algorithm>
 #include <exception>
 #include <string_view>
 
-#include "dialogs/bun_ex.h"
+#include "core/bun_ex.h"
 #include "hissan/arith.h"
 #include "hissan/layouts.h"
 #include "hissan/primitives.h"
@@ -519,9 +519,6 @@ void Keisan::relayout(const hissan::Metrics& metrics) {
     metrics_ = &metrics;
     canvas_ = std::make_unique<hissan::RecordingCanvas>(metrics);
     grid_.setMetrics(metrics, jk_.FONTSIZE);
-    // A font chosen during the run writes carries at half the board size
-    // (start-up uses 0.4 of it).
-    grid_.KomojiSize = grid_.MojiSize / 2;
     rebuild();
 }
 
@@ -530,7 +527,6 @@ hissan::DisplayList Keisan::printLayout(const hissan::Metrics& printerMetrics,
     if (ShikiNyuryoku.empty()) return {};
     hissan::Grid page = grid_;
     page.setMetrics(printerMetrics, grid_.MojiSize, true);
-    page.KomojiSize = grid_.KomojiSize;  // the page measures anew but keeps the sizes
     page.ScrollY = 0;
     const bool typing = nyuryokuKa_ == 1;
     if (layoutStart) {

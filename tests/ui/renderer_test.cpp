@@ -1,6 +1,6 @@
 // Replaying recorded board drawings with Qt: font choice, colours of both
 // schemes, the revealed part and the step-mode-only ops.
-#include "app/renderer.h"
+#include "ui/renderer.h"
 
 #include <gtest/gtest.h>
 
@@ -142,6 +142,54 @@ TEST(Render, OnlyTheRevealedPartAndStepOnlyOpsInStepMode) {
     QImage first = s.render(0, false, 1);
     EXPECT_EQ(first.pixelColor(300, 50), yellow);
     EXPECT_NE(first.pixelColor(300, 250), yellow);
+}
+
+// On a device of finer resolution (a printer) a rule grows with the
+// resolution as a digit does: their proportion stays that of the screen.
+TEST(Render, PenWidthsGrowWithTheResolutionAsTheGlyphsDo) {
+    const QColor board(255, 255, 255);
+    double screenProportion = 0;
+    for (int dpi : {96, 300, 1200}) {
+        SCOPED_TRACE(dpi);
+        const double scale = dpi / 96.0;
+        QImage img(int(120 * scale), int(200 * scale), QImage::Format_RGB32);
+        img.setDotsPerMeterX(qRound(dpi / 0.0254));
+        img.setDotsPerMeterY(qRound(dpi / 0.0254));
+        img.fill(board);
+        app::QtMetrics metrics(app::boardFontFamily("ＭＳゴシック"), &img);
+        hissan::RecordingCanvas canvas(metrics);
+        hissan::TJouken jk;
+        hissan::Board b;
+        b.cv = &canvas;
+        b.jk = &jk;
+        b.setMetrics(metrics, 40, true);
+        // Measured at this resolution, also where the image before stood.
+        EXPECT_NEAR(b.CellW, 52 * scale, 2 * scale);
+        const int ruleY = int(170 * scale);
+        hissan::MojiPut(b, int(10 * scale), int(10 * scale), Colour::of(Role::Digit), 40, "8");
+        hissan::SenDsp(b, 0, ruleY, img.width(), ruleY, 4, Colour::of(Role::Rule));
+        {
+            QPainter p(&img);
+            app::renderOps(p, canvas.ops(), metrics, {1, false, size_t(-1), 0});
+        }
+        // Thickness of the rule, and height of the "８" down its middle.
+        const int ruleX = img.width() * 3 / 4;
+        int thickness = 0;
+        for (int y = int(150 * scale); y < img.height(); ++y)
+            if (img.pixelColor(ruleX, y) != board) ++thickness;
+        const int glyphX = int(10 * scale) + b.CellW / 2;
+        int top = -1, bottom = -1;
+        for (int y = 0; y < int(150 * scale); ++y)
+            if (img.pixelColor(glyphX, y) != board) {
+                if (top < 0) top = y;
+                bottom = y;
+            }
+        ASSERT_GT(top, 0);
+        EXPECT_NEAR(thickness, 4 * scale, 1.5);
+        const double proportion = double(thickness) / (bottom - top + 1);
+        if (dpi == 96) screenProportion = proportion;
+        EXPECT_NEAR(proportion, screenProportion, screenProportion * 0.25);
+    }
 }
 
 TEST(Render, ExtentCoversEverythingDrawn) {

@@ -1,11 +1,11 @@
-#include "app/board_view.h"
+#include "ui/board_view.h"
 
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QWheelEvent>
 
-#include "app/renderer.h"
+#include "ui/renderer.h"
 
 namespace app {
 

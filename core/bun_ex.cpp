@@ -1,56 +1,17 @@
-#include "dialogs/bun_ex.h"
-
-#include <iconv.h>
-#include <sys/stat.h>
+#include "core/bun_ex.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
 #include <exception>
 #include <optional>
 #include <vector>
 
-#include "app/settings.h"
+#include "core/text_codec.h"
 #include "hissan/primitives.h"
 
 namespace dialogs {
 
 namespace {
-
-// Converts with iconv, dropping every byte that cannot be converted instead
-// of giving up: a story line cut in the middle of a double-byte character by
-// the 199-byte limit loses only that character. `firstBad`, when given, gets
-// the offset of the first byte that could not be converted (npos when none).
-std::string convertLenient(std::string_view in, const char* to, const char* from,
-                           size_t* firstBad = nullptr) {
-    if (firstBad) *firstBad = std::string::npos;
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(in);
-    std::string out;
-    char buf[1024];
-    char* src = const_cast<char*>(in.data());
-    size_t srcLeft = in.size();
-    while (srcLeft > 0) {
-        char* dst = buf;
-        size_t dstLeft = sizeof buf;
-        const size_t r = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
-        out.append(buf, static_cast<size_t>(dst - buf));
-        if (r != static_cast<size_t>(-1)) break;
-        if (errno == E2BIG) continue;
-        if (firstBad && *firstBad == std::string::npos)
-            *firstBad = static_cast<size_t>(src - in.data());
-        if (errno == EINVAL) break;  // an incomplete character at the end
-        ++src;                       // EILSEQ: skip the byte that cannot be converted
-        --srcLeft;
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    }
-    char* dst = buf;
-    size_t dstLeft = sizeof buf;
-    iconv(cd, nullptr, nullptr, &dst, &dstLeft);
-    out.append(buf, static_cast<size_t>(dst - buf));
-    iconv_close(cd);
-    return out;
-}
 
 // The 1-based line that holds byte `offset`.
 int lineOf(std::string_view bytes, size_t offset) {
@@ -66,13 +27,13 @@ int lineOf(std::string_view bytes, size_t offset) {
 // that EUC-JP does not use.
 size_t notShiftJis(std::string_view bytes) {
     size_t bad = std::string::npos;
-    convertLenient(bytes, "UTF-8", "CP932", &bad);
+    core::convertLenient(bytes, "UTF-8", "CP932", &bad);
     if (bad != std::string::npos) return bad;
     const auto high = std::find_if(bytes.begin(), bytes.end(),
                                    [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
     if (high == bytes.end()) return std::string::npos;
     size_t eucBad = 0;
-    convertLenient(bytes, "UTF-8", "EUC-JP", &eucBad);
+    core::convertLenient(bytes, "UTF-8", "EUC-JP", &eucBad);
     return eucBad == std::string::npos ? static_cast<size_t>(high - bytes.begin())
                                        : std::string::npos;
 }
@@ -104,7 +65,7 @@ bool isUtf8Text(std::string_view s) {
 }
 
 std::string fromSjis(std::string_view s) {
-    return convertLenient(s, "UTF-8", "CP932");
+    return core::convertLenient(s, "UTF-8", "CP932");
 }
 
 // The two characters after "NUM:" as a decimal number, the way the record
@@ -265,7 +226,7 @@ BunExFault BunExRead(BunExTable& table, std::string_view raw) {
     std::string bytes(raw);
     if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) bytes.erase(0, 3);
     if (isUtf8Text(bytes)) {
-        bytes = convertLenient(bytes, "CP932", "UTF-8");
+        bytes = core::convertLenient(bytes, "CP932", "UTF-8");
     } else if (const size_t bad = notShiftJis(bytes); bad != std::string::npos) {
         return BunExFault{BunExFault::NotShiftJis, lineOf(bytes, bad)};
     }
@@ -318,38 +279,6 @@ BunExFault BunExRead(BunExTable& table, std::string_view raw) {
         *field[key - 1] = fromSjis(value);
     }
     return {};
-}
-
-int ReiGet(BunExTable& table, const std::string& path, BunExFault* fault) {
-    BunExFault f;
-    try {
-        std::string bytes;
-        switch (app::readFile(path, bytes, kBunExMaxSize)) {
-            case app::ReadStatus::Ok:
-                f = BunExRead(table, bytes);
-                break;
-            case app::ReadStatus::Missing:
-                f.kind = BunExFault::Missing;
-                break;
-            case app::ReadStatus::Failed: {
-                // Say why: what is there under the name, or how big it is.
-                struct stat st;
-                if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
-                    f.kind = BunExFault::NotAFile;
-                else if (::stat(path.c_str(), &st) == 0 &&
-                         static_cast<std::uintmax_t>(st.st_size) > kBunExMaxSize)
-                    f.kind = BunExFault::TooLarge;
-                else
-                    f.kind = BunExFault::Unreadable;
-                break;
-            }
-        }
-    } catch (const std::exception&) {
-        // Out of memory while converting: no stories, and the program goes on.
-        f.kind = BunExFault::Unreadable;
-    }
-    if (fault) *fault = f;
-    return f.kind == BunExFault::None ? 1 : -1;
 }
 
 int SjisLength(std::string_view s) {

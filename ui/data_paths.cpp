@@ -1,4 +1,4 @@
-#include "app/data_paths.h"
+#include "ui/data_paths.h"
 
 #include <QCoreApplication>
 #include <QDir>

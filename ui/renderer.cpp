@@ -1,4 +1,4 @@
-#include "app/renderer.h"
+#include "ui/renderer.h"
 
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -67,13 +67,18 @@ QFont QtMetrics::font(int pointSize, bool bold, bool underline) const {
 
 namespace {
 
-// QFontMetrics per (family, device, size, bold), built once: the layouts ask
-// for widths of single glyphs thousands of times per board.
+// QFontMetrics per (family, resolution, size, bold), built once: the layouts
+// ask for widths of single glyphs thousands of times per board. A device
+// counts by its resolution, not its address: a printer or an image made where
+// an earlier one of another resolution was measures anew.
 const QFontMetrics& cachedMetrics(const QtMetrics& m, const QPaintDevice* device, int size,
                                   bool bold) {
-    using Key = std::tuple<QString, const QPaintDevice*, int, bool>;
+    using Key = std::tuple<QString, int, int, int, bool>;
     static std::map<Key, QFontMetrics> cache;
-    const Key key{m.family(), device, size, bold};
+    // -1: the screen, whatever its resolution is now.
+    const int dpiX = device ? device->logicalDpiX() : -1;
+    const int dpiY = device ? device->logicalDpiY() : -1;
+    const Key key{m.family(), dpiX, dpiY, size, bold};
     auto it = cache.find(key);
     if (it == cache.end()) {
         const QFont f = m.font(size, bold);
@@ -124,6 +129,10 @@ QColor backgroundColour(int scheme) {
 void renderOps(QPainter& p, const hissan::DisplayList& ops, const QtMetrics& metrics,
                const RenderOptions& opt) {
     const hissan::Scheme& scheme = hissan::schemeFor(opt.scheme);
+    // Pen widths are pixels of a board at 96 dots per inch; on a device of
+    // finer resolution (a printer) they grow with it as the glyphs do, so a
+    // rule keeps its weight beside the digits.
+    const double penScale = verticalDpi(p.device()) / double(kBoardDpi);
     const size_t n = std::min(opt.count, ops.size());
     p.save();
     p.translate(0, opt.dy);
@@ -155,7 +164,7 @@ void renderOps(QPainter& p, const hissan::DisplayList& ops, const QtMetrics& met
             }
             case hissan::Op::Line: {
                 QPen pen(toQColor(scheme.resolve(op.colour)));
-                pen.setWidth(std::max(1, op.width));
+                pen.setWidthF(std::max(1, op.width) * penScale);
                 pen.setStyle(op.dotted ? Qt::DotLine : Qt::SolidLine);
                 pen.setCapStyle(Qt::FlatCap);
                 p.setPen(pen);
