@@ -454,7 +454,7 @@ TEST_F(KokubanTest, CarriesKeepTheirSmallSizeAfterFontSteps) {
         type("18+4=");
         form->finishDrawing();
         for (int k : c.keys) key(k);
-        ASSERT_EQ(form->keisan().board().MojiSize, c.size);
+        ASSERT_EQ(form->keisan().grid().MojiSize, c.size);
         auto carrySizes = [](const hissan::DisplayList& ops) {
             std::vector<int> sizes;
             for (const hissan::Op& op : ops)
@@ -465,7 +465,7 @@ TEST_F(KokubanTest, CarriesKeepTheirSmallSizeAfterFontSteps) {
         const std::vector<int> board = carrySizes(form->keisan().ops());
         ASSERT_FALSE(board.empty());
         for (int size : board) EXPECT_EQ(size, c.size * 2 / 5);
-        EXPECT_EQ(form->keisan().board().KomojiSize, c.size * 2 / 5);
+        EXPECT_EQ(form->keisan().grid().KomojiSize, c.size * 2 / 5);
         // The printed page writes them at the same size.
         app::QtMetrics page(form->boardMetrics().family());
         EXPECT_EQ(carrySizes(form->keisan().printLayout(page)), board);

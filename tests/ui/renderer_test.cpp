@@ -159,9 +159,7 @@ TEST(Render, PenWidthsGrowWithTheResolutionAsTheGlyphsDo) {
         app::QtMetrics metrics(app::boardFontFamily("ＭＳゴシック"), &img);
         hissan::RecordingCanvas canvas(metrics);
         hissan::TJouken jk;
-        hissan::Board b;
-        b.cv = &canvas;
-        b.jk = &jk;
+        hissan::Run b(canvas, jk, hissan::Grid{});
         b.setMetrics(metrics, 40, true);
         // Measured at this resolution, also where the image before stood.
         EXPECT_NEAR(b.CellW, 52 * scale, 2 * scale);
