@@ -728,11 +728,7 @@ void TKokubanFormM::FormKeyDown(core::Key key, unsigned mods) {
             } else {
                 comp_.keypad()->restoreNormal();
                 if (k.ShikiNyuryoku.empty()) {
-                    const std::string mae = k.MaeShiki;
-                    k.R1Click();
-                    k.ShikiClear();
-                    k.board().NyuryokuKa = 1;
-                    k.MaeShiki = mae;
+                    k.reopenEmpty();
                     repaintBoard();
                 }
             }
@@ -834,10 +830,9 @@ void TKokubanFormM::Timer1Timer() {
     }
     // The block cursor blinks; with input disabled it is erased once and
     // then stays off.
-    hissan::Board& b = keisan_->board();
-    if (b.NyuryokuKa == 0 && b.CursorOn == 1) return;
-    cursorShown_ = b.CursorOn == 1;
-    b.CursorOn = 1 - b.CursorOn;
+    const bool wasOn = keisan_->cursorOn() == 1;
+    if (!keisan_->blinkCursor()) return;
+    cursorShown_ = wasOn;
     board_->update(cursorRect().translated(0, -scrollY_).adjusted(-1, -1, 1, 1));
 }
 

@@ -34,9 +34,9 @@ const QColor kGreen(0, 128, 0);
 // ---- painting ----------------------------------------------------------------------------
 
 QRect TKokubanFormM::cursorRect() const {
-    const hissan::Board& b = keisan_->board();
-    return QRect(QPoint(b.CursorX + 2, b.CursorY + 2),
-                 QPoint(b.CursorX + b.DigitW - 3, b.CursorY + b.CharH - 3));
+    const hissan::Grid& g = keisan_->grid();
+    const int x = keisan_->cursorX(), y = keisan_->cursorY();
+    return QRect(QPoint(x + 2, y + 2), QPoint(x + g.DigitW - 3, y + g.CharH - 3));
 }
 
 bool TKokubanFormM::cursorVisible() const {
@@ -99,7 +99,7 @@ void TKokubanFormM::updateScrollRange() {
     const int page = std::max(1, board_->height());
     vbar_->setPageStep(page);
     // A page, or the whole drawing and a line below it when that is taller.
-    const int drawn = opsExtent(keisan_->ops()).bottom() + keisan_->board().LineH;
+    const int drawn = opsExtent(keisan_->ops()).bottom() + keisan_->grid().LineH;
     vbar_->setRange(0, std::max(0, std::max(PageH * PageCount, drawn) - page));
 }
 
@@ -208,13 +208,13 @@ void TKokubanFormM::newFont(const QFont& font) {
 
 void TKokubanFormM::MojiBigButtonClick() {
     QFont f = boardFont();
-    f.setPointSize(std::min(keisan_->board().MojiSize + 1, 50));
+    f.setPointSize(std::min(keisan_->grid().MojiSize + 1, 50));
     newFont(f);
 }
 
 void TKokubanFormM::MojiSmallButtonClick() {
     QFont f = boardFont();
-    f.setPointSize(std::max(keisan_->board().MojiSize - 1, 5));
+    f.setPointSize(std::max(keisan_->grid().MojiSize - 1, 5));
     newFont(f);
 }
 

@@ -17,9 +17,7 @@ void BM_Replay200Ops(benchmark::State& state) {
     app::QtMetrics metrics(app::boardFontFamily("ＭＳゴシック"));
     hissan::RecordingCanvas canvas(metrics);
     hissan::TJouken jk;
-    hissan::Board b;
-    b.cv = &canvas;
-    b.jk = &jk;
+    hissan::Run b(canvas, jk, hissan::Grid{});
     b.setMetrics(metrics, 40);
     // Digits with their background squares, small carries and rules: the mix
     // of a large multiplication.

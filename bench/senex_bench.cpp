@@ -39,9 +39,11 @@ void BM_SenExPaint(benchmark::State& state) {
     auto form = std::make_unique<app::TKokubanFormM>(dir.path());
     app::Keisan& k = form->keisan();
     const dialogs::ReibunInput in = remainderDivision();
-    k.ShikiNyuryoku = in.ShikiNyuryoku;
-    k.EnzanshiNyuryoku = '/';
-    k.board().Kotae = in.Kotae;
+    // The division typed on the board: its quotient and remainder are the answer.
+    k.jouken().SHOU_ITI = 0;
+    k.jouken().POINTMAX = 0;
+    for (char c : in.ShikiNyuryoku) k.MojiInput(c);
+    form->finishDrawing();
     form->ReibunOn = 1;
     form->AmariMode = 4;
     dialogs::TSenExForm& w = *form->companions().wordProblem();

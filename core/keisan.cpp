@@ -11,7 +11,6 @@
 
 namespace app {
 
-using hissan::Board;
 using hissan::Colour;
 using hissan::Message;
 using hissan::Role;
@@ -41,111 +40,92 @@ int len(const std::string& s) {
     return static_cast<int>(s.size());
 }
 
-// The layout of each HissanKind: 1-4 integers (+ - * /), 5-8 decimals.
-using Layout = int (*)(Board&);
-constexpr Layout kLayouts[9] = {
-    nullptr,
-    hissan::TashizanDsp,
-    hissan::HikizanDsp,
-    hissan::KakezanDsp,
-    hissan::WarizanDsp,
-    hissan::ShosuTashizanDsp,
-    hissan::ShosuHikizanDsp,
-    hissan::ShosuKakezanDsp,
-    hissan::ShosuWarizanDsp,
+// The expression line as drawn: the running position after it and, once
+// "=" is drawn, where it stands.
+struct ShikiLine {
+    int nextX = 0;
+    int lineY = 0;
+    int equalX = 0;
 };
 
-int hissanKindOf(const hissan::TShiki& s) {
-    int kind = 0;
-    switch (s.Enzanshi) {
-        case '+':
-            kind = 1;
-            break;
-        case '-':
-            kind = 2;
-            break;
-        case '*':
-            kind = 3;
-            break;
-        case '/':
-            kind = 4;
-            break;
-        default:
-            return 0;
-    }
-    return s.MaxShosuKeta > 0 ? kind + 4 : kind;
-}
-
-void putChar(Board& b, int x, int y, Colour colour, char ch) {
-    hissan::MojiPut(b, x, y, colour, b.MojiSize, std::string_view(&ch, 1));
+void putChar(hissan::Run& r, int x, int y, Colour colour, char ch) {
+    hissan::MojiPut(r, x, y, colour, r.MojiSize, std::string_view(&ch, 1));
 }
 
 // One operand of the expression line: its integer digits, then its decimal
 // digits with the point in the right fifth of the last integer cell.
-void drawOperand(Board& b, const std::string& seisu, const std::string& shosu, int shosuKeta) {
+void drawOperand(hissan::Run& r, const std::string& seisu, const std::string& shosu,
+                 int shosuKeta) {
     for (char c : seisu) {
-        putChar(b, b.NextX, b.LineY, hissan::kDigit, c);
-        b.NextX += b.CellW;
+        putChar(r, r.NextX, r.LineY, hissan::kDigit, c);
+        r.NextX += r.CellW;
     }
     if (shosuKeta > 0) {
-        const int x = Trunc(b.NextX - 0.2 * b.CellW);
+        const int x = Trunc(r.NextX - 0.2 * r.CellW);
         for (char c : shosu) {
-            putChar(b, b.NextX, b.LineY, hissan::kDigit, c);
-            b.NextX += b.CellW;
+            putChar(r, r.NextX, r.LineY, hissan::kDigit, c);
+            r.NextX += r.CellW;
         }
-        putChar(b, x, b.LineY, hissan::kPoint, '.');
+        putChar(r, x, r.LineY, hissan::kPoint, '.');
     }
 }
 
-void drawShiki(Board& b) {
-    const hissan::TShiki& s = b.shiki;
-    b.NextX = b.OriginX;
-    b.LineY = b.OriginY - b.ScrollY + b.harufa();
-    if (s.ZenkouSeisuKeta == 0) return;
-    drawOperand(b, s.ZenkouSeisu, s.ZenkouShosu, s.ZenkouShosuKeta);
-    if (s.Enzanshi == '!') return;
-    putChar(b, b.NextX, b.LineY, hissan::kPoint, s.Enzanshi);
-    b.NextX += b.CellW;
-    if (s.KoukouSeisuKeta == 0) return;
-    drawOperand(b, s.KoukouSeisu, s.KoukouShosu, s.KoukouShosuKeta);
-    if (s.Kakutei == 0) return;
-    if (b.jk->KAIGYO_FLAG == 1) {
-        b.LineY = Trunc(b.LineY + 1.2 * b.LineH);
-        b.NextX = b.OriginX;
+// The expression line from TShiki; while the board takes input each
+// character's background square is a whole cell.
+ShikiLine drawShiki(hissan::Canvas& cv, const hissan::TJouken& jk, const hissan::Grid& grid,
+                    const hissan::TShiki& s, bool typing) {
+    hissan::Run r(cv, jk, grid);
+    r.typing = typing;
+    ShikiLine line;
+    cv.setPart(hissan::Part::Expression);
+    r.NextX = r.OriginX;
+    r.LineY = r.OriginY - r.ScrollY + r.harufa();
+    auto done = [&] {
+        line.nextX = r.NextX;
+        line.lineY = r.LineY;
+        return line;
+    };
+    if (s.ZenkouSeisuKeta == 0) return done();
+    drawOperand(r, s.ZenkouSeisu, s.ZenkouShosu, s.ZenkouShosuKeta);
+    if (s.Enzanshi == '!') return done();
+    putChar(r, r.NextX, r.LineY, hissan::kPoint, s.Enzanshi);
+    r.NextX += r.CellW;
+    if (s.KoukouSeisuKeta == 0) return done();
+    drawOperand(r, s.KoukouSeisu, s.KoukouShosu, s.KoukouShosuKeta);
+    if (s.Kakutei == 0) return done();
+    if (jk.KAIGYO_FLAG == 1) {
+        r.LineY = Trunc(r.LineY + 1.2 * r.LineH);
+        r.NextX = r.OriginX;
     }
-    putChar(b, b.NextX, b.LineY, hissan::kSign, '=');
-    b.EqualX = b.NextX;
+    putChar(r, r.NextX, r.LineY, hissan::kSign, '=');
+    line.equalX = r.NextX;
+    return done();
 }
+
+// What drawing a calculation found.
+struct Drawn {
+    bool finished = false;  // "=" was accepted: the layout ran
+    int kind = 0;
+    hissan::LayoutResult result;
+};
 
 // The expression line and, once "=" was accepted, the layout. The busy
 // cursor is shown around the layout when a host is given.
-int dispatch(Board& b, KeisanHost* host) {
-    b.Busy = 0;
-    drawShiki(b);
-    if (b.shiki.Kakutei == 0) return 0;
-    b.restoreWork();
-    b.Kotae.clear();
-    b.NyuryokuKa = 0;
+Drawn drawCalculation(hissan::Canvas& cv, const hissan::TJouken& jk, const hissan::Grid& grid,
+                      const hissan::TShiki& s, bool typing, int equalY, KeisanHost* host) {
+    Drawn d;
+    const ShikiLine line = drawShiki(cv, jk, grid, s, typing);
+    if (s.Kakutei == 0) return d;
+    d.finished = true;
+    d.kind = hissan::HissanKindOf(s);
+    const hissan::Layout layout = hissan::LayoutOf(d.kind, jk);
+    if (!layout) return d;
     if (host) host->setBusyCursor(true);
-    b.Busy = 1;
-    const int kind = hissanKindOf(b.shiki);
-    Layout layout = kLayouts[kind];
-    if (kind == 1 && b.jk->BubunWa == 1) layout = hissan::BubunwaTashizan;
-    b.HissanKind = kind;
-    if (layout) {
-        try {
-            layout(b);
-        } catch (const std::exception&) {
-            // A layout that fails part-way leaves what it drew; the pupil is
-            // told instead of losing the program.
-            b.cv->setStepOnly(false);
-            b.messages.push_back(
-                Message{"この式の筆算を書けませんでした。", "お知らせ", Message::Warning});
-        }
-    }
+    cv.setPart(hissan::Part::Working);
+    d.result = layout(hissan::Expression{s, line.equalX, equalY}, jk, grid, cv);
+    cv.setPart(hissan::Part::Expression);
     if (host) host->setBusyCursor(false);
-    b.Busy = 0;
-    return 1;
+    return d;
 }
 
 KeisanHost& silentHost() {
@@ -160,10 +140,8 @@ Keisan::Keisan(hissan::TJouken& jk, const hissan::Metrics& metrics, KeisanHost* 
       metrics_(&metrics),
       host_(host ? host : &silentHost()),
       canvas_(std::make_unique<hissan::RecordingCanvas>(metrics)) {
-    b_.jk = &jk_;
-    b_.cv = canvas_.get();
-    b_.setMetrics(metrics, jk_.FONTSIZE);
-    b_.CursorOn = 1;
+    grid_.setMetrics(metrics, jk_.FONTSIZE);
+    cursorOn_ = 1;
     clearBoard();
 }
 
@@ -187,18 +165,33 @@ void Keisan::showMessage(const std::string& text, const std::string& title, Mess
 }
 
 void Keisan::eraseCursor() {
-    hissan::Canvas& cv = *b_.cv;
+    hissan::Canvas& cv = *canvas_;
     cv.setBrushColour(Colour::of(Role::Background));
-    cv.fillRect(b_.CursorX + 2, b_.CursorY + 2, b_.CursorX + b_.DigitW - 2,
-                b_.CursorY + b_.CharH - 2);
+    cv.fillRect(cursorX_ + 2, cursorY_ + 2, cursorX_ + grid_.DigitW - 2,
+                cursorY_ + grid_.CharH - 2);
+}
+
+void Keisan::putChar(int x, int y, Colour colour, char ch) {
+    hissan::Run r(*canvas_, jk_, grid_);
+    r.typing = nyuryokuKa_ == 1;
+    ::app::putChar(r, x, y, colour, ch);
+    // A point stands between cells: the cursor stays where it was.
+    if (ch != '.') cursorX_ = x + grid_.CellW;
+}
+
+bool Keisan::blinkCursor() {
+    if (nyuryokuKa_ == 0 && cursorOn_ == 1) return false;
+    cursorOn_ = 1 - cursorOn_;
+    return true;
 }
 
 std::string Keisan::Kotae() const {
     // An integer difference keeps the leading zeros of its columns ("01" for
     // 10-9); the answer after "=" is written without them, and that is the
     // answer everyone outside the layouts reads and hears.
-    if (b_.Kotae.empty() || b_.Kotae.find('R') != std::string::npos) return b_.Kotae;
-    return hissan::KotaeSeiri(b_.Kotae);
+    const std::string& kotae = result_.Kotae;
+    if (kotae.empty() || kotae.find('R') != std::string::npos) return kotae;
+    return hissan::KotaeSeiri(kotae);
 }
 
 // ---- entry ------------------------------------------------------------------
@@ -213,8 +206,8 @@ void Keisan::MojiInput(char ch) {
 void Keisan::input(char ch) {
     ErrorFlag = 0;
     if (!isEntryChar(ch)) return;
-    if (b_.NyuryokuKa == 0) return;
-    b_.LineY = b_.OriginY - b_.ScrollY + b_.harufa();
+    if (nyuryokuKa_ == 0) return;
+    lineY_ = grid_.OriginY - grid_.ScrollY + jk_.HARUFA;
     if (KotaeZumi == 1) return;
     if (ShikiNyuryoku.empty()) {
         eraseCursor();
@@ -227,7 +220,7 @@ void Keisan::input(char ch) {
         return;
     }
 
-    hissan::TShiki& s = b_.shiki;
+    hissan::TShiki& s = shiki_;
     if (isOperator(ch)) {
         if (ZenkouKeta == 0 || EnzanshiAri == 1) return;
         if (s.ZenkouSeisuKeta + s.ZenkouShosuKeta > 18) {
@@ -235,8 +228,8 @@ void Keisan::input(char ch) {
             return;
         }
         ShikiNyuryoku += ch;
-        b_.NextX = (ZenkouKeta + ZenkouShosuKeta) * b_.CellW + b_.OriginX;
-        putChar(b_, b_.NextX, b_.LineY, hissan::kSign, ch);
+        nextX_ = (ZenkouKeta + ZenkouShosuKeta) * grid_.CellW + grid_.OriginX;
+        putChar(nextX_, lineY_, hissan::kSign, ch);
         EnzanshiNyuryoku = ch;
         s.Enzanshi = ch;
         EnzanshiAri = 1;
@@ -281,23 +274,29 @@ void Keisan::input(char ch) {
     }
 
     ShikiNyuryoku += ch;
-    b_.NextX =
-        (ZenkouKeta + ZenkouShosuKeta + KoukouKeta + KoukouShosuKeta + EnzanshiAri - 1) * b_.CellW +
-        b_.OriginX;
+    nextX_ = (ZenkouKeta + ZenkouShosuKeta + KoukouKeta + KoukouShosuKeta + EnzanshiAri - 1) *
+                 grid_.CellW +
+             grid_.OriginX;
     int& tenX = second ? KoukouTenX : ZenkouTenX;
     if (ch == '.') {
-        const int x = Trunc(b_.NextX + b_.CellW - 0.2 * b_.CellW);
-        putChar(b_, x, b_.LineY, hissan::kPoint, '.');
+        const int x = Trunc(nextX_ + grid_.CellW - 0.2 * grid_.CellW);
+        putChar(x, lineY_, hissan::kPoint, '.');
         tenX = x;
     } else {
-        putChar(b_, b_.NextX, b_.LineY, hissan::kDigit, ch);
+        putChar(nextX_, lineY_, hissan::kDigit, ch);
         // The digit's background square may have covered the point.
-        if (ten == 1) putChar(b_, tenX, b_.LineY, hissan::kPoint, '.');
+        if (ten == 1) putChar(tenX, lineY_, hissan::kPoint, '.');
     }
 }
 
 bool Keisan::KetaCheck() {
-    const hissan::TShiki& s = b_.shiki;
+    const std::string text = KetaOver(shiki_);
+    if (text.empty()) return true;
+    showMessage(text, kChuui);
+    return false;
+}
+
+std::string Keisan::KetaOver(const hissan::TShiki& s) {
     const int zen = s.ZenkouSeisuKeta + s.ZenkouShosuKeta;
     const int kou = s.KoukouSeisuKeta + s.KoukouShosuKeta;
     // Later tests overwrite the text of earlier ones; the last one is shown.
@@ -312,9 +311,7 @@ bool Keisan::KetaCheck() {
         if (zen + kou > 29) text = kKetaOver;
     }
     if (s.Enzanshi == '/' && (zen > 17 || kou > 17)) text = kWarizanOver;
-    if (text.empty()) return true;
-    showMessage(text, kChuui);
-    return false;
+    return text;
 }
 
 void Keisan::Equal() {
@@ -325,12 +322,12 @@ void Keisan::Equal() {
         return;
     }
     const size_t start = ops().size();
-    hissan::TShiki& s = b_.shiki;
+    hissan::TShiki& s = shiki_;
     KotaeZumi = 1;
-    b_.NyuryokuKa = 1;
+    nyuryokuKa_ = 1;
     eraseCursor();
-    b_.EqualX = b_.NextX;
-    b_.EqualY = b_.LineY;
+    equalX_ = nextX_;
+    equalY_ = lineY_;
     s.Enzanshi = EnzanshiNyuryoku;
 
     // A rebuild only redraws a calculation accepted before: it neither
@@ -340,9 +337,10 @@ void Keisan::Equal() {
             // "Until exact" always works to 10 places; the preparation must
             // see that too, or its quotient would stop at the old place.
             if (jk_.SHOU_ITI == 2) jk_.POINTMAX = 10;
-            b_.wz = hissan::WarizanJunbi(s.ZenkouSeisu, s.ZenkouShosu, s.KoukouSeisu, s.KoukouShosu,
-                                         jk_.POINTMAX, jk_.SHOU_ITI);
-            if (b_.wz.WarizanKekka == 0) {
+            const hissan::WarizanResult wz =
+                hissan::WarizanJunbi(s.ZenkouSeisu, s.ZenkouShosu, s.KoukouSeisu, s.KoukouShosu,
+                                     jk_.POINTMAX, jk_.SHOU_ITI);
+            if (wz.WarizanKekka == 0) {
                 showMessage("０で割ることはできません。", "警告！");
                 ErrorFlag = 1;
             }
@@ -357,7 +355,7 @@ void Keisan::Equal() {
     if (ErrorFlag == 1) {
         s.Kakutei = 0;
         KotaeZumi = 0;
-        b_.NyuryokuKa = 1;
+        nyuryokuKa_ = 1;
         if (stepping) host_->setInputWindowsEnabled(true);
         return;
     }
@@ -365,19 +363,16 @@ void Keisan::Equal() {
     ShikiNyuryoku += '=';
     ShikiSave();
     s.Kakutei = 1;
-    b_.messages.clear();
     HissanDispatch(*canvas_);
     runStart_ = start;
-    if (quiet_) {
-        b_.messages.clear();
-        return;
-    }
+    // The messages are shown once, after the run; a rebuild shows none.
+    const std::vector<Message> messages = std::move(result_.messages);
+    result_.messages.clear();
+    if (quiet_) return;
     notify(BoardChange::Run);
-    const std::vector<Message> messages = std::move(b_.messages);
-    b_.messages.clear();
     for (const Message& m : messages) host_->showMessage(m);
 
-    host_->wordProblem(b_.Kotae.find('R') != std::string::npos ? 4 : 0);
+    host_->wordProblem(result_.Kotae.find('R') != std::string::npos ? 4 : 0);
     if (jk_.YOMIAGEFLAG2 > 0) {
         host_->Yomiage(ShikiNyuryoku + "イコール");
         host_->Yomiage(dialogs::KotaeYomi(ShikiNyuryoku, Kotae()));
@@ -430,46 +425,45 @@ void Keisan::R1Click() {
     notify(BoardChange::Cleared);
 }
 
+void Keisan::reopenEmpty() {
+    const std::string mae = MaeShiki;
+    R1Click();
+    ShikiClear();
+    MaeShiki = mae;
+}
+
 void Keisan::clearBoard() {
-    b_.ScrollY = 0;
+    grid_.ScrollY = 0;
     jk_.HARUFA = jk_.PANELFLAG == 1 ? 65 : 0;
     canvas_->clear();
-    b_.cv = canvas_.get();
     hissan::Canvas& cv = *canvas_;
     cv.setStepOnly(false);
+    cv.setPart(hissan::Part::Expression);
     cv.setFontStyle(false, false);
-    cv.setFontSize(b_.MojiSize);
+    cv.setFontSize(grid_.MojiSize);
     cv.setFontColour(kPromptRed);
-    cv.textOut(b_.OriginX - b_.CellW, b_.OriginY - b_.ScrollY + b_.harufa(), "◆");
-    b_.NyuryokuKa = 1;
-    b_.CursorX = b_.OriginX;
-    b_.CursorY = b_.OriginY + b_.harufa();
+    cv.textOut(grid_.OriginX - grid_.CellW, grid_.OriginY - grid_.ScrollY + jk_.HARUFA, "◆");
+    nyuryokuKa_ = 1;
+    cursorX_ = grid_.OriginX;
+    cursorY_ = grid_.OriginY + jk_.HARUFA;
     KotaeZumi = 0;
     cv.setFontColour(hissan::kDigit);
 
     ShikiNyuryoku.clear();
-    b_.Kotae.clear();
-    b_.KotaeSeisu.clear();
-    b_.KotaeShosu.clear();
-    b_.w.Zenkou.clear();
-    b_.w.Koukou.clear();
-    b_.w.ZenkouShosu.clear();
-    b_.w.KoukouShosu.clear();
+    result_ = {};
 
     ZenkouTen = KoukouTen = 0;
     PrevEnzanshi = EnzanshiNyuryoku;
     EnzanshiNyuryoku = '!';
     ZenkouKeta = ZenkouShosuKeta = KoukouKeta = KoukouShosuKeta = 0;
-    b_.w.MaxSeisuKeta = b_.w.MaxShosuKeta = b_.w.MaxKeta = 0;
     EnzanshiAri = 0;
-    b_.messages.clear();
     runStart_ = ops().size();
 }
 
 // ---- expression record --------------------------------------------------------
 
 void Keisan::ShikiSave() {
-    hissan::TShiki& s = b_.shiki;
+    hissan::TShiki& s = shiki_;
     s.Shiki = ShikiNyuryoku;
     s.ZenkouSeisuKeta = ZenkouKeta;
     s.ZenkouShosuKeta = ZenkouShosuKeta;
@@ -482,23 +476,19 @@ void Keisan::ShikiSave() {
 }
 
 void Keisan::ShikiClear() {
-    b_.shiki.clear();
-}
-
-void Keisan::ShikiRestore() {
-    b_.restoreWork();
-}
-
-void Keisan::ShikiDsp() {
-    drawShiki(b_);
+    shiki_.clear();
 }
 
 int Keisan::HissanDispatch(hissan::Canvas& cv) {
-    hissan::Canvas* const live = b_.cv;
-    b_.cv = &cv;
-    const int r = dispatch(b_, quiet_ ? nullptr : host_);
-    b_.cv = live;
-    return r;
+    Drawn d = drawCalculation(cv, jk_, grid_, shiki_, nyuryokuKa_ == 1, equalY_,
+                              quiet_ ? nullptr : host_);
+    if (!d.finished) return 0;
+    // A finished calculation takes no more input; the cursor stays on.
+    nyuryokuKa_ = 0;
+    hissanKind_ = d.kind;
+    result_ = std::move(d.result);
+    if (result_.status == hissan::LayoutResult::Drawn) cursorOn_ = 1;
+    return 1;
 }
 
 // ---- the board ------------------------------------------------------------------
@@ -509,14 +499,14 @@ void Keisan::rebuild() {
     const std::string typed = ShikiNyuryoku;
     const std::string mae = MaeShiki;
     const char prev = PrevEnzanshi;
-    const int cursorOn = b_.CursorOn;
+    const int cursorOn = cursorOn_;
     quiet_ = true;
     clearBoard();
     for (char ch : typed) input(ch);
     quiet_ = false;
     MaeShiki = mae;
     PrevEnzanshi = prev;
-    b_.CursorOn = cursorOn;
+    cursorOn_ = cursorOn;
     runStart_ = ops().size();
     notify(BoardChange::Relaid);
 }
@@ -528,32 +518,26 @@ void Keisan::relayout() {
 void Keisan::relayout(const hissan::Metrics& metrics) {
     metrics_ = &metrics;
     canvas_ = std::make_unique<hissan::RecordingCanvas>(metrics);
-    b_.cv = canvas_.get();
-    b_.setMetrics(metrics, jk_.FONTSIZE);
+    grid_.setMetrics(metrics, jk_.FONTSIZE);
     rebuild();
 }
 
 hissan::DisplayList Keisan::printLayout(const hissan::Metrics& printerMetrics,
-                                        hissan::Board* pageBoard, size_t* layoutStart) const {
+                                        hissan::Grid* pageGrid, size_t* layoutStart) const {
     if (ShikiNyuryoku.empty()) return {};
-    hissan::RecordingCanvas cv(printerMetrics);
-    Board page = b_;
-    page.cv = &cv;
-    page.setMetrics(printerMetrics, b_.MojiSize, true);
+    hissan::Grid page = grid_;
+    page.setMetrics(printerMetrics, grid_.MojiSize, true);
     page.ScrollY = 0;
-    page.messages.clear();
+    const bool typing = nyuryokuKa_ == 1;
     if (layoutStart) {
         // The run begins with the expression line, drawn the same way alone.
         hissan::RecordingCanvas line(printerMetrics);
-        Board alone = page;
-        alone.cv = &line;
-        drawShiki(alone);
+        drawShiki(line, jk_, page, shiki_, typing);
         *layoutStart = line.ops().size();
     }
-    dispatch(page, nullptr);
-    page.cv = nullptr;
-    page.messages.clear();
-    if (pageBoard) *pageBoard = page;
+    hissan::RecordingCanvas cv(printerMetrics);
+    drawCalculation(cv, jk_, page, shiki_, typing, equalY_, nullptr);
+    if (pageGrid) *pageGrid = page;
     return cv.take();
 }
 

@@ -2,8 +2,8 @@
 //
 // How the main window uses it
 // ---------------------------
-// The window owns one TJouken and one Keisan (which holds the Board: the
-// expression TShiki, its work copy, the metrics and the entry flags) and
+// The window owns one TJouken and one Keisan (which holds the expression
+// TShiki, the grid metrics, the entry state and the last layout's result) and
 // implements KeisanHost, whose calls are the only way Keisan reaches the
 // screen, the speaker and the other windows:
 //
@@ -20,7 +20,7 @@
 //     - Typed:   ops were appended by typing; show them at once.
 //     - Run:     "=" recorded a run: ops()[0, runStart()) are shown at once,
 //                ops()[runStart(), end) are played by the player with their
-//                pacing. Busy() is 0 again by then; "a layout is being
+//                pacing. Busy() is false again by then; "a layout is being
 //                drawn" is the player's state, not Keisan's.
 //     - Relaid:  relayout() rebuilt the list; show all of it at once.
 //   A repaint re-renders ops() (up to what the player has revealed) with
@@ -35,15 +35,15 @@
 //   finished calculation on a printed page's metrics without touching the
 //   live board.
 // * Messages: Keisan's own checks (digit limits, zero divisor, larger
-//   subtrahend) and the layouts' messages (b.messages, forwarded after a
-//   run, just after boardChanged(Run)) reach host->showMessage, which shows
+//   subtrahend) and the layouts' messages (result().messages, forwarded after
+//   a run, just after boardChanged(Run)) reach host->showMessage, which shows
 //   a modal box and returns when it is closed. relayout() and printLayout()
 //   show none: the calculation's messages were shown at its "=". A message
 //   with then == Message::ClearAndRestore asks the window to inject Delete
 //   and then Insert after the box is closed (its key map then runs
 //   VK_DeleteKey and Hukkatu).
-// * The cursor: board().CursorX/CursorY give the block cursor cell,
-//   board().CursorOn its blink phase, which the window's timer toggles.
+// * The cursor: cursorX()/cursorY() give the block cursor cell, cursorOn()
+//   its blink phase, which the window's timer toggles with blinkCursor().
 #pragma once
 
 #include <cstddef>
@@ -116,23 +116,20 @@ class Keisan {
     void TypePi();
     // Clears the board and starts a new expression; MaeShiki := the typed text.
     void R1Click();
+    // Clears the board and the expression record for a new expression,
+    // keeping MaeShiki (the previous expression) as it is.
+    void reopenEmpty();
 
     // The digit limits of the expression as it stands in TShiki; shows the
     // message of the last failing test and returns false when one fails.
     bool KetaCheck();
+    // The text of the last failing digit limit of an expression; empty when
+    // every limit holds.
+    static std::string KetaOver(const hissan::TShiki& s);
 
     // ---- expression record ------------------------------------------------
-    void ShikiSave();     // TShiki from the entry state, at "="
-    void ShikiClear();    // TShiki emptied
-    void ShikiRestore();  // the work copy from TShiki, leading zeros removed
-    // Redraws the expression line (and its "=" once finished) from TShiki
-    // onto the board's current canvas.
-    void ShikiDsp();
-    // Draws the expression line and, when "=" was accepted, runs the layout
-    // of the operator and kind of number on `cv`. Returns 0 when the
-    // expression is not finished, else 1. Layout messages are left in
-    // board().messages.
-    int HissanDispatch(hissan::Canvas& cv);
+    void ShikiSave();   // TShiki from the entry state, at "="
+    void ShikiClear();  // TShiki emptied
 
     // ---- the board --------------------------------------------------------
     const hissan::DisplayList& ops() const;
@@ -145,20 +142,38 @@ class Keisan {
     void relayout(const hissan::Metrics& metrics);
     // The expression line and the finished layout laid out on a printed
     // page's metrics (empty when nothing is typed) (origin 2 CharH, 3 CharH / 2; ScrollY 0).
-    // `pageBoard` receives the board state of that drawing (for its grid) when given,
-    // `layoutStart` the index of the first op after the expression line.
+    // `pageGrid` receives the grid of that drawing when given, `layoutStart`
+    // the index of the first op after the expression line.
     hissan::DisplayList printLayout(const hissan::Metrics& printerMetrics,
-                                    hissan::Board* pageBoard = nullptr,
+                                    hissan::Grid* pageGrid = nullptr,
                                     size_t* layoutStart = nullptr) const;
 
-    hissan::Board& board() { return b_; }
-    const hissan::Board& board() const { return b_; }
     hissan::TJouken& jouken() { return jk_; }
+    // The board's grid metrics.
+    const hissan::Grid& grid() const { return grid_; }
+    // The expression as accepted (operands as typed, leading zeros kept).
+    const hissan::TShiki& shiki() const { return shiki_; }
+    // Its work copy as a layout starts from it.
+    hissan::WorkCopy workCopy() const { return hissan::workCopyOf(shiki_); }
+    // What the last layout run reported (empty after a clear).
+    const hissan::LayoutResult& result() const { return result_; }
+    // The layout of the last "=": 1-4 integers (+ - * /), 5-8 decimals.
+    int hissanKind() const { return hissanKind_; }
     // The answer as written after "=" (without the leading zeros that the
-    // columns of an integer difference keep in board().Kotae).
+    // columns of an integer difference keep in result().Kotae).
     std::string Kotae() const;
-    int Busy() const { return b_.Busy; }
-    int NyuryokuKa() const { return b_.NyuryokuKa; }
+    // True only while a layout is being laid out.
+    bool Busy() const { return busy_; }
+    // 1 while the board accepts typed input.
+    int NyuryokuKa() const { return nyuryokuKa_; }
+
+    // ---- the block cursor -------------------------------------------------
+    int cursorX() const { return cursorX_; }
+    int cursorY() const { return cursorY_; }
+    int cursorOn() const { return cursorOn_; }
+    // One blink: the phase turns over. With input off the cursor, once on,
+    // stays on and nothing changes: returns false then.
+    bool blinkCursor();
 
     // ---- entry state (read by the window, the keypad and speech) ----------
     std::string ShikiNyuryoku;  // the expression as typed, with "=" once accepted
@@ -176,6 +191,13 @@ class Keisan {
   private:
     void input(char ch);
     void Equal();
+    // Draws the expression line and, when "=" was accepted, runs the layout
+    // of the operator and kind of number on `cv`. Returns 0 when the
+    // expression is not finished, else 1; the layout's report goes to result_.
+    int HissanDispatch(hissan::Canvas& cv);
+    // One character of the expression line, typed at (x, y); after a digit
+    // or a sign the cursor moves to the next cell.
+    void putChar(int x, int y, hissan::Colour colour, char ch);
     void clearBoard();
     void eraseCursor();
     void showMessage(const std::string& text, const std::string& title,
@@ -187,7 +209,15 @@ class Keisan {
     const hissan::Metrics* metrics_;
     KeisanHost* host_;
     std::unique_ptr<hissan::RecordingCanvas> canvas_;
-    hissan::Board b_;
+    hissan::Grid grid_;
+    hissan::TShiki shiki_;
+    hissan::LayoutResult result_;
+    int hissanKind_ = 0;
+    int nextX_ = 0, lineY_ = 0;    // where the next typed character goes
+    int equalX_ = 0, equalY_ = 0;  // where the "=" of the expression line stands
+    int nyuryokuKa_ = 0;
+    int cursorX_ = 0, cursorY_ = 0, cursorOn_ = 0;
+    bool busy_ = false;
     size_t runStart_ = 0;
     unsigned long changes_ = 0;  // counts notifications, to report typing once
     bool quiet_ = false;         // rebuilding: no speech, no messages, no notifications

@@ -6,7 +6,7 @@
 
 namespace hissan {
 
-void Board::setMetrics(const Metrics& m, int mojiSize, bool printer) {
+void Grid::setMetrics(const Metrics& m, int mojiSize, bool printer) {
     MojiSize = mojiSize;
     KomojiSize = static_cast<int>(mojiSize * 0.4 + 1e-9);
     DigitW = m.textWidth("1234567890", mojiSize, false) / 10;
@@ -22,8 +22,8 @@ void Board::setMetrics(const Metrics& m, int mojiSize, bool printer) {
     }
 }
 
-void Board::restoreWork() {
-    const TShiki& s = shiki;
+WorkCopy workCopyOf(const TShiki& s) {
+    WorkCopy w;
     w.ShikiNyuryoku = s.Shiki;
     w.Zenkou = SentouZeroKesi(s.ZenkouSeisu);
     w.Koukou = SentouZeroKesi(s.KoukouSeisu);
@@ -37,6 +37,16 @@ void Board::restoreWork() {
     w.MaxSeisuKeta = std::max(w.ZenkouKeta, w.KoukouKeta);
     w.MaxShosuKeta = s.MaxShosuKeta;
     w.MaxKeta = s.MaxKeta;
+    return w;
 }
+
+Run::Run(Canvas& canvas, const TJouken& conditions, const Grid& grid, const Expression& e)
+    : Grid(grid),
+      cv(&canvas),
+      jk(&conditions),
+      shiki(e.shiki),
+      w(workCopyOf(e.shiki)),
+      EqualX(e.EqualX),
+      EqualY(e.EqualY) {}
 
 }  // namespace hissan

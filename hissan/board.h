@@ -1,5 +1,6 @@
-// The state a column layout reads and writes: the expression, its work copy,
-// the board metrics, the entry flags the primitives consult and the results.
+// The contract of the column layouts: what a layout is given (the expression,
+// the grid metrics, the conditions, a canvas), what it reports (LayoutResult)
+// and the context of one run that its primitives share (Run).
 #pragma once
 
 #include <string>
@@ -54,13 +55,8 @@ struct Message {
     Then then = Nothing;
 };
 
-// Everything the primitives and layouts share for one drawing run. The main
-// window owns one and points `cv` at the board, a printer page or an image.
-struct Board {
-    Canvas* cv = nullptr;
-    TJouken* jk = nullptr;
-
-    // board metrics (see setMetrics)
+// The board's grid: font sizes, cell and line metrics, origin and scroll.
+struct Grid {
     int MojiSize = 40;
     int KomojiSize = 16;
     int DigitW = 26;
@@ -70,41 +66,71 @@ struct Board {
     int OriginX = 144;
     int OriginY = 57;
     int ScrollY = 0;
-    // HARUFA, the downward shift below the settings panel, is jk->HARUFA.
-
-    // running positions
-    int EqualX = 0, EqualY = 0;  // the drawn "=" and the expression line's y
-    int NextX = 0, LineY = 0;    // running column x and row y
-    int RightX = 0, TenX = 0;    // column grid of the current layout
-
-    // entry state the primitives consult
-    int NyuryokuKa = 0;  // 1 while the board accepts typed input
-    int CursorX = 0, CursorY = 0, CursorOn = 0;
-    int Busy = 0;  // 1 while a layout runs; step points are recorded only then
-
-    TShiki shiki;
-    WorkCopy w;
-    int HissanKind = 0;
-
-    // results of the last run
-    std::string Kotae;       // answer text: 15, 0.25, or quotient "R" remainder
-    std::string KotaeSeisu;  // integer part of a decimal layout's answer
-    std::string KotaeShosu;  // decimal part of a decimal layout's answer
-    WarizanResult wz;        // results of the last WarizanJunbi
-    std::vector<Message> messages;
-
-    int harufa() const { return jk->HARUFA; }
-    Canvas& canvas() const { return *cv; }
+    // HARUFA, the downward shift below the settings panel, is a condition.
 
     // Board metrics from the font: DigitW = width("1234567890")/10, CharH =
     // its height, CellW = 2 DigitW, LineH = CharH, KomojiSize = 0.4 MojiSize.
     // The screen origin is (2 CharH + 30, CharH); a printed page uses
     // (2 CharH, 3 CharH / 2).
     void setMetrics(const Metrics& m, int mojiSize, bool printer = false);
+};
 
-    // Fills the work copy from `shiki`: leading zeros of the integer parts
-    // removed (one digit stays), counts and the integer maximum recomputed.
-    void restoreWork();
+// The expression a layout draws: as accepted, and where the "=" of its
+// expression line stands (the answer is written after it).
+struct Expression {
+    TShiki shiki;
+    int EqualX = 0;
+    int EqualY = 0;
+};
+
+// The work copy of an expression: leading zeros of the integer parts removed
+// (one digit stays), counts and the integer maximum recomputed.
+WorkCopy workCopyOf(const TShiki& s);
+
+// What one layout run reports.
+struct LayoutResult {
+    enum Status {
+        Drawn,     // the calculation and its answer are drawn
+        Refused,   // not drawn to its answer; `messages` say why when they can
+        Overflow,  // a division too long for the board: its message asks to start again
+    };
+    Status status = Refused;
+    std::string Kotae;       // answer text: 15, 0.25, or quotient "R" remainder
+    std::string KotaeSeisu;  // integer part of a decimal layout's answer
+    std::string KotaeShosu;  // decimal part of a decimal layout's answer
+    WarizanResult wz;        // a division's preparation under this run's conditions
+    std::vector<Message> messages;
+    int RightX = 0, TenX = 0;  // the column grid the layout ended with
+};
+
+// The context of one layout run, shared by its primitives: the canvas, the
+// conditions, the grid, the expression and its work copy (which the layout may
+// change freely), the running positions and the result being written. It
+// lives for one run only.
+struct Run : Grid {
+    Run(Canvas& canvas, const TJouken& conditions, const Grid& grid, const Expression& e = {});
+
+    Canvas* cv;
+    const TJouken* jk;
+    TShiki shiki;
+    WorkCopy w;
+    int EqualX = 0, EqualY = 0;  // the drawn "=" and the expression line's y
+
+    // running positions
+    int NextX = 0, LineY = 0;  // running column x and row y
+    int RightX = 0, TenX = 0;  // column grid of the current layout
+
+    // A character typed on the expression line gets a whole cell as its
+    // background square; a layout's glyph only its own size.
+    bool typing = false;
+    // Step points are recorded until the answer is written.
+    bool stepPoints = true;
+    bool answered = false;  // the answer after "=" is written
+
+    LayoutResult out;
+
+    int harufa() const { return jk->HARUFA; }
+    Canvas& canvas() const { return *cv; }
 };
 
 }  // namespace hissan

@@ -73,6 +73,23 @@ struct Scheme {
 };
 const Scheme& schemeFor(int dspClType);
 
+// What a drawn op is in the written calculation. The layout that draws an op
+// sets it, like its colour; worksheets and practice select ops by their part,
+// never by their colour.
+enum class Part : uint8_t {
+    None,           // not set: no layout op is left so
+    Expression,     // the expression line as typed, its "=" and the prompt
+    Operand,        // the operands written in the columns, their typed points
+    OperatorRule,   // the operator sign in the columns and the first rule
+    DivisionFrame,  // the bracket of a long division and its line
+    Working,        // the pupil's working: partial results, added zeros and points, rules
+    Mark,           // a carry or a borrow mark, a struck or lowered digit
+    Answer,         // the answer row in the columns and the answer after "="
+    Label,          // a part name beside a row ("←和", "割る数↓")
+    Note,           // what the problem asks for: the division note, a method's title
+    StepOnly,       // shown only in step mode ("[終わり]", the placeholder "□")
+};
+
 // Text measurement of the board font. The program measures with Qt's font
 // metrics; the engine tests use FixedMetrics so that layouts are deterministic.
 class Metrics {
@@ -155,6 +172,10 @@ class Canvas {
     virtual void pause(int units) = 0;
     virtual void stepPoint() = 0;
 
+    // The part of the calculation the following ops belong to.
+    void setPart(Part p) { part_ = p; }
+    Part part() const { return part_; }
+
     // Ops recorded while this is set are shown only in step mode.
     void setStepOnly(bool on) { stepOnly_ = on; }
     bool stepOnly() const { return stepOnly_; }
@@ -176,6 +197,20 @@ class Canvas {
     int penX_ = 0;
     int penY_ = 0;
     bool stepOnly_ = false;
+    Part part_ = Part::None;
+};
+
+// Sets the canvas's part for a scope and restores the previous one after it.
+class PartScope {
+  public:
+    PartScope(Canvas& cv, Part p) : cv_(cv), before_(cv.part()) { cv.setPart(p); }
+    ~PartScope() { cv_.setPart(before_); }
+    PartScope(const PartScope&) = delete;
+    PartScope& operator=(const PartScope&) = delete;
+
+  private:
+    Canvas& cv_;
+    Part before_;
 };
 
 }  // namespace hissan

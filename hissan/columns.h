@@ -36,14 +36,14 @@ inline int ShosuDigit(const std::string& s, int j) {
 
 // The column grid for m integer columns: RightX is the right edge of the
 // ones column and TenX the x of every row's decimal point.
-inline void SetColumnGrid(Board& b, int m) {
+inline void SetColumnGrid(Run& b, int m) {
     b.RightX = b.OriginX + (m + 1) * b.CellW;
     b.TenX = Trunc(b.RightX - 0.2 * b.CellW);
 }
 
 // y of the first operand row: `lines` line pitches below the expression line,
 // one more when "=" stands on a line of its own.
-inline int FirstRowY(const Board& b, double lines = 2.5) {
+inline int FirstRowY(const Run& b, double lines = 2.5) {
     int y = Trunc(b.OriginY + lines * b.LineH - b.ScrollY + b.harufa());
     if (b.jk->KAIGYO_FLAG == 1) y += b.LineH;
     return y;
@@ -52,7 +52,8 @@ inline int FirstRowY(const Board& b, double lines = 2.5) {
 // The integer digits of an operand right-aligned on RightX in row y, each
 // after a stroke pause. Returns the pen x after the last digit (RightX when
 // the operand has no integer digit).
-inline int DrawSeisu(Board& b, const std::string& digits, int y) {
+inline int DrawSeisu(Run& b, const std::string& digits, int y) {
+    PartScope part(b.canvas(), Part::Operand);
     const int n = Keta(digits);
     int penX = b.RightX;
     for (int p = 0; p < n; ++p) {
@@ -65,7 +66,8 @@ inline int DrawSeisu(Board& b, const std::string& digits, int y) {
 
 // The decimal digits of an operand in decimal columns 1, 2, ... of row y.
 // Returns the pen x after the last digit (RightX when there is none).
-inline int DrawShosu(Board& b, const std::string& digits, int y) {
+inline int DrawShosu(Run& b, const std::string& digits, int y) {
+    PartScope part(b.canvas(), Part::Operand);
     int penX = b.RightX;
     for (int j = 1; j <= Keta(digits); ++j) {
         MojiDsp(b, b.RightX + (j - 1) * b.CellW, y, Colour::of(Role::Digit), b.MojiSize,
@@ -77,21 +79,23 @@ inline int DrawShosu(Board& b, const std::string& digits, int y) {
 
 // A part-name label ("←和", "…… 百の位の和") at 0.7 of the board size, in
 // the current font colour.
-inline void KomojiLabel(Board& b, int x, int y, std::string_view text) {
+inline void KomojiLabel(Run& b, int x, int y, std::string_view text, Part part = Part::Label) {
     Canvas& cv = b.canvas();
+    PartScope scope(cv, part);
     cv.setFontSize(Trunc(0.7 * b.MojiSize));
     cv.textOut(x, y, text);
 }
 
-inline void KomojiLabel(Board& b, int x, int y, std::string_view text, Colour colour) {
+inline void KomojiLabel(Run& b, int x, int y, std::string_view text, Colour colour,
+                        Part part = Part::Label) {
     b.canvas().setFontColour(colour);
-    KomojiLabel(b, x, y, text);
+    KomojiLabel(b, x, y, text, part);
 }
 
-// The end of every layout: the cursor comes back, one more step point, and
-// the answer is written after the "=" of the expression line.
-inline void KotaeShiage(Board& b, const std::string& shown) {
-    b.CursorOn = 1;
+// The end of every layout: one more step point, and the answer is written
+// after the "=" of the expression line.
+inline void KotaeShiage(Run& b, const std::string& shown) {
+    b.canvas().setPart(Part::Answer);
     StepMachi(b);
     KotaeDsp(b, Trunc(b.EqualX + 1.2 * b.CellW), b.EqualY, shown, "0");
 }
@@ -99,15 +103,16 @@ inline void KotaeShiage(Board& b, const std::string& shown) {
 // The end of the decimal layouts: the trailing zeros of the decimal part on
 // row y are struck through in `strike` (they do not count), then the answer
 // is tidied (1.20 + 2.80 gives 4) and written after "=".
-inline void ShosuKotaeShiage(Board& b, const std::string& seisu, const std::string& shosu, int y,
+inline void ShosuKotaeShiage(Run& b, const std::string& seisu, const std::string& shosu, int y,
                              Colour strike) {
+    b.canvas().setPart(Part::Answer);
     for (int j = Keta(shosu); j >= 1 && shosu[j - 1] == '0'; --j)
         MojiDsp(b, b.RightX + (j - 1) * b.CellW, y, strike, b.MojiSize, "0", 1, 1);
     Sleep(b);
-    b.KotaeSeisu = seisu;
-    b.KotaeShosu = shosu;
-    b.Kotae = KotaeSeiri(seisu + "." + shosu);
-    KotaeShiage(b, b.Kotae);
+    b.out.KotaeSeisu = seisu;
+    b.out.KotaeShosu = shosu;
+    b.out.Kotae = KotaeSeiri(seisu + "." + shosu);
+    KotaeShiage(b, b.out.Kotae);
 }
 
 }  // namespace hissan

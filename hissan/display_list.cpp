@@ -8,6 +8,7 @@ void RecordingCanvas::pause(int units) {
     op.kind = Op::Pause;
     op.units = units;
     op.stepOnly = stepOnly();
+    op.part = part();
     ops_.push_back(std::move(op));
 }
 
@@ -15,6 +16,7 @@ void RecordingCanvas::stepPoint() {
     Op op;
     op.kind = Op::Step;
     op.stepOnly = stepOnly();
+    op.part = part();
     ops_.push_back(std::move(op));
 }
 
@@ -31,6 +33,7 @@ void RecordingCanvas::drawText(int x, int y, std::string_view utf8) {
     op.colour = fontColour();
     op.text = std::string(utf8);
     op.stepOnly = stepOnly();
+    op.part = part();
     ops_.push_back(std::move(op));
 }
 
@@ -45,6 +48,7 @@ void RecordingCanvas::drawLine(int x1, int y1, int x2, int y2) {
     op.dotted = dotted();
     op.colour = penColour();
     op.stepOnly = stepOnly();
+    op.part = part();
     ops_.push_back(std::move(op));
 }
 
@@ -57,6 +61,7 @@ void RecordingCanvas::drawRect(int x1, int y1, int x2, int y2) {
     op.y2 = y2;
     op.colour = brushColour();
     op.stepOnly = stepOnly();
+    op.part = part();
     ops_.push_back(std::move(op));
 }
 

@@ -11,7 +11,8 @@ namespace hissan {
 struct Op {
     enum Kind : uint8_t { Text, Line, Rect, Pause, Step };
     Kind kind = Text;
-    bool stepOnly = false;  // shown only while step mode is on
+    bool stepOnly = false;   // shown only while step mode is on
+    Part part = Part::None;  // what it is in the written calculation
     bool bold = false;
     bool underline = false;
     bool dotted = false;

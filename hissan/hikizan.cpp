@@ -24,9 +24,10 @@ int HikuColumn(int top, int bottom, int& borrow) {
 // The borrow marks of the column whose left edge is x: `lender` is the first
 // operand's digit one column to the left, yT the first operand's row. The
 // decimal layout draws them a little tighter and with the aqua slash.
-void KurisagariMarks(Board& b, bool shosu, int x, int yT, int lender) {
+void KurisagariMarks(Run& b, bool shosu, int x, int yT, int lender) {
     const int W = b.CellW, L = b.LineH, k = b.KomojiSize;
     const int lowered = lender == 0 ? 9 : lender - 1;
+    PartScope part(b.canvas(), Part::Mark);
     if (!shosu) {
         SenDspWait(b, x - W, yT, x - W + b.CharH, yT + b.CharH, 2, Colour::of(Role::RedLine), 1);
         const int tx = x - b.MojiSize / 5, ty = yT - L / 3;
@@ -47,7 +48,7 @@ void KurisagariMarks(Board& b, bool shosu, int x, int yT, int lender) {
 
 // Leading zeros of an integer part (reading order) drawn again in grey on
 // row y; the ones digit keeps its colour even when it is 0.
-void GreyLeadingZeros(Board& b, const std::string& seisu, int y, int delay) {
+void GreyLeadingZeros(Run& b, const std::string& seisu, int y, int delay) {
     const int K = Keta(seisu);
     const int x0 = b.RightX - K * b.CellW;
     for (int i = 1; i <= K - 1 && seisu[i - 1] == '0'; ++i)
@@ -56,7 +57,7 @@ void GreyLeadingZeros(Board& b, const std::string& seisu, int y, int delay) {
 
 // Integer columns 0 .. m-1 of the difference on row y with the borrow coming
 // in; marks over the first operand row yT. Returns the digits ones first.
-std::string SeisuColumns(Board& b, bool shosu, int m, int y, int yT, int& borrow) {
+std::string SeisuColumns(Run& b, bool shosu, int m, int y, int yT, int& borrow) {
     const WorkCopy& w = b.w;
     std::string digits;
     for (int c = 0; c < m; ++c) {
@@ -66,6 +67,7 @@ std::string SeisuColumns(Board& b, bool shosu, int m, int y, int yT, int& borrow
         const int x = b.RightX - (c + 1) * b.CellW;
         if (b.jk->KURISAGARI == 1 && borrow == 1)
             KurisagariMarks(b, shosu, x, yT, SeisuDigit(w.Zenkou, c + 1));
+        b.canvas().setPart(Part::Answer);
         MojiDsp(b, x, y, kDigit, b.MojiSize, d, 0, 1);
         // The ones digit's background square clips the point; draw it again.
         if (shosu && c == 0) MojiPut(b, b.TenX, y, kPoint, b.MojiSize, ".");
@@ -73,7 +75,7 @@ std::string SeisuColumns(Board& b, bool shosu, int m, int y, int yT, int& borrow
     return digits;
 }
 
-void PartNames(Board& b, int labelX, int y1, Colour colour) {
+void PartNames(Run& b, int labelX, int y1, Colour colour) {
     const int L = b.LineH;
     const int labelY = Trunc(y1 + 0.3 * L);
     KomojiLabel(b, labelX, labelY, "←引かれる数", colour);
@@ -83,7 +85,7 @@ void PartNames(Board& b, int labelX, int y1, Colour colour) {
 
 }  // namespace
 
-int HikizanDsp(Board& b) {
+int body::HikizanDsp(Run& b) {
     const int L = b.LineH;
     const WorkCopy& w = b.w;
     const int m = std::max(Keta(w.Zenkou), Keta(w.Koukou));
@@ -93,10 +95,12 @@ int HikizanDsp(Board& b) {
 
     int labelX = DrawSeisu(b, w.Zenkou, y1);
     const int y2 = Trunc(y1 + 1.2 * L);
+    b.canvas().setPart(Part::OperatorRule);
     MojiDsp(b, b.OriginX, y2, kSign, b.MojiSize, "-", 0, 1);
     DrawSeisu(b, w.Koukou, y2);
 
     Sleep(b);
+    b.canvas().setPart(Part::OperatorRule);
     SenDsp(b, b.OriginX, Trunc(y2 + 1.2 * L), b.RightX, Trunc(y2 + 1.2 * L), 4, kRule);
     const int y3 = Trunc(y2 + 1.6 * L);
     if (b.jk->QQ_FLAG == 1) {
@@ -110,13 +114,13 @@ int HikizanDsp(Board& b) {
     std::reverse(digits.begin(), digits.end());
     // Kotae keeps all m digits, leading zeros too (1000 - 1 gives 0999); the
     // expression line shows the tidied value.
-    b.Kotae = digits;
+    b.out.Kotae = digits;
     GreyLeadingZeros(b, digits, y3, 0);
-    KotaeShiage(b, KotaeSeiri(b.Kotae));
+    KotaeShiage(b, KotaeSeiri(b.out.Kotae));
     return 1;
 }
 
-int ShosuHikizanDsp(Board& b) {
+int body::ShosuHikizanDsp(Run& b) {
     const int W = b.CellW, L = b.LineH;
     WorkCopy& w = b.w;
     const int m = std::max(Keta(w.Zenkou), Keta(w.Koukou));
@@ -131,12 +135,14 @@ int ShosuHikizanDsp(Board& b) {
     // decimal digit's background square clips the point's right edge.
     auto decimals = [&](const std::string& digits, int y) {
         if (digits.empty()) return;
+        PartScope operand(b.canvas(), Part::Operand);
         MojiDsp(b, b.TenX, y, kPoint, b.MojiSize, ".", 0, 1);
         labelX = std::max(labelX, DrawShosu(b, digits, y));
         MojiPut(b, b.TenX, y, kPoint, b.MojiSize, ".");
     };
     decimals(w.ZenkouShosu, y1);
     const int y2 = Trunc(y1 + 1.2 * L);
+    b.canvas().setPart(Part::OperatorRule);
     MojiDsp(b, b.OriginX, y2, kSign, b.MojiSize, "-", 0, 1);
     DrawSeisu(b, w.Koukou, y2);
     decimals(w.KoukouShosu, y2);
@@ -146,6 +152,7 @@ int ShosuHikizanDsp(Board& b) {
     // has two digits.
     auto pad = [&](std::string& digits, int& count, int have, int y) {
         if (have >= fm) return;
+        PartScope working(b.canvas(), Part::Working);
         const Colour added = Colour::of(Role::AddedPoint);
         if (have == 0) MojiDsp(b, b.TenX, y, added, b.MojiSize, ".", 0, 1);
         for (int k = 0; k < fm - have; ++k)
@@ -163,6 +170,7 @@ int ShosuHikizanDsp(Board& b) {
     }
 
     Sleep(b);
+    b.canvas().setPart(Part::OperatorRule);
     SenDsp(b, b.OriginX, Trunc(y2 + 1.2 * L), b.RightX + fm * W, Trunc(y2 + 1.2 * L), 4, kRule);
     const int y3 = Trunc(y2 + 1.3 * L);
     const int ya = y3 + L / 3;
@@ -181,9 +189,11 @@ int ShosuHikizanDsp(Board& b) {
             const int lender = j == 1 ? SeisuDigit(w.Zenkou, 0) : ShosuDigit(w.ZenkouShosu, j - 1);
             KurisagariMarks(b, true, x, yT, lender);
         }
+        b.canvas().setPart(Part::Answer);
         MojiDsp(b, x, ya, kDigit, b.MojiSize, d, 0, 1);
     }
     std::reverse(shosu.begin(), shosu.end());
+    b.canvas().setPart(Part::Answer);
     MojiDsp(b, b.TenX, ya, kPoint, b.MojiSize, ".", 0, 1);
 
     std::string seisu = SeisuColumns(b, true, m, ya, yT, borrow);

@@ -27,7 +27,8 @@ bool ReadInt64(const std::string& text, int64_t& value) {
 // A small carry near the left neighbour column above the row at y. The sum of
 // many partial products can carry 10 or more: all its digits are written, the
 // last one where a one-digit carry stands.
-void KuriagariDsp(Board& b, int x, int y, Colour colour, int carry) {
+void KuriagariDsp(Run& b, int x, int y, Colour colour, int carry) {
+    PartScope part(b.canvas(), Part::Mark);
     std::string digits = std::to_string(carry);
     if (digits.size() == 1) {
         MojiDsp(b, Trunc(x - 1.4 * b.DigitW), y, colour, b.KomojiSize, carry, 0, 0);
@@ -63,7 +64,7 @@ int SekiTable::columnSum(int c) const {
     return sum;
 }
 
-int KakeBubunSeki(Board& b, SekiTable& t, std::string_view multiplicand, int i, int d, int y,
+int KakeBubunSeki(Run& b, SekiTable& t, std::string_view multiplicand, int i, int d, int y,
                   const PartialStyle& style) {
     const int W = b.CellW;
     const int n = static_cast<int>(multiplicand.size());
@@ -104,7 +105,7 @@ int BubunSekiLeftX(int rightX, int cellW, std::string_view multiplicand,
     return left;
 }
 
-std::string KakeWa(Board& b, const SekiTable& t, int limit, const SumStyle& style) {
+std::string KakeWa(Run& b, const SekiTable& t, int limit, const SumStyle& style) {
     const int last = t.cols() - 1;
     std::string digits;
     int carry = 0;
@@ -119,13 +120,14 @@ std::string KakeWa(Board& b, const SekiTable& t, int limit, const SumStyle& styl
         // A product has as many digits as both factors or one fewer: a zero in
         // the top column is no digit.
         if (c >= limit || (digit == 0 && (c >= last || c + 1 == limit))) break;
+        b.canvas().setPart(Part::Answer);
         MojiDsp(b, x, style.digitY, kDigit, b.MojiSize, digit, 0, 1);
         digits += static_cast<char>('0' + digit);
     }
     return digits;
 }
 
-void KakezanMeishou(Board& b, int x, int row, double gap, int sekiX, int sekiY) {
+void KakezanMeishou(Run& b, int x, int row, double gap, int sekiX, int sekiY) {
     KomojiLabel(b, x, row, "←かけられる数", kDigit);
     KomojiLabel(b, x, Trunc(row + gap * b.LineH), "←かける数");
     KomojiLabel(b, sekiX, sekiY, "←積");
@@ -134,7 +136,7 @@ void KakezanMeishou(Board& b, int x, int row, double gap, int sekiX, int sekiY) 
 
 // ---- the integer layout --------------------------------------------------------
 
-int KakezanDsp(Board& b) {
+int body::KakezanDsp(Run& b) {
     Canvas& cv = b.canvas();
     const TJouken& jk = *b.jk;
     WorkCopy& w = b.w;
@@ -145,7 +147,7 @@ int KakezanDsp(Board& b) {
     const std::string kou = SentouZeroKesi(w.Koukou);
     int64_t v1 = 0, v2 = 0;
     if (!ReadInt64(zen, v1) || !ReadInt64(kou, v2)) {
-        b.messages.push_back({"ケタがオーバー！", "残念！", Message::NoIcon, Message::Nothing});
+        b.out.messages.push_back({"ケタがオーバー！", "残念！", Message::NoIcon, Message::Nothing});
         return 1;
     }
 
@@ -173,6 +175,7 @@ int KakezanDsp(Board& b) {
 
     // Row 1: the multiplied digits, then the set-apart zeros right of RightX.
     const int y1 = FirstRowY(b);
+    cv.setPart(Part::Operand);
     for (int p = 0; p < k1; ++p)
         MojiDsp(b, R + (p - k1) * W, y1, kDigit, b.MojiSize, DigitValue(zen[p]), 0, 1);
     for (int j = 0; j < s1; ++j) MojiDsp(b, R + j * W, y1, kAux, b.MojiSize, 0, 0, 1);
@@ -180,7 +183,9 @@ int KakezanDsp(Board& b) {
 
     // Row 2, one cell lower, with the sign two columns left of the longer operand.
     const int y2 = y1 + W;
+    cv.setPart(Part::OperatorRule);
     MojiDsp(b, R - (m + 2) * W, y2, kSign, b.MojiSize, "*", 0, 1);
+    cv.setPart(Part::Operand);
     if (zeroCase == 1 || zeroCase == 3) {
         for (int p = 0; p < k2; ++p)
             MojiDsp(b, R + (p - k2) * W, y2, kDigit, b.MojiSize, DigitValue(kou[p]), 0, 1);
@@ -198,11 +203,13 @@ int KakezanDsp(Board& b) {
     const int rule1X =
         zeroCase == 3 ? Rule1LeftX(signX, BubunSekiLeftX(R, W, kakerare, kakeru), W) : signX;
     Sleep(b, 1);
+    cv.setPart(Part::OperatorRule);
     SenDsp(b, rule1X, yr, zeroCase == 3 ? R : R + Z * W, yr, 4, kRule);
 
     std::string seki;        // product digits, ones first
     int sekiY = yr + L / 2;  // the product's row, where its name goes too
     if (zeroCase != 3) {
+        cv.setPart(Part::Answer);
         MojiPut(b, x0, sekiY, kAnswer, b.MojiSize, "0");
         seki = "0";
     } else {
@@ -212,13 +219,16 @@ int KakezanDsp(Board& b) {
             // The set-apart zeros come down into the product only: beside a
             // first partial product of several they would make 115 read
             // 115000. With a one-digit multiplier that row is the product.
+            cv.setPart(Part::Answer);
             if (k2 == 1)
                 for (int j = 0; j < Z; ++j) MojiPut(b, R + j * W, yp, kAux, b.MojiSize, "0");
         }
         StepMachi(b);
 
         // One partial product per non-zero multiplier digit; a zero digit is
-        // written as "0" and the next product shares its row.
+        // written as "0" and the next product shares its row. The only
+        // partial product of a one-digit multiplier is the product.
+        cv.setPart(k2 == 1 ? Part::Answer : Part::Working);
         SekiTable table(k2, k1 + k2);
         int skipped = 0;
         int xLast = R;
@@ -245,11 +255,13 @@ int KakezanDsp(Board& b) {
             }
         } else {
             int y = Trunc(lastY + 1.2 * L);
+            cv.setPart(Part::Working);
             // Rule 2 under several partial products, from one column left of
             // the last (leftmost) one, which reaches as far left as the sum.
             if (e2 > 1) SenDsp(b, xLast - W, y, R, y, 3, kRedLine);
             if (Z > 0) {
                 SenDsp(b, R, y, R + Z * W, y, 3, kAquaLine);
+                PartScope answer(cv, Part::Answer);
                 for (int j = 0; j < Z; ++j)
                     MojiPut(b, R + j * W, y + cs + b.CharH / 4, kAux, b.MojiSize, "0");
             }
@@ -266,6 +278,7 @@ int KakezanDsp(Board& b) {
     }
 
     // The dotted reference line between the multiplied digits and the zeros.
+    cv.setPart(Part::Working);
     if (jk.MatsubiZeroKake == 1 && jk.SYOUPTLNDSP == 1)
         SenDsp(b, R, y1, R, cv.penY() + cs + L, 1, kRule, true);
     Sleep(b, 1);
@@ -278,8 +291,8 @@ int KakezanDsp(Board& b) {
     }
 
     std::reverse(seki.begin(), seki.end());
-    b.Kotae = KotaeSeiri(seki + std::string(Z, '0'));
-    KotaeShiage(b, b.Kotae);
+    b.out.Kotae = KotaeSeiri(seki + std::string(Z, '0'));
+    KotaeShiage(b, b.out.Kotae);
     return 1;
 }
 

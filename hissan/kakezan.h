@@ -45,7 +45,7 @@ struct PartialStyle {
 // multiplier digit d (1..9), written into row i of the table and drawn on row
 // y, its ones digit i columns left of the ones column (b.RightX - W). Returns
 // the x of its leftmost digit.
-int KakeBubunSeki(Board& b, SekiTable& t, std::string_view multiplicand, int i, int d, int y,
+int KakeBubunSeki(Run& b, SekiTable& t, std::string_view multiplicand, int i, int d, int y,
                   const PartialStyle& style);
 
 // The x of the leftmost digit that any partial product of `multiplicand` by
@@ -72,10 +72,10 @@ struct SumStyle {
 // column. It stops without drawing at column `limit` (the product can have no
 // more digits) and at a zero in the last possible column. Returns the drawn
 // digits, ones first.
-std::string KakeWa(Board& b, const SekiTable& t, int limit, const SumStyle& style);
+std::string KakeWa(Run& b, const SekiTable& t, int limit, const SumStyle& style);
 
 // "←かけられる数" and "←かける数" at x from row `row` (the second `gap` line
 // pitches lower), "←積" at (sekiX, sekiY): small labels in the digit colour.
-void KakezanMeishou(Board& b, int x, int row, double gap, int sekiX, int sekiY);
+void KakezanMeishou(Run& b, int x, int row, double gap, int sekiX, int sekiY);
 
 }  // namespace hissan

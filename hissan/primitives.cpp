@@ -42,7 +42,7 @@ std::string ZenkakuMoji(char ch) {
     }
 }
 
-int MojiDsp(Board& b, int x, int y, Colour colour, int size, std::string_view ch, int strike,
+int MojiDsp(Run& b, int x, int y, Colour colour, int size, std::string_view ch, int strike,
             int delay) {
     Canvas& cv = b.canvas();
     if (delay > 0) cv.pause(1);
@@ -55,6 +55,7 @@ int MojiDsp(Board& b, int x, int y, Colour colour, int size, std::string_view ch
         cv.setFontColour(colour);
         cv.textOut(x, Trunc(y + 0.6 * b.CharH), "●");
         if (strike > 0) {
+            PartScope mark(cv, Part::Mark);
             cv.setPen(2, Colour::of(Role::PointStrike));
             cv.moveTo(x, Trunc(y + 0.5 * b.CellW));
             cv.lineTo(Trunc(x + 0.3 * b.CellW), Trunc(y + 0.8 * b.CellW));
@@ -64,14 +65,14 @@ int MojiDsp(Board& b, int x, int y, Colour colour, int size, std::string_view ch
     const std::string glyph = isSingleAscii(ch) ? ZenkakuMoji(ch[0]) : std::string(ch);
     // The background square: a whole cell while typing, the glyph size while
     // a layout draws (so neighbouring small marks are not wiped).
-    const int s = b.NyuryokuKa == 1 ? b.CellW : size;
+    const int s = b.typing ? b.CellW : size;
     cv.setBrushColour(Colour::of(Role::Background));
     cv.fillRect(x, y, x + s, y + s);
     cv.setFontSize(size);
     cv.setFontColour(colour);
     cv.textOut(x, y, glyph);
-    b.CursorX = x + b.CellW;
     if (strike > 0) {
+        PartScope mark(cv, Part::Mark);
         cv.setPen(2, Colour::of(Role::Strike));
         cv.moveTo(Trunc(x + 0.1 * b.CellW), Trunc(y + 0.1 * b.CellW));
         cv.lineTo(Trunc(x + size + 0.1 * b.CellW), Trunc(y + size + 0.1 * b.CellW));
@@ -79,13 +80,13 @@ int MojiDsp(Board& b, int x, int y, Colour colour, int size, std::string_view ch
     return 1;
 }
 
-int MojiDsp(Board& b, int x, int y, Colour colour, int size, int digit, int strike, int delay) {
+int MojiDsp(Run& b, int x, int y, Colour colour, int size, int digit, int strike, int delay) {
     if (digit < 0 || digit > 9) return MojiDsp(b, x, y, colour, size, "□", strike, delay);
     const char ch[2] = {static_cast<char>('0' + digit), 0};
     return MojiDsp(b, x, y, colour, size, std::string_view(ch, 1), strike, delay);
 }
 
-int SenDsp(Board& b, int x1, int y1, int x2, int y2, int width, Colour colour, bool dotted) {
+int SenDsp(Run& b, int x1, int y1, int x2, int y2, int width, Colour colour, bool dotted) {
     Canvas& cv = b.canvas();
     cv.setPen(width, colour, dotted);
     cv.moveTo(x1, y1);
@@ -93,19 +94,19 @@ int SenDsp(Board& b, int x1, int y1, int x2, int y2, int width, Colour colour, b
     return 1;
 }
 
-int SenDspWait(Board& b, int x1, int y1, int x2, int y2, int width, Colour colour, int delay,
+int SenDspWait(Run& b, int x1, int y1, int x2, int y2, int width, Colour colour, int delay,
                bool dotted) {
     if (delay > 0) b.canvas().pause(1);
     return SenDsp(b, x1, y1, x2, y2, width, colour, dotted);
 }
 
-void Sleep(Board& b, int units) {
+void Sleep(Run& b, int units) {
     b.canvas().pause(units);
 }
 
-int StepMachi(Board& b) {
+int StepMachi(Run& b) {
     // The wait itself is the player's: it stops here in step mode.
-    if (b.Busy == 1) b.canvas().stepPoint();
+    if (b.stepPoints) b.canvas().stepPoint();
     return 0;
 }
 
@@ -128,8 +129,9 @@ std::string WarizanChuuki(int shouIti, int n, bool amariAri) {
     }
 }
 
-int KotaeDsp(Board& b, int x, int /*y*/, std::string answer, const std::string& remainder) {
+int KotaeDsp(Run& b, int x, int /*y*/, std::string answer, const std::string& remainder) {
     Canvas& cv = b.canvas();
+    cv.setPart(Part::Answer);
     const TJouken& jk = *b.jk;
     const int y0 = b.OriginY - b.ScrollY + b.harufa();
     int row = y0;
@@ -162,17 +164,20 @@ int KotaeDsp(Board& b, int x, int /*y*/, std::string answer, const std::string& 
     // "[終わり]" belongs to step mode only; the player shows it then. Later
     // step points of this run no longer wait.
     cv.setStepOnly(true);
+    cv.setPart(Part::StepOnly);
     cv.setFontColour(Colour::of(Role::Note));
     cv.setFontSize(Trunc(0.6 * b.MojiSize));
     cv.textOut(cv.penX() + 3 * b.DigitW, Trunc(row + 0.4 * b.CharH), "[終わり]");
     cv.setStepOnly(false);
-    b.Busy = 0;
+    b.stepPoints = false;
+    b.answered = true;
 
     if (b.w.EnzanshiNyuryoku == '/') {
         // Exact only when nothing remains: a quotient without decimals can
         // leave a whole remainder (1 / 30000000000 is 0 R 1).
         const std::string note =
             WarizanChuuki(jk.SHOU_ITI, jk.POINTMAX, KotaeSeiri(remainder) != "0");
+        cv.setPart(Part::Note);
         cv.setFontSize(Trunc(0.6 * b.MojiSize));
         cv.setFontColour(Colour::of(Role::Note));
         cv.setFontStyle(true, true);

@@ -18,33 +18,33 @@ inline int Trunc(double v) {
 // character ("7", "+", "." ...), "z" for a struck zero, or any UTF-8 text that
 // is drawn as given when it is not a single ASCII character. With delay > 0 a
 // pause of one StrokeDelay is recorded before it.
-int MojiDsp(Board& b, int x, int y, Colour colour, int size, std::string_view ch, int strike,
+int MojiDsp(Run& b, int x, int y, Colour colour, int size, std::string_view ch, int strike,
             int delay);
 // The same with a digit value 0..9.
-int MojiDsp(Board& b, int x, int y, Colour colour, int size, int digit, int strike, int delay);
-inline int MojiPut(Board& b, int x, int y, Colour colour, int size, std::string_view ch) {
+int MojiDsp(Run& b, int x, int y, Colour colour, int size, int digit, int strike, int delay);
+inline int MojiPut(Run& b, int x, int y, Colour colour, int size, std::string_view ch) {
     return MojiDsp(b, x, y, colour, size, ch, 0, 0);
 }
 
 // A line; afterwards the pen is at (x2, y2).
-int SenDsp(Board& b, int x1, int y1, int x2, int y2, int width, Colour colour, bool dotted = false);
+int SenDsp(Run& b, int x1, int y1, int x2, int y2, int width, Colour colour, bool dotted = false);
 // The same after one StrokeDelay pause when delay > 0.
-int SenDspWait(Board& b, int x1, int y1, int x2, int y2, int width, Colour colour, int delay,
+int SenDspWait(Run& b, int x1, int y1, int x2, int y2, int width, Colour colour, int delay,
                bool dotted = false);
 
 // A pause of `units` x StrokeDelay x 100 ms (the layouts' explicit sleeps).
-void Sleep(Board& b, int units = 1);
+void Sleep(Run& b, int units = 1);
 
 // Full-width glyph of an ASCII character ("□" for one outside the table).
 std::string ZenkakuMoji(char ch);
 
-// A step point: recorded while a layout runs (Busy = 1). The player waits
+// A step point: recorded until the answer is written. The player waits
 // there for G, a click or Escape when step mode is on. Returns 0.
-int StepMachi(Board& b);
+int StepMachi(Run& b);
 
 // The answer (and a remainder other than "0") after the "=" of the expression
 // line, its underline, "[終わり]" in step mode and the division note.
-int KotaeDsp(Board& b, int x, int y, std::string answer, const std::string& remainder);
+int KotaeDsp(Run& b, int x, int y, std::string answer, const std::string& remainder);
 
 // The division note text for a quotient mode and N (empty outside "/").
 // Until exact, it says whether a remainder is left.

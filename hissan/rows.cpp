@@ -48,7 +48,7 @@ struct Item {
 
 }  // namespace
 
-std::vector<BoardRow> boardRows(const DisplayList& ops, const Board& b, bool withStepOnly) {
+std::vector<BoardRow> boardRows(const DisplayList& ops, const Grid& b, bool withStepOnly) {
     const int cell = std::max(1, b.CellW);
     std::map<int, std::vector<Item>> byY;
     std::map<int, int> sizeOf;
@@ -113,7 +113,7 @@ std::vector<BoardRow> boardRows(const DisplayList& ops, const Board& b, bool wit
     return rows;
 }
 
-std::vector<std::string> boardRowTexts(const DisplayList& ops, const Board& b, bool withStepOnly) {
+std::vector<std::string> boardRowTexts(const DisplayList& ops, const Grid& b, bool withStepOnly) {
     std::vector<std::string> out;
     for (BoardRow& row : boardRows(ops, b, withStepOnly)) {
         while (!row.text.empty() && row.text.back() == ' ') row.text.pop_back();

@@ -22,10 +22,10 @@ struct BoardRow {
 // "□" -> "#"); other texts (labels, small marks) are kept as they are. Ops of
 // the same y form one row; rows are ordered top to bottom. Step-only ops are
 // left out unless `withStepOnly`.
-std::vector<BoardRow> boardRows(const DisplayList& ops, const Board& b, bool withStepOnly = false);
+std::vector<BoardRow> boardRows(const DisplayList& ops, const Grid& b, bool withStepOnly = false);
 
 // The rows as plain strings, trailing spaces removed.
-std::vector<std::string> boardRowTexts(const DisplayList& ops, const Board& b,
+std::vector<std::string> boardRowTexts(const DisplayList& ops, const Grid& b,
                                        bool withStepOnly = false);
 
 }  // namespace hissan

@@ -37,7 +37,7 @@ std::string SekiText(std::string digits, int decimals) {
 
 }  // namespace
 
-int ShosuKakezanDsp(Board& b) {
+int body::ShosuKakezanDsp(Run& b) {
     Canvas& cv = b.canvas();
     const TJouken& jk = *b.jk;
     WorkCopy& w = b.w;
@@ -58,7 +58,7 @@ int ShosuKakezanDsp(Board& b) {
     const int n2 = Keta(kou), f2 = Keta(kouShosu);
     if (n1 + f1 > kMaxOperandDigits || n2 + f2 > kMaxOperandDigits ||
         n1 + f1 + n2 + f2 > kMaxBothDigits) {
-        b.messages.push_back({"ケタがオーバー！", "残念！", Message::NoIcon, Message::Nothing});
+        b.out.messages.push_back({"ケタがオーバー！", "残念！", Message::NoIcon, Message::Nothing});
         return 1;
     }
 
@@ -117,6 +117,7 @@ int ShosuKakezanDsp(Board& b) {
 
     // Row 1: integer digits, point, decimals, set-apart zeros.
     const int y1 = FirstRowY(b);
+    cv.setPart(Part::Operand);
     for (int p = 0; p < k1; ++p)
         MojiDsp(b, x0 + p * W, y1, kDigit, b.MojiSize, DigitValue(zen[p]), 0, 1);
     const int xe = cv.penX();
@@ -137,7 +138,9 @@ int ShosuKakezanDsp(Board& b) {
     // Row 2: the sign, the multiplier right-aligned with the multiplicand.
     const int y2 = Trunc(y1 + 1.2 * L);
     const int M = std::max(t1, t2);
+    cv.setPart(Part::OperatorRule);
     MojiDsp(b, b.RightX - (M + 1) * W, y2, kSign, b.MojiSize, "*", 0, 1);
+    cv.setPart(Part::Operand);
     const int shift = placement == 3 ? s1 : 0;
     for (int p = 0; p < k2; ++p)
         MojiDsp(b, b.RightX + (p + shift - t2) * W, y2, kDigit, b.MojiSize, DigitValue(kou[p]), 0,
@@ -174,13 +177,16 @@ int ShosuKakezanDsp(Board& b) {
     const int rule1X =
         zeroProduct ? signX : Rule1LeftX(signX, BubunSekiLeftX(rProducts, W, kakerare, B), W);
     Sleep(b, 1);
+    cv.setPart(Part::OperatorRule);
     SenDsp(b, rule1X, yr, b.RightX, yr, 4, kRule);
     if (J > 0) SenDsp(b, b.RightX, yr, b.RightX + J * W, yr, 4, kRule);
     b.RightX += J * W;
 
     std::string seki;  // product digits in reading order
     int ys = y;        // the product's row
+    cv.setPart(Part::Working);
     if (zeroProduct) {
+        cv.setPart(Part::Answer);
         MojiPut(b, b.RightX - W, y, kNote, b.MojiSize, "0");
         seki.push_back('0');
     } else {
@@ -211,8 +217,10 @@ int ShosuKakezanDsp(Board& b) {
         // the first partial product's row only when it is the product.
         const bool onePartial =
             std::count_if(B.begin(), B.end(), [](char c) { return c != '0'; }) == 1;
-        if (onePartial && oroshiZero == 0)
+        if (onePartial && oroshiZero == 0) {
+            PartScope answer(cv, Part::Answer);
             for (int k = 0; k < Z; ++k) MojiPut(b, R + k * W, yRow0, kAux, b.MojiSize, "0");
+        }
         StepMachi(b);
 
         SekiTable table(t2, t1 + t2);
@@ -245,6 +253,7 @@ int ShosuKakezanDsp(Board& b) {
 
         // The sum: exactly over the only partial product (its digits cover
         // the product's own, whatever the font's proportions), or under rule 2.
+        cv.setPart(Part::Working);
         int yRule2 = yr;
         if (partials == 1) {
             ys = yPartial;
@@ -259,7 +268,9 @@ int ShosuKakezanDsp(Board& b) {
 
         // The set-apart zeros are the product's last digits.
         if (Z > 0) {
+            cv.setPart(Part::Answer);
             for (int k = 0; k < Z; ++k) MojiPut(b, R + k * W, ys, kAux, b.MojiSize, "0");
+            cv.setPart(Part::Working);
             SenDsp(b, R, yRule2, R + Z * W, yRule2, 3, kAquaLine);
         }
 
@@ -268,14 +279,17 @@ int ShosuKakezanDsp(Board& b) {
         const int e = D - Z - Keta(seki);
         seki += std::string(Z, '0');
         if (e >= 0) {
+            cv.setPart(Part::Working);
             if (partials == 1)
                 SenDsp(b, R - (D - Z + 1) * W, yRule2, R, yRule2, 4, kRule);
             else
                 SenDsp(b, R - (D - Z + 1) * W, yRule2, R, yRule2, 3, kRedLine);
+            cv.setPart(Part::Answer);
             for (int k = e; k >= 0; --k)
                 MojiDsp(b, R - (D - Z + 1 - k) * W, ys, kNote, b.MojiSize, 0, 0, 1);
             seki.insert(0, e + 1, '0');
         }
+        cv.setPart(Part::Answer);
         StepMachi(b);
         MojiDsp(b, Trunc(R - (D - Z) * W - 0.2 * W), ys, kPoint, b.MojiSize, ".", 0, 1);
 
@@ -284,6 +298,7 @@ int ShosuKakezanDsp(Board& b) {
             const int xk = R - (k - Z) * W;
             SenDsp(b, xk, ys, Trunc(xk + 0.8 * W), ys + L, 2, kAux);
         }
+        cv.setPart(Part::Working);
         if (matsubi && Z > 0 && jk.SYOUPTLNDSP == 1) SenDsp(b, R, y1, R, cv.penY(), 1, kRule, true);
     }
 
@@ -295,8 +310,8 @@ int ShosuKakezanDsp(Board& b) {
     }
 
     // The answer is the column result: read aloud and written after "=".
-    b.Kotae = SekiText(seki, D);
-    KotaeShiage(b, b.Kotae);
+    b.out.Kotae = SekiText(seki, D);
+    KotaeShiage(b, b.out.Kotae);
     return 1;
 }
 

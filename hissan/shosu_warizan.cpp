@@ -28,7 +28,7 @@ std::string_view Ch(const std::string& s, int i) {
 
 }  // namespace
 
-int ShosuWarizanDsp(Board& b) {
+int body::ShosuWarizanDsp(Run& b) {
     const TJouken& jk = *b.jk;
     const WorkCopy& w = b.w;
     const int C = b.CellW;
@@ -67,6 +67,8 @@ int ShosuWarizanDsp(Board& b) {
     const int WY = f.WarareruY;
 
     // The dividend with its typed point.
+    Canvas& cv = b.canvas();
+    cv.setPart(Part::Operand);
     for (int p = 1; p <= Di; ++p) MojiDsp(b, f.colX(b, p), WY, kDigit, size, Ch(zi, p - 1), 0, 1);
     if (Df > 0) {
         MojiDsp(b, f.TypedTenX, WY, kPoint, size, ".", 0, 0);
@@ -77,8 +79,10 @@ int ShosuWarizanDsp(Board& b) {
     // The bracket and its line.
     const int gx = Trunc(f.KakkoX - 2.7 * C);
     f.MigiX = f.colX(b, Dt + 1);
+    cv.setPart(Part::DivisionFrame);
     MojiPut(b, gx, Trunc(WY - 0.2 * L), kRule, Trunc(1.3 * size), ")");
     SenDspWait(b, gx, f.KakkoY, f.MigiX, f.KakkoY, 4, kRule, 1);
+    cv.setPart(Part::Operand);
     MojiPut(b, f.colX(b, 1), WY, kDigit, size, Ch(zi, 0));
     if (Df > 0) MojiPut(b, f.TypedTenX, WY, kPoint, size, ".");
 
@@ -96,14 +100,20 @@ int ShosuWarizanDsp(Board& b) {
     // The points move: both typed points are marked where they were, the
     // new points stand after the divisor and `shift` places right in the
     // dividend.
+    // A whole dividend had no typed point: its mark is the pupil's working.
     if (shift > 0) {
         MojiDsp(b, dpx, WY, kPoint, size, ".", 1, 1);
+        if (Df == 0) cv.setPart(Part::Working);
         MojiDsp(b, f.TypedTenX, WY, kPoint, size, ".", 1, 1);
+        cv.setPart(Part::Working);
         MojiDsp(b, f.KakkoX - 3 * C, WY, kSilver, size, ".", 0, 1);
     }
+    cv.setPart(Part::Working);
     if (appended > 0) {
         for (int j = 1; j <= appended; ++j) MojiDsp(b, f.colX(b, Dt + j), WY, kAux, size, 0, 0, 1);
         f.MigiX = f.colX(b, Dt + appended + 1);
+        // The bracket's line reaches over the appended zeros.
+        PartScope frame(cv, Part::DivisionFrame);
         SenDspWait(b, gx, f.KakkoY, f.MigiX, f.KakkoY, 4, kRule, 1);
     }
     if (shift > 0) MojiDsp(b, f.ShouTenX, WY, kNewPoint, size, ".", 0, 1);
@@ -111,14 +121,16 @@ int ShosuWarizanDsp(Board& b) {
     StepMachi(b);
     WarizanKiroku k;
     int amariY = 0;
-    const bool shouZero = b.wz.ShouMoji.find_first_not_of("0.") == std::string::npos;
+    const bool shouZero = b.out.wz.ShouMoji.find_first_not_of("0.") == std::string::npos;
     if (shouZero) {
         // Quotient 0: a 0 over the last walked digit, 0 as product, the rule
         // and the dividend again as remainder.
         k.shou.assign(static_cast<size_t>(f.walk), ' ');
         const int x = f.colX(b, f.walk);
+        cv.setPart(Part::Answer);
         MojiDsp(b, x, Trunc(WY - 1.3 * L), kDigit, size, 0, 0, 1);
         k.shou.back() = '0';
+        cv.setPart(Part::Working);
         MojiDsp(b, x, Trunc(WY + 1.2 * L), kDigit, size, 0, 0, 1);
         k.ruleY = Trunc(f.KakkoY + 2.5 * L);
         SenDspWait(b, Trunc(f.KakkoX - 2.2 * C), k.ruleY, f.MigiX, k.ruleY, 4, kRule, 1);
@@ -140,8 +152,9 @@ int ShosuWarizanDsp(Board& b) {
 
     // The dividend's digits beyond the walked ones come down into the last
     // remainder row: the remainder keeps their places.
-    const bool amari0 = KotaeSeiri(b.wz.AmariMoji) == "0";
+    const bool amari0 = KotaeSeiri(b.out.wz.AmariMoji) == "0";
     int rowRight = k.lastRowRight;
+    cv.setPart(Part::Working);
     if (k.steps > 0 && !amari0) {
         for (int p = std::max(rowRight, f.walk) + 1; p <= Len(f.digits); ++p) {
             StepMachi(b);
@@ -155,9 +168,9 @@ int ShosuWarizanDsp(Board& b) {
     if (jc.round) rounded = ShishaGonyuDsp(b, f);
 
     const char lastQ = k.shou.empty() ? '0' : k.shou.back();
-    if (amari0 && lastQ == '0' && b.wz.ShouShosuKeta == 0 && rowRight <= f.walk) {
+    if (amari0 && lastQ == '0' && b.out.wz.ShouShosuKeta == 0 && rowRight <= f.walk) {
         // Exact, ending in zeros: one 0 in the last column.
-        Canvas& cv = b.canvas();
+        cv.setPart(Part::Answer);
         Sleep(b);
         cv.setBrushColour(Colour::of(Role::Background));
         cv.fillRect(f.colX(b, 1), amariY, f.colX(b, f.walk), amariY + b.CellW);

@@ -19,20 +19,23 @@ struct IntegerRows {
 
 // First operand, "+" and second operand of the integer layouts, with their
 // part names when QQ_FLAG is on.
-IntegerRows DrawIntegerOperands(Board& b, int y1) {
+IntegerRows DrawIntegerOperands(Run& b, int y1) {
     IntegerRows r;
     r.labelX = DrawSeisu(b, b.w.Zenkou, y1) + b.MojiSize;
     if (b.jk->QQ_FLAG == 1)
         KomojiLabel(b, r.labelX, y1 + b.jk->FONTSIZE / 2, "←たされる数", kDigit);
     r.y2 = Trunc(y1 + 1.2 * b.LineH);
+    b.canvas().setPart(Part::OperatorRule);
     MojiDsp(b, b.OriginX, r.y2, kSign, b.MojiSize, "+", 0, 1);
     DrawSeisu(b, b.w.Koukou, r.y2);
     if (b.jk->QQ_FLAG == 1) KomojiLabel(b, r.labelX, r.y2 + b.MojiSize / 2, "←たす数　　", kDigit);
     return r;
 }
 
-// The rule under the operands from the sign column to `toX`.
-void Rule(Board& b, int y, int toX) {
+// The rule under the operands from the sign column to `toX`: the first rule
+// goes with the operator, a later one is working.
+void Rule(Run& b, int y, int toX, Part part = Part::OperatorRule) {
+    PartScope scope(b.canvas(), part);
     SenDsp(b, b.OriginX, y, toX, y, 4, kRule);
 }
 
@@ -56,7 +59,7 @@ std::string WaText(const std::string& a, const std::string& c) {
 // `point` the row's decimal point is drawn again after the ones digit, whose
 // background square clipped it. Returns the digits ones first; `x` is left at
 // the last column drawn.
-std::string SeisuColumns(Board& b, int m, int y, int carryY, bool point, int& carry, int& x) {
+std::string SeisuColumns(Run& b, int m, int y, int carryY, bool point, int& carry, int& x) {
     std::string digits;
     for (int c = 0; c < m; ++c) {
         StepMachi(b);
@@ -64,8 +67,10 @@ std::string SeisuColumns(Board& b, int m, int y, int carryY, bool point, int& ca
         carry = sum / 10;
         digits += static_cast<char>('0' + sum % 10);
         x = b.RightX - (c + 1) * b.CellW;
+        b.canvas().setPart(Part::Mark);
         if (b.jk->KURIAGARI == 1 && carry > 0)
             MojiDsp(b, Trunc(x - 1.4 * b.DigitW), carryY, kCarry, b.KomojiSize, carry, 0, 1);
+        b.canvas().setPart(Part::Answer);
         MojiDsp(b, x, y, kDigit, b.MojiSize, sum % 10, 0, 1);
         if (c == 0 && point) MojiPut(b, b.TenX, y, kPoint, b.MojiSize, ".");
     }
@@ -74,7 +79,7 @@ std::string SeisuColumns(Board& b, int m, int y, int carryY, bool point, int& ca
 
 }  // namespace
 
-int TashizanDsp(Board& b) {
+int body::TashizanDsp(Run& b) {
     const int W = b.CellW, L = b.LineH;
     const int m = std::max(Keta(b.w.Zenkou), Keta(b.w.Koukou));
     SetColumnGrid(b, m);
@@ -97,12 +102,12 @@ int TashizanDsp(Board& b) {
     }
     Sleep(b);
     std::reverse(answer.begin(), answer.end());
-    b.Kotae = SentouZeroKesi(answer);
-    KotaeShiage(b, b.Kotae);
+    b.out.Kotae = SentouZeroKesi(answer);
+    KotaeShiage(b, b.out.Kotae);
     return 1;
 }
 
-int BubunwaTashizan(Board& b) {
+int body::BubunwaTashizan(Run& b) {
     const int W = b.CellW, L = b.LineH;
     const std::string& a = b.w.Zenkou;
     const std::string& c = b.w.Koukou;
@@ -112,7 +117,8 @@ int BubunwaTashizan(Board& b) {
     // settings panel shift applies here too, or the title and the operands
     // would slide under the panel and the expression line at small sizes.
     const int y1 = FirstRowY(b, 3.5);
-    KomojiLabel(b, b.OriginX, y1 - L, "【部分和を使った たし算】", kSign);
+    // The title says how the sum is to be worked.
+    KomojiLabel(b, b.OriginX, y1 - L, "【部分和を使った たし算】", kSign, Part::Note);
     const IntegerRows r = DrawIntegerOperands(b, y1);
 
     Sleep(b);
@@ -128,6 +134,7 @@ int BubunwaTashizan(Board& b) {
     int y = yp;
     for (int i = 1; i <= m; ++i) {
         StepMachi(b);
+        b.canvas().setPart(Part::Working);
         const int place = m - i;
         const int sum = SeisuDigit(a, place) + SeisuDigit(c, place);
         y = yp + (i - 1) * W;
@@ -141,13 +148,14 @@ int BubunwaTashizan(Board& b) {
 
     Sleep(b);
     const int yr2 = Trunc(y + 1.2 * L);
-    Rule(b, yr2, b.RightX);
+    Rule(b, yr2, b.RightX, Part::Working);
 
     // The total, worked on the digit texts so that no operand length can
     // overflow it, drawn from the right.
     const std::string total = WaText(a, c);
     const int yt = Trunc(yr2 + 0.5 * L);
     const int n = Keta(total);
+    b.canvas().setPart(Part::Answer);
     for (int j = 1; j <= n; ++j) {
         StepMachi(b);
         MojiDsp(b, b.RightX - j * W, yt, kDigit, b.MojiSize, DigitValue(total[n - j]), 0, 1);
@@ -155,12 +163,12 @@ int BubunwaTashizan(Board& b) {
     KomojiLabel(b, b.RightX + 50, Trunc(yt + 0.2 * L), "…… [答え]", kSign);
 
     Sleep(b, 2);
-    b.Kotae = total;
-    KotaeShiage(b, b.Kotae);
+    b.out.Kotae = total;
+    KotaeShiage(b, b.out.Kotae);
     return 1;
 }
 
-int ShosuTashizanDsp(Board& b) {
+int body::ShosuTashizanDsp(Run& b) {
     const int W = b.CellW, L = b.LineH;
     WorkCopy& w = b.w;
     const int m = std::max(Keta(w.Zenkou), Keta(w.Koukou));
@@ -173,6 +181,7 @@ int ShosuTashizanDsp(Board& b) {
     // decimal digit's background square clips the point's right edge.
     auto decimals = [&](const std::string& digits, int y) {
         if (digits.empty()) return;
+        PartScope operand(b.canvas(), Part::Operand);
         MojiDsp(b, b.TenX, y, kPoint, b.MojiSize, ".", 0, 1);
         labelX = std::max(labelX, DrawShosu(b, digits, y) + b.MojiSize);
         MojiDsp(b, b.TenX, y, kPoint, b.MojiSize, ".", 0, 1);
@@ -180,6 +189,7 @@ int ShosuTashizanDsp(Board& b) {
     decimals(w.ZenkouShosu, y1);
 
     const int y2 = Trunc(y1 + 1.2 * L);
+    b.canvas().setPart(Part::OperatorRule);
     MojiDsp(b, b.OriginX, y2, kSign, b.MojiSize, "+", 0, 1);
     DrawSeisu(b, w.Koukou, y2);
     decimals(w.KoukouShosu, y2);
@@ -207,11 +217,14 @@ int ShosuTashizanDsp(Board& b) {
         carry = sum / 10;
         shosu += static_cast<char>('0' + sum % 10);
         const int x = b.RightX + (j - 1) * W;
+        b.canvas().setPart(Part::Mark);
         if (b.jk->KURIAGARI == 1 && carry > 0)
             MojiDsp(b, Trunc(x - 1.4 * b.DigitW), carryY, kCarry, b.KomojiSize, carry, 0, 1);
+        b.canvas().setPart(Part::Answer);
         MojiDsp(b, x, y3, kDigit, b.MojiSize, sum % 10, 0, 1);
     }
     std::reverse(shosu.begin(), shosu.end());
+    b.canvas().setPart(Part::Answer);
     MojiDsp(b, b.TenX, y3, kPoint, b.MojiSize, ".", 0, 1);
 
     int x = b.RightX;

@@ -50,15 +50,15 @@ bool WarizanFits(const std::string& digits) {
     return v <= std::string_view(kMax);
 }
 
-int WarizanOverflow(Board& b) {
-    b.messages.push_back(
+int WarizanOverflow(Run& b) {
+    b.out.messages.push_back(
         Message{kOverflowText, "ご確認!!", Message::NoIcon, Message::ClearAndRestore});
     return -10;
 }
 
 // ---- the engine ------------------------------------------------------------------
 
-int WarizanStep(Board& b, const WarizanWaku& f, WarizanKiroku& k) {
+int WarizanStep(Run& b, const WarizanWaku& f, WarizanKiroku& k) {
     const int C = b.CellW;
     const int L = b.LineH;
     const int size = b.MojiSize;
@@ -90,10 +90,12 @@ int WarizanStep(Board& b, const WarizanWaku& f, WarizanKiroku& k) {
         rowRight = pos;
     };
 
+    Canvas& cv = b.canvas();
     for (int i = 0; i < f.walk; ++i) {
         const int p = i + 1;
         const int x = f.colX(b, p);
         const bool last = p == f.walk;
+        cv.setPart(Part::Working);
         StepMachi(b);
         const int64_t partial = rem * 10 + DigitValue(f.digits[static_cast<size_t>(i)]);
         const int q = static_cast<int>(partial / f.divisor);
@@ -101,6 +103,7 @@ int WarizanStep(Board& b, const WarizanWaku& f, WarizanKiroku& k) {
 
         if (q == 0) {
             if (last) {
+                cv.setPart(Part::Answer);
                 MojiDsp(b, x, f.ShouY, kDigit, size, 0, 0, 1);
                 k.shou[static_cast<size_t>(i)] = '0';
                 break;
@@ -110,13 +113,15 @@ int WarizanStep(Board& b, const WarizanWaku& f, WarizanKiroku& k) {
                 ruleX2 += C;
             }
             if (started) {
+                cv.setPart(Part::Answer);
                 MojiDsp(b, x, f.ShouY, kDigit, size, 0, 0, 1);
+                cv.setPart(Part::Working);
                 k.shou[static_cast<size_t>(i)] = '0';
                 if (rem != 0 || f.digits[static_cast<size_t>(p)] != '0') bringDown(p + 1);
             } else {
                 // No quotient digit stands over this dividend digit; in step
                 // mode a grey box says so while the pupil goes on.
-                Canvas& cv = b.canvas();
+                PartScope stepOnly(cv, Part::StepOnly);
                 cv.setStepOnly(true);
                 MojiDsp(b, x - Trunc(0.2 * C), f.ShouY, kGrey, size, "□", 0, 0);
                 cv.setStepOnly(false);
@@ -126,7 +131,9 @@ int WarizanStep(Board& b, const WarizanWaku& f, WarizanKiroku& k) {
 
         started = true;
         ++k.steps;
+        cv.setPart(Part::Answer);
         MojiDsp(b, x, f.ShouY, kDigit, size, q, 0, 1);
+        cv.setPart(Part::Working);
         k.shou[static_cast<size_t>(i)] = static_cast<char>('0' + q);
 
         // The product from the divisor's last digit, with its carries.
@@ -205,15 +212,15 @@ std::string ShishaGonyuText(const std::string& shou) {
     return t;
 }
 
-bool WarizanJunbiAgain(Board& b) {
+bool WarizanJunbiAgain(Run& b) {
     const TShiki& s = b.shiki;
-    b.wz = WarizanJunbi(s.ZenkouSeisu, s.ZenkouShosu, s.KoukouSeisu, s.KoukouShosu, b.jk->POINTMAX,
-                        b.jk->SHOU_ITI);
-    return b.wz.WarizanKekka == 1;
+    b.out.wz = WarizanJunbi(s.ZenkouSeisu, s.ZenkouShosu, s.KoukouSeisu, s.KoukouShosu,
+                            b.jk->POINTMAX, b.jk->SHOU_ITI);
+    return b.out.wz.WarizanKekka == 1;
 }
 
-WarizanJouken WarizanJoukenOf(const Board& b) {
-    const WarizanResult& wz = b.wz;
+WarizanJouken WarizanJoukenOf(const Run& b) {
+    const WarizanResult& wz = b.out.wz;
     WarizanJouken c;
     c.shouIti = b.jk->SHOU_ITI;
     c.n = wz.N;
@@ -233,7 +240,8 @@ WarizanJouken WarizanJoukenOf(const Board& b) {
     return c;
 }
 
-void ShouShiage(Board& b, const WarizanWaku& f, const WarizanKiroku& k, int w) {
+void ShouShiage(Run& b, const WarizanWaku& f, const WarizanKiroku& k, int w) {
+    b.canvas().setPart(Part::Answer);
     // A quotient below 1: its "0" in the ones column and the zeros before
     // its first digit, all added by the layout.
     for (int p = std::max(f.shouIchi, 1); p <= f.walk && k.shou[static_cast<size_t>(p - 1)] == ' ';
@@ -242,8 +250,8 @@ void ShouShiage(Board& b, const WarizanWaku& f, const WarizanKiroku& k, int w) {
     if (w > 0) MojiDsp(b, f.ShouTenX, f.ShouY, kAddedPoint, b.MojiSize, ".", 0, 1);
 }
 
-std::string ShishaGonyuDsp(Board& b, const WarizanWaku& f) {
-    const std::string& old = b.wz.ShouMoji;
+std::string ShishaGonyuDsp(Run& b, const WarizanWaku& f) {
+    const std::string& old = b.out.wz.ShouMoji;
     const int C = b.CellW;
     const int size = b.MojiSize;
     const int small = Trunc(0.7 * size);
@@ -258,6 +266,7 @@ std::string ShishaGonyuDsp(Board& b, const WarizanWaku& f) {
     auto oldAt = [&](int i) { return Ch(old, i); };
     const std::string rounded = ShishaGonyuText(old);
 
+    b.canvas().setPart(Part::Answer);
     StepMachi(b);
     if (old.back() >= '5') {
         MojiDsp(b, f.colX(b, ShouPos(old, lastIdx, f.shouIchi)), f.ShouY, colourOf(lastIdx), size,
@@ -311,10 +320,11 @@ std::string ShishaGonyuDsp(Board& b, const WarizanWaku& f) {
 
 // ---- the remainder ------------------------------------------------------------------
 
-void AmariShiage(Board& b, const WarizanWaku& f, const WarizanKiroku& k, int y, int rowRight,
+void AmariShiage(Run& b, const WarizanWaku& f, const WarizanKiroku& k, int y, int rowRight,
                  int cancelled) {
-    const std::string amari = KotaeSeiri(b.wz.AmariMoji);
+    const std::string amari = KotaeSeiri(b.out.wz.AmariMoji);
     if (amari == "0") return;
+    b.canvas().setPart(Part::Answer);
     const int size = b.MojiSize;
     const size_t point = amari.find('.');
     const std::string ri = amari.substr(0, point);
@@ -361,9 +371,10 @@ void AmariShiage(Board& b, const WarizanWaku& f, const WarizanKiroku& k, int y, 
     if (pointNeeded) MojiDsp(b, f.TypedTenX, y, rf.empty() ? kPoint : kAddedPoint, size, ".", 0, 1);
 }
 
-void HojoSen(Board& b, const WarizanWaku& f, int amariY) {
-    if (b.jk->SYOUPTLNDSP != 1 || b.wz.AmariShosuKeta == 0) return;
+void HojoSen(Run& b, const WarizanWaku& f, int amariY) {
+    if (b.jk->SYOUPTLNDSP != 1 || b.out.wz.AmariShosuKeta == 0) return;
     Canvas& cv = b.canvas();
+    cv.setPart(Part::Working);
     cv.setBrushColour(Colour::of(Role::Background));
     const int x = Trunc(f.TypedTenX + 0.1 * b.CellW);
     SenDspWait(b, x, f.WarareruY + b.CharH, x, amariY + b.CharH / 2, 1, kRule, 1, true);
@@ -373,11 +384,11 @@ void HojoSen(Board& b, const WarizanWaku& f, int amariY) {
     }
 }
 
-void WarizanMeishou(Board& b, int labelX, int warareruY, int amariY, bool round, int warumojiX,
+void WarizanMeishou(Run& b, int labelX, int warareruY, int amariY, bool round, int warumojiX,
                     int divisorDigits, int warumojiShift, bool asciiBracket, int limitX) {
     if (b.jk->QQ_FLAG != 1) return;
     Sleep(b);
-    const WarizanResult& wz = b.wz;
+    const WarizanResult& wz = b.out.wz;
     std::string digits = wz.ShouMoji;
     digits.erase(std::remove(digits.begin(), digits.end(), '.'), digits.end());
     std::string label;
@@ -401,19 +412,19 @@ void WarizanMeishou(Board& b, int labelX, int warareruY, int amariY, bool round,
     b.canvas().setFontSize(b.MojiSize);
 }
 
-void WarizanKotae(Board& b, const std::string& rounded, bool wasRounded) {
-    b.CursorOn = 1;
+void WarizanKotae(Run& b, const std::string& rounded, bool wasRounded) {
+    b.canvas().setPart(Part::Answer);
     StepMachi(b);
     const int x = Trunc(b.EqualX + 1.2 * b.CellW);
     if (wasRounded) {
         // The rounded quotient is the answer; it has no remainder.
-        b.Kotae = rounded;
+        b.out.Kotae = rounded;
         KotaeDsp(b, x, b.EqualY, rounded, "0");
         return;
     }
-    const std::string shou = KotaeSeiri(b.wz.ShouMoji);
-    const std::string amari = KotaeSeiri(b.wz.AmariMoji);
-    b.Kotae = amari == "0" ? shou : shou + "R" + amari;
+    const std::string shou = KotaeSeiri(b.out.wz.ShouMoji);
+    const std::string amari = KotaeSeiri(b.out.wz.AmariMoji);
+    b.out.Kotae = amari == "0" ? shou : shou + "R" + amari;
     KotaeDsp(b, x, b.EqualY, shou, amari);
 }
 
@@ -423,8 +434,9 @@ namespace {
 
 // Clears the last remainder row left of its last column and writes the one
 // "0" of an exact division that ends in zeros there.
-void ZeroOnlyRow(Board& b, const WarizanWaku& f, const WarizanKiroku& k) {
+void ZeroOnlyRow(Run& b, const WarizanWaku& f, const WarizanKiroku& k) {
     Canvas& cv = b.canvas();
+    cv.setPart(Part::Answer);
     Sleep(b);
     cv.setBrushColour(Colour::of(Role::Background));
     cv.fillRect(f.colX(b, 1), k.AmariY, f.colX(b, f.walk), k.AmariY + b.CellW);
@@ -439,7 +451,7 @@ bool IsZeroText(const std::string& text) {
 
 }  // namespace
 
-int WarizanDsp(Board& b) {
+int body::WarizanDsp(Run& b) {
     const TJouken& jk = *b.jk;
     const WorkCopy& w = b.w;
     const int C = b.CellW;
@@ -453,7 +465,7 @@ int WarizanDsp(Board& b) {
     const std::string& kou = w.Koukou;
     const int D = Len(zen);
     const int Lk = Len(kou);
-    const int u = jk.MatsubiZeroWari == 1 ? std::min(b.wz.MatsubiZeroKazu, Lk - 1) : 0;
+    const int u = jk.MatsubiZeroWari == 1 ? std::min(b.out.wz.MatsubiZeroKazu, Lk - 1) : 0;
     const int wd = jc.w;
     const int kept = D - u;
 
@@ -477,15 +489,22 @@ int WarizanDsp(Board& b) {
     const int WY = f.WarareruY;
 
     // The dividend, the bracket and its line.
+    Canvas& cv = b.canvas();
+    cv.setPart(Part::Operand);
     for (int p = 1; p <= D; ++p) MojiDsp(b, f.colX(b, p), WY, kDigit, size, Ch(zen, p - 1), 0, 1);
     const int gx = Trunc(Trunc(f.KakkoX - 2.4 * C) - 0.5 * C);
+    cv.setPart(Part::DivisionFrame);
     MojiPut(b, gx, WY - L / 4, kRule, Trunc(1.4 * size), ")");
+    cv.setPart(Part::Operand);
     MojiPut(b, f.colX(b, 1), WY, kDigit, size, Ch(zen, 0));
+    cv.setPart(Part::DivisionFrame);
     SenDspWait(b, gx, f.KakkoY, f.MigiX, f.KakkoY, 4, kRule, 1);
 
     // The divisor.
+    cv.setPart(Part::Operand);
     for (int q = 1; q <= Lk; ++q)
         MojiDsp(b, b.OriginX + (q - 1) * C, WY, kDigit, size, Ch(kou, q - 1), 0, 1);
+    cv.setPart(Part::Working);
     if (u > 0) SenDspWait(b, f.colX(b, kept + 1), f.KakkoY, f.MigiX, f.KakkoY, 4, kAquaLine, 1);
 
     // Zeros cancelled from both operands: struck through, with the point
@@ -493,8 +512,10 @@ int WarizanDsp(Board& b) {
     if (u > 0) {
         if (wd == 0) MojiDsp(b, f.ShouTenX, WY, kAux, size, ".", 0, 1);
         for (int p = kept + 1; p <= D; ++p) MojiDsp(b, f.colX(b, p), WY, kAux, size, "z", 1, 1);
+        cv.setPart(Part::Operand);
         for (int q = 1; q <= Lk - u; ++q)
             MojiPut(b, b.OriginX + (q - 1) * C, WY, kDigit, size, Ch(kou, q - 1));
+        cv.setPart(Part::Working);
         MojiDsp(b, Trunc(f.divisorLastX + 0.8 * C), WY, kAux, size, ".", 0, 1);
         for (int q = Lk - u + 1; q <= Lk; ++q)
             MojiDsp(b, b.OriginX + (q - 1) * C, WY, kAux, size, "z", 1, 1);
@@ -519,13 +540,15 @@ int WarizanDsp(Board& b) {
     StepMachi(b);
     WarizanKiroku k;
     int amariY = 0;
-    if (IsZeroText(b.wz.ShouMoji)) {
+    if (IsZeroText(b.out.wz.ShouMoji)) {
         // Quotient 0: no engine. A 0 over the last digit, 0 as product, the
         // rule and the dividend again as remainder.
         k.shou.assign(static_cast<size_t>(f.walk), ' ');
         const int x = f.colX(b, f.walk);
+        cv.setPart(Part::Answer);
         MojiDsp(b, x, Trunc(WY - 1.3 * L), kDigit, size, 0, 0, 1);
         k.shou.back() = '0';
+        cv.setPart(Part::Working);
         MojiDsp(b, x, Trunc(WY + 1.2 * L), kDigit, size, 0, 0, 1);
         k.ruleY = Trunc(f.KakkoY + 2.5 * L);
         SenDspWait(b, Trunc(f.divisorLastX + 1.3 * C), k.ruleY, f.MigiX, k.ruleY, 4, kRule, 1);
@@ -549,12 +572,13 @@ int WarizanDsp(Board& b) {
     std::string rounded;
     if (jc.round) rounded = ShishaGonyuDsp(b, f);
 
-    const bool amari0 = KotaeSeiri(b.wz.AmariMoji) == "0";
+    const bool amari0 = KotaeSeiri(b.out.wz.AmariMoji) == "0";
     const char lastQ = k.shou.empty() ? '0' : k.shou.back();
-    if (b.wz.ShouShosuKeta > 0 || lastQ != '0') {
+    if (b.out.wz.ShouShosuKeta > 0 || lastQ != '0') {
         AmariShiage(b, f, k, amariY, k.lastRowRight, std::max(0, u - wd));
     } else if (!amari0 && jk.SHOU0_DSP == 1) {
         // The zero row: 0 times the divisor, a rule, the remainder again.
+        cv.setPart(Part::Working);
         MojiDsp(b, f.colX(b, f.walk), amariY + L + 5, kDigit, size, 0, 0, 1);
         const int ry = Trunc(amariY + 2.4 * L);
         SenDspWait(b, f.MigiX - (D - u) * C, ry - Trunc(0.2 * b.DigitW), f.MigiX,

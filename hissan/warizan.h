@@ -33,7 +33,7 @@ struct WarizanWaku {
     std::string divisorDigits;  // the divisor as the engine reads it
     int divisorLastX = 0;       // left edge of the divisor's last kept digit
 
-    int colX(const Board& b, int p) const { return KakkoX + (p - 3) * b.CellW; }
+    int colX(const Run& b, int p) const { return KakkoX + (p - 3) * b.CellW; }
 };
 
 // What the engine leaves for the finishing.
@@ -53,12 +53,12 @@ struct WarizanKiroku {
 bool WarizanFits(const std::string& digits);
 
 // The overflow message of both division layouts; the layout returns -10.
-int WarizanOverflow(Board& b);
+int WarizanOverflow(Run& b);
 
 // Walks positions 1..f.walk: quotient digit, product, rule, partial
 // remainder and the brought-down digit of each, with the step points and
 // pauses of the written calculation.
-int WarizanStep(Board& b, const WarizanWaku& f, WarizanKiroku& k);
+int WarizanStep(Run& b, const WarizanWaku& f, WarizanKiroku& k);
 
 // The quotient rounded on its digit text at its last digit (half up): the
 // text without its last digit, one unit added at the new last place when
@@ -73,38 +73,38 @@ struct WarizanJouken {
     bool round = false;  // the quotient is rounded at its N-th decimal
     int w = 0;           // quotient decimals drawn
 };
-WarizanJouken WarizanJoukenOf(const Board& b);
+WarizanJouken WarizanJoukenOf(const Run& b);
 
-// Prepares the division again for the conditions of this run (into b.wz),
+// Prepares the division again for the conditions of this run (into b.out.wz),
 // so that a redraw after a change of N or of the quotient mode shows that
 // quotient. False when the preparation refuses the expression.
-bool WarizanJunbiAgain(Board& b);
+bool WarizanJunbiAgain(Run& b);
 
 // The quotient's "0" and zeros before its first digit, and its point.
-void ShouShiage(Board& b, const WarizanWaku& f, const WarizanKiroku& k, int w);
+void ShouShiage(Run& b, const WarizanWaku& f, const WarizanKiroku& k, int w);
 
 // Rounding marks on the quotient row; returns the rounded answer.
-std::string ShishaGonyuDsp(Board& b, const WarizanWaku& f);
+std::string ShishaGonyuDsp(Run& b, const WarizanWaku& f);
 
 // The remainder written in its place-value columns on row y: a point under
 // the typed point, added zeros in the auxiliary colour, zeros of the row
 // after its last significant digit struck through, `cancelled` columns left
 // of the ones position (zeros cancelled from both operands) in the
 // auxiliary colour under an aqua line.
-void AmariShiage(Board& b, const WarizanWaku& f, const WarizanKiroku& k, int y, int rowRight,
+void AmariShiage(Run& b, const WarizanWaku& f, const WarizanKiroku& k, int y, int rowRight,
                  int cancelled);
 
 // The dotted reference line from the dividend's typed point down to the
 // remainder's point.
-void HojoSen(Board& b, const WarizanWaku& f, int amariY);
+void HojoSen(Run& b, const WarizanWaku& f, int amariY);
 
 // Part names; `labelX` is the end of the dividend row, "割る数↓" ends
 // before `limitX`.
-void WarizanMeishou(Board& b, int labelX, int warareruY, int amariY, bool round, int warumojiX,
+void WarizanMeishou(Run& b, int labelX, int warareruY, int amariY, bool round, int warumojiX,
                     int divisorDigits, int warumojiShift, bool asciiBracket, int limitX);
 
 // The answer after "=" and Kotae: the rounded answer without remainder, or
 // the quotient and its remainder.
-void WarizanKotae(Board& b, const std::string& rounded, bool wasRounded);
+void WarizanKotae(Run& b, const std::string& rounded, bool wasRounded);
 
 }  // namespace hissan

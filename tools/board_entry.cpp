@@ -123,6 +123,10 @@ std::optional<std::string> typeOnBoard(app::Keisan& k, ToolHost& host, const std
         const bool accepted = ch == 0     ? false
                               : ch == '=' ? k.KotaeZumi == 1
                                           : k.ShikiNyuryoku.size() == typedBefore + 1;
+        // A layout that stopped before its answer has said why in a message;
+        // one that did not is refused all the same, never shown as drawn.
+        if (accepted && ch == '=' && k.result().status != hissan::LayoutResult::Drawn)
+            return "この式の筆算を書けませんでした。";
         if (accepted) continue;
         if (ch == '=' && typed[i].given.empty())
             return "式ができていないので計算できません: " + why;

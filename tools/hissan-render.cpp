@@ -447,7 +447,7 @@ int main(int argc, char** argv) {
     typeExpression(keisan, host, o.expression);
 
     // The board's own size: everything drawn, with a cell of margin.
-    const hissan::Board& b = keisan.board();
+    const hissan::Grid& b = keisan.grid();
     hissan::DisplayList shown;  // what a board outside step mode shows
     for (const hissan::Op& op : keisan.ops())
         if (!op.stepOnly) shown.push_back(op);
@@ -500,7 +500,7 @@ int main(int argc, char** argv) {
     if (o.reading)
         for (const std::string& r : host.readings) std::cout << voice->reading(r) << "\n";
     if (o.rows)
-        for (const std::string& row : hissan::boardRowTexts(keisan.ops(), keisan.board()))
+        for (const std::string& row : hissan::boardRowTexts(keisan.ops(), keisan.grid()))
             std::cout << row << "\n";
     return 0;
 }

@@ -158,30 +158,20 @@ bool readExpressions(const QString& path, std::vector<Source>& out, std::string&
 
 namespace {
 
-bool isRule(const hissan::Op& op) {
-    return op.kind == hissan::Op::Line && op.colour == hissan::kRule;
+bool isPacing(const hissan::Op& op) {
+    return op.kind == hissan::Op::Pause || op.kind == hissan::Op::Step;
 }
 
-bool isText(const hissan::Op& op, hissan::Role role) {
-    return op.kind == hissan::Op::Text && op.colour.role == role;
+bool isFirstRule(const hissan::Op& op) {
+    return op.kind == hissan::Op::Line && op.part == hissan::Part::OperatorRule;
 }
 
-// Whether an op of the layout's beginning belongs to the problem.
-bool keptInProblem(const hissan::Op& op, char oper) {
-    using hissan::Op;
-    using hissan::Role;
-    if (op.stepOnly || op.kind == Op::Pause || op.kind == Op::Step) return false;
-    if (oper == '/') {
-        // The frame of a division: its digits and typed points, the bracket
-        // and its line, and the digits' background squares. Marks for
-        // cancelled zeros, moved points and appended decimal places are the
-        // pupil's working.
-        return op.kind == Op::Rect || isText(op, Role::Digit) || isText(op, Role::Point) ||
-               isText(op, Role::Rule) || isRule(op);
-    }
-    if (oper == '*') return true;  // set-apart zeros belong to the operands
-    // Zeros and points added to line up the decimals are the pupil's to write.
-    return !(isText(op, Role::Aux) || isText(op, Role::AddedPoint));
+// The parts that state the problem: the operands, the operator and its rule,
+// a division's frame, the part names beside them and what it asks for.
+bool isProblemPart(hissan::Part part) {
+    using hissan::Part;
+    return part == Part::Operand || part == Part::OperatorRule || part == Part::DivisionFrame ||
+           part == Part::Label || part == Part::Note;
 }
 
 }  // namespace
@@ -190,67 +180,37 @@ hissan::DisplayList problemOps(const hissan::DisplayList& board, size_t layoutSt
     using hissan::Op;
     const size_t n = board.size();
     layoutStart = std::min(layoutStart, n);
-    hissan::DisplayList out;
-    for (size_t i = 0; i < layoutStart; ++i)
-        if (!board[i].stepOnly && board[i].kind != Op::Pause && board[i].kind != Op::Step)
-            out.push_back(board[i]);
 
+    // The layout states its problem before the pupil's work begins: up to its
+    // first rule with the pieces that continue it on its line, a division up
+    // to its first step.
     size_t end = layoutStart;
     if (op == '/') {
-        // A division sets up its frame before its first step.
         while (end < n && board[end].kind != Op::Step) ++end;
     } else {
         size_t rule = layoutStart;
-        while (rule < n && !isRule(board[rule])) ++rule;
+        while (rule < n && !isFirstRule(board[rule])) ++rule;
         if (rule < n) {
-            // The first rule, with the pieces that continue it on its line.
             end = rule + 1;
             for (size_t j = rule + 1; j < n; ++j) {
                 if (board[j].kind == Op::Pause) continue;
-                if (!isRule(board[j]) || board[j].y1 != board[rule].y1) break;
+                if (!isFirstRule(board[j]) || board[j].y1 != board[rule].y1) break;
                 end = j + 1;
             }
         }
     }
-    const size_t frameStart = out.size();
-    for (size_t i = layoutStart; i < end; ++i) {
-        if (!keptInProblem(board[i], op)) continue;
-        if (board[i].kind == Op::Rect) {
-            // A glyph's background square goes with its glyph: left alone it
-            // would blank a kept digit under a dropped mark.
-            size_t next = i + 1;
-            while (next < end && board[next].kind != Op::Text) ++next;
-            if (next < end && !keptInProblem(board[next], op)) continue;
-        }
-        out.push_back(board[i]);
+
+    hissan::DisplayList out;
+    for (size_t i = 0; i < n; ++i) {
+        const Op& o = board[i];
+        if (o.stepOnly || isPacing(o)) continue;
+        // Before the layout: the expression line. After the problem's end
+        // only a note (how far a quotient is worked) still belongs to it.
+        const bool kept = i < layoutStart ? true
+                          : i < end       ? isProblemPart(o.part)
+                                          : o.part == hissan::Part::Note;
+        if (kept) out.push_back(o);
     }
-    if (op == '/') {
-        // A point with no digit after it on its row is the mark where a
-        // whole dividend's point goes (3 ÷ 0.25): the pupil's to write.
-        auto digitRightOf = [&](const Op& point) {
-            for (size_t j = frameStart; j < out.size(); ++j) {
-                const Op& d = out[j];
-                if (isText(d, hissan::Role::Digit) && d.x1 > point.x1 && d.y1 < point.y2 &&
-                    point.y1 < d.y2)
-                    return true;
-            }
-            return false;
-        };
-        hissan::DisplayList frame;
-        for (size_t j = frameStart; j < out.size(); ++j)
-            if (!isText(out[j], hissan::Role::Point) || digitRightOf(out[j]))
-                frame.push_back(out[j]);
-        out.resize(frameStart);
-        out.insert(out.end(), frame.begin(), frame.end());
-    }
-    // The division's note (bold and underlined above the expression) says how
-    // far the quotient is to be worked; the pupil needs it on the problem.
-    if (op == '/')
-        for (size_t i = end; i < n; ++i) {
-            const Op& o = board[i];
-            if (!o.stepOnly && isText(o, hissan::Role::Note) && o.bold && o.underline)
-                out.push_back(o);
-        }
     return out;
 }
 
@@ -271,7 +231,7 @@ std::variant<Calculation, std::string> layOut(const std::string& expression,
     const hissan::DisplayList board = k.printLayout(metrics, nullptr, &layoutStart);
     for (const hissan::Op& op : board)
         if (!op.stepOnly) c.full.push_back(op);
-    c.problem = problemOps(board, layoutStart, k.board().shiki.Enzanshi);
+    c.problem = problemOps(board, layoutStart, k.shiki().Enzanshi);
     c.extent = app::opsExtent(c.full);
     for (const hissan::Op& op : c.full)
         if (op.kind == hissan::Op::Text) {

@@ -72,7 +72,8 @@ std::variant<Calculation, std::string> layOut(const std::string& expression,
 // The practice problem of a finished board whose layout starts at op
 // `layoutStart`, for the operator `op`: the expression line up to its "=",
 // then the operands, the sign and the first rule (a division: the divisor,
-// the bracket and the dividend, and the note saying how far to work).
+// the bracket and the dividend, and the note saying how far to work),
+// chosen by the part each op was drawn as, never by its colour.
 hissan::DisplayList problemOps(const hissan::DisplayList& board, size_t layoutStart, char op);
 
 struct Style {

@@ -44,7 +44,7 @@ TEST_F(KokubanTest, OpensWithDefaultsOnAGreenBoard) {
     EXPECT_EQ(f.frameGeometry().size(), QSize(840, 780).boundedTo(avail.size()));
     EXPECT_TRUE(avail.contains(f.frameGeometry()));
     EXPECT_EQ(f.jouken().FONTSIZE, 40);
-    EXPECT_EQ(f.keisan().board().MojiSize, 40);
+    EXPECT_EQ(f.keisan().grid().MojiSize, 40);
     EXPECT_EQ(part<QTimer>(f, "Timer1")->interval(), 500);
     EXPECT_FALSE(part<QWidget>(f, "Panel1")->isVisible());
     EXPECT_EQ(f.scrollBar()->singleStep(), 5);
@@ -56,7 +56,7 @@ TEST_F(KokubanTest, OpensWithDefaultsOnAGreenBoard) {
     EXPECT_EQ(board.pixelColor(board.width() - 5, board.height() - 5), kBlackboard);
     EXPECT_EQ(board.pixelColor(5, 5), kBlackboard);
     // The red prompt of the expression line.
-    const hissan::Board& b = f.keisan().board();
+    const hissan::Grid& b = f.keisan().grid();
     const QPoint prompt(b.OriginX - b.CellW + b.DigitW, b.OriginY + b.CharH / 2);
     EXPECT_EQ(board.pixelColor(prompt), QColor(255, 0, 0));
 }
@@ -66,7 +66,7 @@ TEST_F(KokubanTest, StoredValuesAreClampedAndTheSchemeIsAlwaysBlackboard) {
         "[FONT]\r\nFONTSIZE=8\r\n[CURSOR]\r\nCUR_SEC=50\r\n[DSPCLTYPE]\r\nDSP_CL_TYPE=1\r\n"
         "[SPEED]\r\nPOINTMAX=3\r\nPNTDSPFLAG00=7\r\n[FORMPOS]\r\nPANELFLAG=1\r\nHARUFA=0\r\n");
     EXPECT_EQ(form->jouken().FONTSIZE, 10);
-    EXPECT_EQ(form->keisan().board().MojiSize, 10);
+    EXPECT_EQ(form->keisan().grid().MojiSize, 10);
     EXPECT_EQ(part<QTimer>(*form, "Timer1")->interval(), 200);
     EXPECT_EQ(form->jouken().DSP_CL_TYPE, 0);
     EXPECT_EQ(form->jouken().PNTDSPFLAG00, 3);
@@ -386,7 +386,7 @@ TEST_F(KokubanTest, DivisionIsDrawnWithItsNoteAndAnswer) {
     form->finishDrawing();
     EXPECT_TRUE(messages.empty());
     EXPECT_EQ(form->keisan().Kotae(), "0R7");
-    EXPECT_EQ(form->keisan().board().HissanKind, 4);
+    EXPECT_EQ(form->keisan().hissanKind(), 4);
 }
 
 // ---- the board view ----------------------------------------------------------------------
@@ -419,7 +419,7 @@ TEST_F(KokubanTest, FontSizeStepsStayWithinFiveToFifty) {
     type("12");
     key(Qt::Key_O);
     EXPECT_EQ(form->jouken().FONTSIZE, 50);
-    EXPECT_EQ(form->keisan().board().MojiSize, 50);
+    EXPECT_EQ(form->keisan().grid().MojiSize, 50);
     key(Qt::Key_T);
     EXPECT_EQ(form->jouken().FONTSIZE, 49);
     // The typed expression survives the new metrics.
@@ -454,7 +454,7 @@ TEST_F(KokubanTest, CarriesKeepTheirSmallSizeAfterFontSteps) {
         type("18+4=");
         form->finishDrawing();
         for (int k : c.keys) key(k);
-        ASSERT_EQ(form->keisan().board().MojiSize, c.size);
+        ASSERT_EQ(form->keisan().grid().MojiSize, c.size);
         auto carrySizes = [](const hissan::DisplayList& ops) {
             std::vector<int> sizes;
             for (const hissan::Op& op : ops)
@@ -465,7 +465,7 @@ TEST_F(KokubanTest, CarriesKeepTheirSmallSizeAfterFontSteps) {
         const std::vector<int> board = carrySizes(form->keisan().ops());
         ASSERT_FALSE(board.empty());
         for (int size : board) EXPECT_EQ(size, c.size * 2 / 5);
-        EXPECT_EQ(form->keisan().board().KomojiSize, c.size * 2 / 5);
+        EXPECT_EQ(form->keisan().grid().KomojiSize, c.size * 2 / 5);
         // The printed page writes them at the same size.
         app::QtMetrics page(form->boardMetrics().family());
         EXPECT_EQ(carrySizes(form->keisan().printLayout(page)), board);
@@ -690,7 +690,7 @@ TEST_F(KokubanTest, CarriesToggleRedrawsTheFinishedLayout) {
     auto carries = [&] {
         int small = 0;
         for (const hissan::Op& op : form->keisan().ops())
-            if (op.kind == hissan::Op::Text && op.size < form->keisan().board().MojiSize) ++small;
+            if (op.kind == hissan::Op::Text && op.size < form->keisan().grid().MojiSize) ++small;
         return small;
     };
     const int with = carries();
@@ -943,7 +943,7 @@ TEST_F(KokubanTest, SettingsRoundTripThroughTheWindow) {
     EXPECT_EQ(form->frameGeometry().size(), frame);
     EXPECT_EQ(form->size(), QSize(640, 480));
     EXPECT_TRUE(part<QWidget>(*form, "Panel1")->isVisible());
-    EXPECT_EQ(form->keisan().board().MojiSize, 41);
+    EXPECT_EQ(form->keisan().grid().MojiSize, 41);
     EXPECT_EQ(part<app::ClickPanel>(*form, "Panel2")->text(), QStringLiteral("くり上がり(A)×"));
     EXPECT_TRUE(part<QAction>(*form, "actJk1st")->isChecked());
     EXPECT_FALSE(form->companions().conditions()->isVisible());  // never opened at start

@@ -419,16 +419,28 @@ class SenExTest : public ::testing::Test {
         form->finishDrawing();
         QCoreApplication::processEvents();
     }
-    // A finished division put on the board by hand (its layout is drawn elsewhere).
+    // A finished calculation typed on the board, under the quotient mode and
+    // place that give the sample's answer; the word-problem window stays
+    // closed while it is typed.
     void division(const std::string& shiki, int zen, int kou, const std::string& kotae) {
         app::Keisan& k = form->keisan();
-        k.ShikiNyuryoku = shiki;
-        k.EnzanshiNyuryoku = '/';
-        k.ZenkouShosuKeta = zen;
-        k.KoukouShosuKeta = kou;
-        k.KotaeZumi = 1;
-        k.board().Kotae = kotae;
-        k.board().NyuryokuKa = 0;
+        hissan::TJouken& jk = k.jouken();
+        const int reibun = form->ReibunOn;
+        form->ReibunOn = 0;
+        bool found = false;
+        for (int shouIti = 0; shouIti <= 1 && !found; ++shouIti)
+            for (int n = 0; n <= 3 && !found; ++n) {
+                jk.SHOU_ITI = shouIti;
+                jk.POINTMAX = n;
+                k.R1Click();
+                for (char c : shiki) k.MojiInput(c);
+                form->finishDrawing();
+                found = k.Kotae() == kotae;
+            }
+        form->ReibunOn = reibun;
+        EXPECT_TRUE(found) << shiki << " never gives " << kotae;
+        EXPECT_EQ(k.ZenkouShosuKeta, zen) << shiki;
+        EXPECT_EQ(k.KoukouShosuKeta, kou) << shiki;
     }
     int count(const QImage& img, const QRect& area, const QColor& c) const {
         int n = 0;

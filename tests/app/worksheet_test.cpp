@@ -252,10 +252,13 @@ TEST(Problems, DivisionShowsItsBracketDivisorDividendAndNoteOnly) {
 
 // A division sets up its frame (dividend, bracket, divisor, and the marks of
 // its decimal places) before its first step, and writes its note with the
-// answer. The problem keeps the frame's digits and bracket and the note.
+// answer. The problem keeps the frame's digits and bracket and the note, by
+// the parts the layout gave them.
 TEST(Problems, DivisionKeepsTheBracketDivisorDividendAndTheNote) {
-    auto text = [](int x, int y, const char* t, hissan::Colour c, bool note = false) {
+    using hissan::Part;
+    auto text = [](int x, int y, const char* t, hissan::Colour c, Part part, bool note = false) {
         Op op;
+        op.part = part;
         op.kind = Op::Text;
         op.x1 = x;
         op.y1 = y;
@@ -267,8 +270,9 @@ TEST(Problems, DivisionKeepsTheBracketDivisorDividendAndTheNote) {
         op.colour = c;
         return op;
     };
-    auto line = [](int x1, int y, int x2, hissan::Colour c) {
+    auto line = [](int x1, int y, int x2, hissan::Colour c, Part part) {
         Op op;
+        op.part = part;
         op.kind = Op::Line;
         op.x1 = x1;
         op.y1 = op.y2 = y;
@@ -277,8 +281,9 @@ TEST(Problems, DivisionKeepsTheBracketDivisorDividendAndTheNote) {
         op.colour = c;
         return op;
     };
-    auto square = [](int x, int y) {  // a glyph's background square
+    auto square = [](int x, int y, Part part) {  // a glyph's background square
         Op op;
+        op.part = part;
         op.kind = Op::Rect;
         op.x1 = x;
         op.y1 = y;
@@ -294,21 +299,31 @@ TEST(Problems, DivisionKeepsTheBracketDivisorDividendAndTheNote) {
     pause.kind = Op::Pause;
     hissan::DisplayList board = {
         // expression line 12/5=
-        text(100, 57, "1", hissan::kDigit), text(152, 57, "2", hissan::kDigit),
-        text(204, 57, "÷", hissan::kPoint), text(256, 57, "5", hissan::kDigit),
-        text(308, 57, "=", hissan::kSign),
+        text(100, 57, "1", hissan::kDigit, Part::Expression),
+        text(152, 57, "2", hissan::kDigit, Part::Expression),
+        text(204, 57, "÷", hissan::kPoint, Part::Expression),
+        text(256, 57, "5", hissan::kDigit, Part::Expression),
+        text(308, 57, "=", hissan::kSign, Part::Expression),
         // frame
-        pause, text(300, 285, "1", hissan::kDigit), text(352, 285, "2", hissan::kDigit),
-        text(250, 270, ")", hissan::kRule), line(250, 280, 404, hissan::kRule), square(144, 285),
-        text(144, 285, "5", hissan::kDigit), text(296, 285, ".", hissan::kPoint),
-        text(396, 285, ".", hissan::kPoint),  // no digit after it: a whole dividend's point
-        square(352, 285), text(352, 285, "2", hissan::kAux),  // a mark over a digit
-        text(404, 285, "0", hissan::kSilver), line(404, 280, 456, hissan::kAquaLine),
+        pause, text(300, 285, "1", hissan::kDigit, Part::Operand),
+        text(352, 285, "2", hissan::kDigit, Part::Operand),
+        text(250, 270, ")", hissan::kRule, Part::DivisionFrame),
+        line(250, 280, 404, hissan::kRule, Part::DivisionFrame), square(144, 285, Part::Operand),
+        text(144, 285, "5", hissan::kDigit, Part::Operand),
+        text(296, 285, ".", hissan::kPoint, Part::Operand),
+        // no digit after it: the mark where a whole dividend's point goes
+        text(396, 285, ".", hissan::kPoint, Part::Working),
+        // a mark over a digit
+        square(352, 285, Part::Working), text(352, 285, "2", hissan::kAux, Part::Working),
+        text(404, 285, "0", hissan::kSilver, Part::Working),
+        line(404, 280, 456, hissan::kAquaLine, Part::Working),
         // the working
-        step, text(404, 200, "2", hissan::kDigit), step, text(352, 350, "1", hissan::kDigit),
-        line(300, 400, 456, hissan::kRule), text(404, 420, "2", hissan::kDigit),
-        text(360, 57, "2.4", hissan::kAnswer),
-        text(100, 20, "(商は 小数第 1位まで求め、余りを出す)", hissan::kNote, true)};
+        step, text(404, 200, "2", hissan::kDigit, Part::Answer), step,
+        text(352, 350, "1", hissan::kDigit, Part::Working),
+        line(300, 400, 456, hissan::kRule, Part::Working),
+        text(404, 420, "2", hissan::kDigit, Part::Working),
+        text(360, 57, "2.4", hissan::kAnswer, Part::Answer),
+        text(100, 20, "(商は 小数第 1位まで求め、余りを出す)", hissan::kNote, Part::Note, true)};
     const hissan::DisplayList p = worksheet::problemOps(board, 5, '/');
     std::vector<std::string> kept;
     for (const Op& op : p) kept.push_back(op.kind == Op::Line ? "line" : op.text);

@@ -24,9 +24,11 @@ namespace hissan::test {
 inline void RunAddSub(BoardFixture& f, char op) {
     const bool dec = f.b.w.MaxShosuKeta > 0;
     if (op == '-')
-        dec ? ShosuHikizanDsp(f.b) : HikizanDsp(f.b);
+        dec ? f.lay(ShosuHikizanDsp) : f.lay(HikizanDsp);
     else
-        dec ? ShosuTashizanDsp(f.b) : f.jk.BubunWa == 1 ? BubunwaTashizan(f.b) : TashizanDsp(f.b);
+        dec                 ? f.lay(ShosuTashizanDsp)
+        : f.jk.BubunWa == 1 ? f.lay(BubunwaTashizan)
+                            : f.lay(TashizanDsp);
 }
 
 // The last text op at (x, y): what the board shows there after redraws.
@@ -72,7 +74,7 @@ inline std::string RandomOperand(std::mt19937& rng, bool decimals) {
 // above the expression line, full-size glyphs exactly on the column grid,
 // points on the point line, and no label running into a glyph or a label.
 inline ::testing::AssertionResult LayoutGeometryIsSound(const BoardFixture& f) {
-    const Board& b = f.b;
+    const hissan::Run& b = f.b;
     const auto& ops = f.ops();
     size_t end = ops.size();
     while (end > 0 && ops[end - 1].kind != Op::Step) --end;
@@ -116,7 +118,7 @@ inline ::testing::AssertionResult LayoutGeometryIsSound(const BoardFixture& f) {
 // first glyph it spans. Collinear pieces (a rule and the line over the zeros
 // set apart) count as one rule when they join.
 inline ::testing::AssertionResult RulesSpanTheirRows(const BoardFixture& f) {
-    const Board& b = f.b;
+    const hissan::Run& b = f.b;
     // Below the expression line and its answer: from the first row on.
     int top = INT_MAX;
     for (const Op& op : f.ops())

@@ -19,8 +19,8 @@ std::vector<std::string> TextsOf(const std::vector<const Op*>& ops) {
 TEST(HikizanDsp, BorrowChainThroughZerosAndGreyLeadingZero) {
     BoardFixture f;
     f.load("1000", '-', "1");
-    HikizanDsp(f.b);
-    const Board& b = f.b;
+    f.lay(HikizanDsp);
+    const hissan::Run& b = f.b;
     const int W = b.CellW, L = b.LineH, yT = Trunc(b.OriginY + 2.5 * L);
     const int y3 = Trunc(Trunc(yT + 1.2 * L) + 1.6 * L);
     // Ones, tens and hundreds borrow: each slashes its left neighbour.
@@ -46,35 +46,35 @@ TEST(HikizanDsp, BorrowChainThroughZerosAndGreyLeadingZero) {
 
     EXPECT_EQ(f.rows().back(), " 0999");
     EXPECT_EQ(TextAt(f, b.RightX - 4 * W, y3)->colour, kGrey);
-    EXPECT_EQ(b.Kotae, "0999");
+    EXPECT_EQ(b.out.Kotae, "0999");
     EXPECT_EQ(TextAt(f, Trunc(b.EqualX + 1.2 * W), b.OriginY)->text, "999");
 
     // Without borrow marks only the marks go; digits and answer stay.
     const auto rows = f.rows();
     f.jk.KURISAGARI = 0;
     f.load("1000", '-', "1");
-    HikizanDsp(f.b);
+    f.lay(HikizanDsp);
     EXPECT_TRUE(Find(f, Op::Line, Colour::of(Role::RedLine)).empty());
     EXPECT_TRUE(Find(f, Op::Text, kCarry).empty());
     ASSERT_EQ(rows.size(), 6u);  // answer, lowered digits, "10"s, two operands, difference
     EXPECT_EQ(f.rows(), (std::vector<std::string>{rows[0], rows[3], rows[4], rows[5]}));
-    EXPECT_EQ(f.b.Kotae, "0999");
+    EXPECT_EQ(f.b.out.Kotae, "0999");
 }
 
 TEST(HikizanDsp, ZeroDifferenceKeepsItsOnlyDigitInTheDigitColour) {
     BoardFixture f;
     f.load("5", '-', "5");
-    HikizanDsp(f.b);
+    f.lay(HikizanDsp);
     EXPECT_EQ(f.rows(), (std::vector<std::string>{"    0", " 5", "-5", " 0"}));
     EXPECT_TRUE(Find(f, Op::Text, kGrey).empty());
-    EXPECT_EQ(f.b.Kotae, "0");
+    EXPECT_EQ(f.b.out.Kotae, "0");
 }
 
 TEST(ShosuHikizanDsp, ShorterDecimalsArePaddedInTheAuxiliaryColour) {
     BoardFixture f;
     f.load("0.5", '-', "0.25");
-    ShosuHikizanDsp(f.b);
-    const Board& b = f.b;
+    f.layOn(body::ShosuHikizanDsp);  // the work copy as the body left it
+    const hissan::Run& b = f.b;
     const int W = b.CellW, L = b.LineH, yT = Trunc(b.OriginY + 2.5 * L);
     EXPECT_EQ(TextAt(f, b.RightX + W, yT)->colour, Colour::of(Role::Aux));
     EXPECT_TRUE(Find(f, Op::Text, Colour::of(Role::AddedPoint)).empty());
@@ -94,14 +94,14 @@ TEST(ShosuHikizanDsp, ShorterDecimalsArePaddedInTheAuxiliaryColour) {
     // The integer 0 of the difference is its last integer digit: not grey.
     EXPECT_EQ(f.rows().back(), " 0.25");
     EXPECT_TRUE(Find(f, Op::Text, kGrey).empty());
-    EXPECT_EQ(b.Kotae, "0.25");
+    EXPECT_EQ(b.out.Kotae, "0.25");
 }
 
 TEST(ShosuHikizanDsp, IntegerFirstOperandGetsAPointAndBorrowsFromItsOnes) {
     BoardFixture f;
     f.load("3", '-', "1.5");
-    ShosuHikizanDsp(f.b);
-    const Board& b = f.b;
+    f.lay(ShosuHikizanDsp);
+    const hissan::Run& b = f.b;
     const int yT = Trunc(b.OriginY + 2.5 * b.LineH);
     const auto added = Find(f, Op::Text, Colour::of(Role::AddedPoint));
     ASSERT_FALSE(added.empty());
@@ -113,24 +113,24 @@ TEST(ShosuHikizanDsp, IntegerFirstOperandGetsAPointAndBorrowsFromItsOnes) {
     EXPECT_EQ(slashes[0]->x1, b.RightX - b.CellW);  // over the ones digit 3
     EXPECT_EQ(TextsOf(Find(f, Op::Text, Colour::of(Role::ReducedDigit))),
               std::vector<std::string>{"２"});
-    EXPECT_EQ(b.Kotae, "1.5");
+    EXPECT_EQ(b.out.Kotae, "1.5");
 }
 
 TEST(ShosuHikizanDsp, TrailingZerosOfTheDifferenceAreStruck) {
     BoardFixture f;
     f.load("2.5", '-', "1.5");
-    ShosuHikizanDsp(f.b);
-    const Board& b = f.b;
+    f.lay(ShosuHikizanDsp);
+    const hissan::Run& b = f.b;
     const int ya = Trunc(Trunc(Trunc(b.OriginY + 2.5 * b.LineH) + 1.2 * b.LineH) + 1.3 * b.LineH) +
                    b.LineH / 3;
     EXPECT_EQ(TextAt(f, b.RightX, ya)->colour, Colour::of(Role::Note));
     EXPECT_EQ(Find(f, Op::Line, Colour::of(Role::Strike)).size(), 1u);
-    EXPECT_EQ(b.Kotae, "1");
+    EXPECT_EQ(b.out.Kotae, "1");
 
     f.load("2.50", '-', "1.25");
-    ShosuHikizanDsp(f.b);
+    f.lay(ShosuHikizanDsp);
     EXPECT_TRUE(Find(f, Op::Line, Colour::of(Role::Strike)).empty());
-    EXPECT_EQ(f.b.Kotae, "1.25");
+    EXPECT_EQ(f.b.out.Kotae, "1.25");
 }
 
 TEST(SubtractionLayouts, RefusedOrDamagedOperandsDoNotCrash) {
@@ -141,12 +141,12 @@ TEST(SubtractionLayouts, RefusedOrDamagedOperandsDoNotCrash) {
         for (const char* c : {"345", "0.75", "9"}) {
             f.load(a, '-', c);
             RunAddSub(f, '-');
-            EXPECT_FALSE(f.b.Kotae.empty());
+            EXPECT_FALSE(f.b.out.Kotae.empty());
         }
     }
     f.load("1x", '-', "#");
-    HikizanDsp(f.b);
-    EXPECT_EQ(f.b.Kotae, "10");
+    f.lay(HikizanDsp);
+    EXPECT_EQ(f.b.out.Kotae, "10");
 }
 
 TEST(SubtractionLayouts, ManyOperandsSubtractExactlyAndStayOnTheGrid) {
@@ -164,8 +164,8 @@ TEST(SubtractionLayouts, ManyOperandsSubtractExactlyAndStayOnTheGrid) {
         f.load(a, '-', c);
         RunAddSub(f, '-');
         SCOPED_TRACE(a + " - " + c + " size " + std::to_string(f.b.MojiSize));
-        EXPECT_EQ(KotaeSeiri(f.b.Kotae), Exact(a, c, true));
-        if (f.b.w.MaxShosuKeta == 0) EXPECT_EQ(f.b.Kotae.size(), size_t(f.b.w.MaxSeisuKeta));
+        EXPECT_EQ(KotaeSeiri(f.b.out.Kotae), Exact(a, c, true));
+        if (f.b.w.MaxShosuKeta == 0) EXPECT_EQ(f.b.out.Kotae.size(), size_t(f.b.w.MaxSeisuKeta));
         EXPECT_TRUE(LayoutGeometryIsSound(f));
     }
 }

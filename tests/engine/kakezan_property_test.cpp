@@ -95,7 +95,7 @@ std::vector<const Op*> LayoutTexts(const BoardFixture& f) {
 }
 
 ::testing::AssertionResult StaysOnTheBoard(const BoardFixture& f) {
-    const Board& b = f.b;
+    const hissan::Run& b = f.b;
     // The sign may stand one column left of OriginX, nothing further left.
     const int left = b.OriginX - b.CellW;
     for (const Op& op : f.ops()) {
@@ -151,7 +151,7 @@ std::vector<const Op*> LayoutTexts(const BoardFixture& f) {
 using DigitGrid = std::map<int, std::map<int, char>>;
 
 DigitGrid Digits(const BoardFixture& f) {
-    const Board& b = f.b;
+    const hissan::Run& b = f.b;
     DigitGrid g;
     for (const Op& op : f.ops()) {
         if (op.kind != Op::Text || op.stepOnly || op.size != b.MojiSize) continue;
@@ -186,7 +186,7 @@ std::string WithoutTrailingZeros(std::string s) {
 // column sum of the partial products. With one non-zero multiplier digit the
 // product is written over the only partial product and that row counts.
 ::testing::AssertionResult PartialsStandUnderTheirDigits(const BoardFixture& f) {
-    const Board& b = f.b;
+    const hissan::Run& b = f.b;
     const DigitGrid grid = Digits(f);
     if (grid.size() < 3) return ::testing::AssertionFailure() << grid.size() << " rows";
     auto row = grid.begin();
@@ -282,21 +282,21 @@ TEST(KakezanProperty, ExactProductsThatStayOnTheBoard) {
         f.jk.SYOUPTLNDSP = static_cast<int>(rng() % 2);
         f.load(a, '*', c);
         const bool dec = f.b.w.MaxShosuKeta > 0;
-        dec ? ShosuKakezanDsp(f.b) : KakezanDsp(f.b);
+        dec ? f.lay(ShosuKakezanDsp) : f.lay(KakezanDsp);
 
         const std::string where = a + " * " + c + " kuriagari " + std::to_string(f.jk.KURIAGARI) +
                                   " matsubi " + std::to_string(f.jk.MatsubiZeroKake) + " size " +
                                   std::to_string(f.jk.FONTSIZE);
-        ASSERT_TRUE(f.b.messages.empty()) << where;
-        ASSERT_EQ(f.b.Kotae, ExactProduct(a, c)) << where;
+        ASSERT_TRUE(f.b.out.messages.empty()) << where;
+        ASSERT_EQ(f.b.out.Kotae, ExactProduct(a, c)) << where;
         const Op* answer = nullptr;
         for (const Op& op : f.ops())
             if (op.kind == Op::Text && op.size == Trunc(1.2 * f.b.MojiSize)) answer = &op;
         ASSERT_NE(answer, nullptr) << where;
-        ASSERT_EQ(answer->text, f.b.Kotae) << where;
-        ASSERT_EQ(ProductRow(f), f.b.Kotae) << where;
+        ASSERT_EQ(answer->text, f.b.out.Kotae) << where;
+        ASSERT_EQ(ProductRow(f), f.b.out.Kotae) << where;
         ASSERT_TRUE(StaysOnTheBoard(f)) << where;
-        if (AllZeros(f.b.Kotae)) continue;
+        if (AllZeros(f.b.out.Kotae)) continue;
         ASSERT_TRUE(RulesSpanTheirRows(f)) << where;
         ASSERT_TRUE(PartialsStandUnderTheirDigits(f)) << where;
     }
@@ -320,12 +320,12 @@ TEST(KakezanProperty, PartialProductsStandUnderTheirMultiplierDigits) {
                 f.jk.MatsubiZeroKake = matsubi;
                 f.jk.KURIAGARI = kuriagari;
                 f.load(a, '*', c);
-                f.b.w.MaxShosuKeta > 0 ? ShosuKakezanDsp(f.b) : KakezanDsp(f.b);
+                f.b.w.MaxShosuKeta > 0 ? f.lay(ShosuKakezanDsp) : f.lay(KakezanDsp);
                 const std::string where = std::string(a) + " * " + c + " matsubi " +
                                           std::to_string(matsubi) + " kuriagari " +
                                           std::to_string(kuriagari);
-                EXPECT_EQ(f.b.Kotae, ExactProduct(a, c)) << where;
-                EXPECT_EQ(ProductRow(f), f.b.Kotae) << where;
+                EXPECT_EQ(f.b.out.Kotae, ExactProduct(a, c)) << where;
+                EXPECT_EQ(ProductRow(f), f.b.out.Kotae) << where;
                 EXPECT_TRUE(PartialsStandUnderTheirDigits(f)) << where;
                 EXPECT_TRUE(RulesSpanTheirRows(f)) << where;
                 EXPECT_TRUE(StaysOnTheBoard(f)) << where;

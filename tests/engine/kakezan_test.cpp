@@ -24,9 +24,9 @@ const Colour kAnswer = Colour::of(Role::Answer);
 void Kakeru(BoardFixture& f, const std::string& a, const std::string& c) {
     f.load(a, '*', c);
     if (f.b.w.MaxShosuKeta > 0)
-        ShosuKakezanDsp(f.b);
+        f.lay(ShosuKakezanDsp);
     else
-        KakezanDsp(f.b);
+        f.lay(KakezanDsp);
 }
 
 // The board without the answer line and without the small carries.
@@ -64,7 +64,7 @@ std::string AnswerText(const BoardFixture& f) {
 TEST(KakezanDsp, TwoPartialProductsTheSecondOneColumnLeft) {
     BoardFixture f;
     Kakeru(f, "23", "45");
-    const Board& b = f.b;
+    const hissan::Run& b = f.b;
     EXPECT_EQ(Digits(f), (Rows{"  23", "* 45", " 115", " 92", "1035"}));
     // 3x5 and 2x5+1 carry into 115; 3x4 carries into 92; the sum carries once.
     EXPECT_EQ(Carries(f), (Rows{" 11", " 1", "1"}));
@@ -81,14 +81,14 @@ TEST(KakezanDsp, TwoPartialProductsTheSecondOneColumnLeft) {
     const auto sumCarries = Find(f, Op::Text, Colour::of(Role::Carry));
     ASSERT_EQ(sumCarries.size(), 1u);
     EXPECT_EQ(sumCarries[0]->text, "１");
-    EXPECT_EQ(b.Kotae, "1035");
+    EXPECT_EQ(b.out.Kotae, "1035");
     EXPECT_EQ(AnswerText(f), "1035");
 }
 
 TEST(KakezanDsp, ZeroMultiplierDigitIsWrittenAndTheNextProductSharesItsRow) {
     BoardFixture f;
     Kakeru(f, "123", "205");
-    const Board& b = f.b;
+    const hissan::Run& b = f.b;
     EXPECT_EQ(Digits(f), (Rows{"  123", "* 205", "  615", "2460", "25215"}));
     // The "0" in the tens column of the second row is the multiplier's zero.
     const int y615 = boardRows(f.ops(), b)[4].y;
@@ -101,7 +101,7 @@ TEST(KakezanDsp, ZeroMultiplierDigitIsWrittenAndTheNextProductSharesItsRow) {
     ASSERT_NE(two, nullptr);
     EXPECT_EQ(two->text, "６");
     EXPECT_EQ(two->colour, kDigit);
-    EXPECT_EQ(b.Kotae, "25215");
+    EXPECT_EQ(b.out.Kotae, "25215");
 }
 
 TEST(KakezanDsp, OneNonZeroMultiplierDigitHasItsSumWrittenOverIt) {
@@ -114,7 +114,7 @@ TEST(KakezanDsp, OneNonZeroMultiplierDigitHasItsSumWrittenOverIt) {
         // the edges of the digits below show above the new ones.
         EXPECT_EQ(Digits(f), (Rows{"  23", "* 30", " 690"})) << kuriagari;
         EXPECT_TRUE(Lines(f, Colour::of(Role::RedLine)).empty());
-        EXPECT_EQ(f.b.Kotae, "690");
+        EXPECT_EQ(f.b.out.Kotae, "690");
         EXPECT_EQ(AnswerText(f), "690");
     }
 }
@@ -123,8 +123,9 @@ TEST(KakezanDsp, ZerosSetApartAreBroughtDownIntoTheProduct) {
     BoardFixture f;
     f.jk.MatsubiZeroKake = 1;
     f.jk.SYOUPTLNDSP = 1;
-    Kakeru(f, "230", "30");
-    const Board& b = f.b;
+    f.load("230", '*', "30");
+    f.layOn(body::KakezanDsp);  // the work copy as the body left it
+    const hissan::Run& b = f.b;
     const int W = b.CellW;
     // 23 x 3 with one-digit multiplier: no sum; both zeros right of RightX.
     EXPECT_EQ(b.RightX, b.OriginX + 3 * W);
@@ -147,14 +148,14 @@ TEST(KakezanDsp, ZerosSetApartAreBroughtDownIntoTheProduct) {
             EXPECT_EQ(op.x2, b.RightX);
         }
     EXPECT_EQ(dotted, 1);
-    EXPECT_EQ(b.Kotae, "6900");
+    EXPECT_EQ(b.out.Kotae, "6900");
     EXPECT_EQ(AnswerText(f), "6900");
 
     // Without the condition the zeros are multiplied like every digit.
     BoardFixture g;
     Kakeru(g, "230", "30");
     EXPECT_EQ(Digits(g), (Rows{"  230", "*  30", " 6900"}));
-    EXPECT_EQ(g.b.Kotae, "6900");
+    EXPECT_EQ(g.b.out.Kotae, "6900");
 }
 
 TEST(Kakezan, SetApartZerosComeDownIntoTheProductOnly) {
@@ -248,7 +249,7 @@ TEST(KakezanDsp, ZeroOperandsGiveTheProductZeroUnderTheLastDigit) {
         const Op* product = TextAt(f, f.b.RightX - f.b.CellW, boardRows(f.ops(), f.b).back().y);
         ASSERT_NE(product, nullptr);
         EXPECT_EQ(product->colour, kAnswer);
-        EXPECT_EQ(f.b.Kotae, "0");
+        EXPECT_EQ(f.b.out.Kotae, "0");
         EXPECT_EQ(AnswerText(f), "0");
     }
     // Set apart, the zero multiplier stands under the multiplicand's last zero.
@@ -256,7 +257,7 @@ TEST(KakezanDsp, ZeroOperandsGiveTheProductZeroUnderTheLastDigit) {
     f.jk.MatsubiZeroKake = 1;
     Kakeru(f, "5700", "0");
     EXPECT_EQ(Digits(f), (Rows{"  5700", "*    0", "     0"}));
-    EXPECT_EQ(f.b.Kotae, "0");
+    EXPECT_EQ(f.b.out.Kotae, "0");
 }
 
 TEST(KakezanDsp, CarriesMoveTheRowsApartOnlyWhenShown) {
@@ -281,7 +282,7 @@ TEST(KakezanDsp, CarriesMoveTheRowsApartOnlyWhenShown) {
 TEST(KakezanDsp, LargestOperandsCarryTenAndMoreInTheSum) {
     BoardFixture f;
     Kakeru(f, "999999999999999999", "99999999999");
-    EXPECT_EQ(f.b.Kotae, "99999999998999999900000000001");
+    EXPECT_EQ(f.b.out.Kotae, "99999999998999999900000000001");
     EXPECT_EQ(AnswerText(f), "99999999998999999900000000001");
     // Eleven partial products of 9s carry 10 in the middle columns: written
     // as two digits, never as the unknown-glyph box.
@@ -295,18 +296,18 @@ TEST(KakezanDsp, UnreadableOperandShowsTheOverflowMessageAndDrawsNothing) {
     BoardFixture f;
     f.load("12", '*', "34");
     f.b.w.Zenkou = "1234567890123456789012";  // beyond any 64-bit integer
-    KakezanDsp(f.b);
-    ASSERT_EQ(f.b.messages.size(), 1u);
-    EXPECT_EQ(f.b.messages[0].text, "ケタがオーバー！");
-    EXPECT_EQ(f.b.messages[0].title, "残念！");
+    f.layOn(body::KakezanDsp);
+    ASSERT_EQ(f.b.out.messages.size(), 1u);
+    EXPECT_EQ(f.b.out.messages[0].text, "ケタがオーバー！");
+    EXPECT_EQ(f.b.out.messages[0].title, "残念！");
     EXPECT_TRUE(f.ops().empty());
-    EXPECT_EQ(f.b.Kotae, "");
+    EXPECT_EQ(f.b.out.Kotae, "");
 
     BoardFixture g;
     g.load("12", '*', "34");
     g.b.w.Koukou = "3x";
-    KakezanDsp(g.b);
-    EXPECT_EQ(g.b.messages.size(), 1u);
+    g.layOn(body::KakezanDsp);
+    EXPECT_EQ(g.b.out.messages.size(), 1u);
     EXPECT_TRUE(g.ops().empty());
 }
 
@@ -315,7 +316,7 @@ TEST(KakezanDsp, UnreadableOperandShowsTheOverflowMessageAndDrawsNothing) {
 TEST(ShosuKakezanDsp, OnePartialProductIsOverwrittenAndALeadingZeroAdded) {
     BoardFixture f;
     Kakeru(f, "0.9", "0.9");
-    const Board& b = f.b;
+    const hissan::Run& b = f.b;
     // 81 written over by the sum on the same row, then the zero and the point.
     EXPECT_EQ(Digits(f), (Rows{" 0.9", "*0.9", "0.81"}));
     // The added zero in the ones column is in the note colour.
@@ -323,7 +324,7 @@ TEST(ShosuKakezanDsp, OnePartialProductIsOverwrittenAndALeadingZeroAdded) {
     ASSERT_NE(zero, nullptr);
     EXPECT_EQ(zero->text, "０");
     EXPECT_EQ(zero->colour, kNote);
-    EXPECT_EQ(b.Kotae, "0.81");
+    EXPECT_EQ(b.out.Kotae, "0.81");
     EXPECT_EQ(AnswerText(f), "0.81");
 }
 
@@ -341,13 +342,13 @@ TEST(ShosuKakezanDsp, TwoPartialProductsThenThePoint) {
     ASSERT_NE(sumCarry, nullptr);
     EXPECT_EQ(sumCarry->colour, kNote);
     EXPECT_EQ(Lines(f, Colour::of(Role::RedLine)).size(), 1u);
-    EXPECT_EQ(f.b.Kotae, "2.25");
+    EXPECT_EQ(f.b.out.Kotae, "2.25");
 }
 
 TEST(ShosuKakezanDsp, TrailingDecimalZerosAreMarked) {
     BoardFixture f;
     Kakeru(f, "2.5", "4");
-    const Board& b = f.b;
+    const hissan::Run& b = f.b;
     EXPECT_EQ(Digits(f), (Rows{" 2.5", "* 4", "10.0"}));
     const auto marks = Lines(f, kAux);
     // One slanted mark over the tenths zero (the other aux line is the answer underline).
@@ -357,7 +358,7 @@ TEST(ShosuKakezanDsp, TrailingDecimalZerosAreMarked) {
     EXPECT_EQ(marks[0]->y1, ys);
     EXPECT_EQ(marks[0]->x2, Trunc(b.RightX - b.CellW + 0.8 * b.CellW));
     EXPECT_EQ(marks[0]->y2, ys + b.LineH);
-    EXPECT_EQ(b.Kotae, "10");
+    EXPECT_EQ(b.out.Kotae, "10");
     EXPECT_EQ(AnswerText(f), "10");
 }
 
@@ -370,7 +371,7 @@ TEST(ShosuKakezanDsp, ZeroOperandGivesOnlyTheZeroProduct) {
         ASSERT_NE(zero, nullptr) << a << "*" << c;
         EXPECT_EQ(zero->colour, kNote);
         EXPECT_TRUE(Lines(f, Colour::of(Role::RedLine)).empty());
-        EXPECT_EQ(f.b.Kotae, "0");
+        EXPECT_EQ(f.b.out.Kotae, "0");
         EXPECT_EQ(AnswerText(f), "0");
     }
 }
@@ -379,13 +380,13 @@ TEST(ShosuKakezanDsp, KotaeIsTheColumnResultEvenBeyondFloatingPoint) {
     BoardFixture f;
     Kakeru(f, "1234567.891", "9876543.21");
     // 20 significant digits: a double would round them.
-    EXPECT_EQ(f.b.Kotae, "12193263121140.07011");
+    EXPECT_EQ(f.b.out.Kotae, "12193263121140.07011");
     EXPECT_EQ(AnswerText(f), "12193263121140.07011");
 
     BoardFixture g;
     Kakeru(g, "99999999.9999999999", "9999999.9999");
-    EXPECT_EQ(g.b.Kotae, "999999999989999.99900000000001");
-    EXPECT_TRUE(g.b.messages.empty());
+    EXPECT_EQ(g.b.out.Kotae, "999999999989999.99900000000001");
+    EXPECT_TRUE(g.b.out.messages.empty());
 }
 
 TEST(ShosuKakezanDsp, IntegerZerosAreBroughtDownAndCountedOnce) {
@@ -394,7 +395,7 @@ TEST(ShosuKakezanDsp, IntegerZerosAreBroughtDownAndCountedOnce) {
     BoardFixture f;
     Kakeru(f, "0.0025", "40");
     EXPECT_EQ(Digits(f).back(), "  0.1000");
-    EXPECT_EQ(f.b.Kotae, "0.1");
+    EXPECT_EQ(f.b.out.Kotae, "0.1");
     // Set apart: the zeros stand right of RightX in the aux colour.
     BoardFixture g;
     g.jk.MatsubiZeroKake = 1;
@@ -403,7 +404,7 @@ TEST(ShosuKakezanDsp, IntegerZerosAreBroughtDownAndCountedOnce) {
     const Op* z = TextAt(g, g.b.RightX, boardRows(g.ops(), g.b).back().y);
     ASSERT_NE(z, nullptr);
     EXPECT_EQ(z->colour, kAux);
-    EXPECT_EQ(g.b.Kotae, "10000");
+    EXPECT_EQ(g.b.out.Kotae, "10000");
 }
 
 TEST(ShosuKakezanDsp, SettingsPanelShiftsTheWholePicture) {
@@ -430,9 +431,9 @@ TEST(ShosuKakezanDsp, DamagedWorkCopyDrawsNothing) {
     BoardFixture f;
     f.load("1.5", '*', "2");
     f.b.w.ZenkouShosu = std::string(40, '7');
-    ShosuKakezanDsp(f.b);
-    ASSERT_EQ(f.b.messages.size(), 1u);
-    EXPECT_EQ(f.b.messages[0].text, "ケタがオーバー！");
+    f.layOn(body::ShosuKakezanDsp);
+    ASSERT_EQ(f.b.out.messages.size(), 1u);
+    EXPECT_EQ(f.b.out.messages[0].text, "ケタがオーバー！");
     EXPECT_TRUE(f.ops().empty());
     // Not digits at all: nothing to multiply, nothing drawn.
     for (auto damage :
@@ -440,9 +441,9 @@ TEST(ShosuKakezanDsp, DamagedWorkCopyDrawsNothing) {
         BoardFixture g;
         g.load("1.5", '*', "2.5");
         damage(g.b.w);
-        ShosuKakezanDsp(g.b);
+        g.layOn(body::ShosuKakezanDsp);
         EXPECT_TRUE(g.ops().empty());
-        EXPECT_EQ(g.b.Kotae, "");
+        EXPECT_EQ(g.b.out.Kotae, "");
     }
 }
 

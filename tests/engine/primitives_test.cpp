@@ -40,7 +40,6 @@ TEST(MojiDsp, DigitValueAndCharacterDrawTheSameGlyph) {
     ASSERT_EQ(texts.size(), 2u);
     EXPECT_EQ(texts[0]->text, "７");
     EXPECT_EQ(texts[1]->text, "７");
-    EXPECT_EQ(f.b.CursorX, 200 + f.b.CellW);
 }
 
 TEST(MojiDsp, StruckZeroDrawsZeroWithFallingDiagonal) {
@@ -62,9 +61,9 @@ TEST(MojiDsp, StruckZeroDrawsZeroWithFallingDiagonal) {
 
 TEST(MojiDsp, BackgroundSquareIsCellWhileTypingAndGlyphSizeWhileDrawing) {
     BoardFixture f;
-    f.b.NyuryokuKa = 1;
+    f.b.typing = true;
     MojiPut(f.b, 10, 20, Colour::of(Role::Digit), 40, "1");
-    f.b.NyuryokuKa = 0;
+    f.b.typing = false;
     MojiPut(f.b, 10, 20, Colour::of(Role::Digit), 30, "1");
     auto rects = opsOf(f.ops(), Op::Rect);
     ASSERT_EQ(rects.size(), 2u);
@@ -98,10 +97,10 @@ TEST(MojiDsp, DelayRecordsAPauseBeforeTheGlyph) {
 
 TEST(StepMachi, RecordsOnlyWhileALayoutRuns) {
     BoardFixture f;
-    f.b.Busy = 0;
+    f.b.stepPoints = false;
     EXPECT_EQ(StepMachi(f.b), 0);
     EXPECT_TRUE(f.ops().empty());
-    f.b.Busy = 1;
+    f.b.stepPoints = true;
     StepMachi(f.b);
     ASSERT_EQ(f.ops().size(), 1u);
     EXPECT_EQ(f.ops()[0].kind, Op::Step);
@@ -131,7 +130,7 @@ TEST(KotaeDsp, AnswerRemainderUnderlineAndEndMark) {
     EXPECT_EQ(lines[0]->x1, 300);
     EXPECT_EQ(lines[0]->x2, texts[2]->x2);
     EXPECT_EQ(lines[0]->colour, Colour::of(Role::Aux));
-    EXPECT_EQ(f.b.Busy, 0) << "later step points of the run no longer wait";
+    EXPECT_FALSE(f.b.stepPoints) << "later step points of the run no longer wait";
     // The division note above the expression line.
     EXPECT_EQ(texts.back()->text, "(商は 整数 の位まで)");
     EXPECT_TRUE(texts.back()->bold);

@@ -39,7 +39,7 @@ TEST(BoardRows, GlyphsWiderThanACellKeepTheirColumns) {
         const char* a;
         char op;
         const char* c;
-        int (*layout)(Board&);
+        Layout layout;
         Rows rows;
     };
     for (const Case& k :
@@ -48,10 +48,10 @@ TEST(BoardRows, GlyphsWiderThanACellKeepTheirColumns) {
         // The same board read with the plain metric is the reference.
         BoardFixture plain;
         plain.load(k.a, k.op, k.c);
-        k.layout(plain.b);
+        plain.lay(k.layout);
         WideSignBoard wide;
         wide.load(k.a, k.op, k.c);
-        k.layout(wide.b);
+        wide.lay(k.layout);
         if (!k.rows.empty()) EXPECT_EQ(plain.rows(), k.rows);
         EXPECT_EQ(wide.wideRows(), plain.rows()) << k.a << k.op << k.c;
     }

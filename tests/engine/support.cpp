@@ -17,8 +17,7 @@ void split(const std::string& operand, std::string& seisu, std::string& shosu) {
 }  // namespace
 
 void BoardFixture::load(const std::string& a, char op, const std::string& c) {
-    TShiki& s = b.shiki;
-    s.clear();
+    TShiki s;
     split(a, s.ZenkouSeisu, s.ZenkouShosu);
     split(c, s.KoukouSeisu, s.KoukouShosu);
     s.ZenkouSeisuKeta = static_cast<int>(s.ZenkouSeisu.size());
@@ -33,7 +32,8 @@ void BoardFixture::load(const std::string& a, char op, const std::string& c) {
         std::max(s.ZenkouSeisuKeta + s.ZenkouShosuKeta, s.KoukouSeisuKeta + s.KoukouShosuKeta);
     s.Kakutei = 1;
 
-    b.restoreWork();
+    b.shiki = s;
+    b.w = workCopyOf(s);
 
     // The "=" follows the typed characters on the expression line.
     const std::string typedText = a + op + c;
@@ -43,9 +43,9 @@ void BoardFixture::load(const std::string& a, char op, const std::string& c) {
     b.EqualX = b.OriginX + typed * b.CellW;
     b.EqualY = b.LineY + b.harufa();
     if (jk.KAIGYO_FLAG == 1) b.EqualX = b.OriginX;
-    b.NyuryokuKa = 0;
-    b.Busy = 1;
-    b.Kotae.clear();
+    b.typing = false;
+    b.stepPoints = true;
+    b.out = {};
     canvas.clear();
 }
 

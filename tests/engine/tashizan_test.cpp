@@ -12,8 +12,8 @@ const Colour kCarry = Colour::of(Role::Carry);
 TEST(TashizanDsp, CarriesAboveTheAnswerAndTheFinalCarryLeads) {
     BoardFixture f;
     f.load("95", '+', "7");
-    TashizanDsp(f.b);
-    const Board& b = f.b;
+    f.lay(TashizanDsp);
+    const hissan::Run& b = f.b;
     // Sign column, then hundreds, tens, ones; the carries sit on their own row.
     EXPECT_EQ(f.rows(), (std::vector<std::string>{"     102", " 95", "+ 7", "11", "102"}));
     const int y2 = Trunc(Trunc(b.OriginY + 2.5 * b.LineH) + 1.2 * b.LineH);
@@ -29,31 +29,31 @@ TEST(TashizanDsp, CarriesAboveTheAnswerAndTheFinalCarryLeads) {
     ASSERT_NE(lead, nullptr);
     EXPECT_EQ(lead->text, "１");
     EXPECT_EQ(lead->colour, Colour::of(Role::Digit));
-    EXPECT_EQ(b.Kotae, "102");
+    EXPECT_EQ(b.out.Kotae, "102");
     const Op* answer = TextAt(f, Trunc(b.EqualX + 1.2 * b.CellW), b.OriginY);
     ASSERT_NE(answer, nullptr);
     EXPECT_EQ(answer->text, "102");
 
     f.jk.KURIAGARI = 0;
     f.load("95", '+', "7");
-    TashizanDsp(f.b);
+    f.lay(TashizanDsp);
     EXPECT_TRUE(Find(f, Op::Text, kCarry).empty());
-    EXPECT_EQ(f.b.Kotae, "102");
+    EXPECT_EQ(f.b.out.Kotae, "102");
 }
 
 TEST(TashizanDsp, ZeroPlusZeroHasOneColumn) {
     BoardFixture f;
     f.load("0", '+', "0");
-    TashizanDsp(f.b);
+    f.lay(TashizanDsp);
     EXPECT_EQ(f.rows(), (std::vector<std::string>{"    0", " 0", "+0", " 0"}));
-    EXPECT_EQ(f.b.Kotae, "0");
+    EXPECT_EQ(f.b.out.Kotae, "0");
 }
 
 TEST(BubunwaTashizan, OneRowPerPlaceThenTheTotal) {
     BoardFixture f;
     f.jk.BubunWa = f.jk.QQ_FLAG = 1;
     f.load("345", '+', "67");
-    BubunwaTashizan(f.b);
+    f.lay(BubunwaTashizan);
     EXPECT_EQ(f.rows(),
               (std::vector<std::string>{"       412", "【部分和を使った たし算】", " 345",
                                         "     ←たされる数", "+ 67", "     ←たす数　　", " 300",
@@ -63,7 +63,7 @@ TEST(BubunwaTashizan, OneRowPerPlaceThenTheTotal) {
     const auto signs = Find(f, Op::Text, Colour::of(Role::Sign));
     EXPECT_EQ(
         std::count_if(signs.begin(), signs.end(), [](const Op* o) { return o->text == "０"; }), 3);
-    EXPECT_EQ(f.b.Kotae, "412");
+    EXPECT_EQ(f.b.out.Kotae, "412");
     EXPECT_TRUE(LayoutGeometryIsSound(f));
 }
 
@@ -78,7 +78,7 @@ TEST(BubunwaTashizan, PartialSumsStayInTheOperandColumnsAtEverySize) {
             f.jk.FONTSIZE = size;
             f.b.setMetrics(f.metrics, size, printer);
             f.load("345", '+', "67");
-            BubunwaTashizan(f.b);
+            f.lay(BubunwaTashizan);
             EXPECT_TRUE(LayoutGeometryIsSound(f)) << size << (printer ? " printed" : "");
         }
     }
@@ -89,8 +89,8 @@ TEST(BubunwaTashizan, EighteenDigitOperandsAddExactly) {
     f.jk.BubunWa = 1;
     const std::string nines(18, '9');
     f.load(nines, '+', nines);
-    BubunwaTashizan(f.b);
-    EXPECT_EQ(f.b.Kotae, "1" + std::string(17, '9') + "8");
+    f.lay(BubunwaTashizan);
+    EXPECT_EQ(f.b.out.Kotae, "1" + std::string(17, '9') + "8");
     EXPECT_EQ(f.rows()[4], "18" + std::string(17, '0'));  // the highest place, 10^17
     EXPECT_EQ(f.rows()[5], "                    …… 十京の位の和");
 }
@@ -98,8 +98,8 @@ TEST(BubunwaTashizan, EighteenDigitOperandsAddExactly) {
 TEST(ShosuTashizanDsp, PointsAlignedAndTrailingZerosStruck) {
     BoardFixture f;
     f.load("1.25", '+', "3.75");
-    ShosuTashizanDsp(f.b);
-    const Board& b = f.b;
+    f.lay(ShosuTashizanDsp);
+    const hissan::Run& b = f.b;
     const auto rows = f.rows();
     EXPECT_EQ(rows[1], " 1.25");
     EXPECT_EQ(rows[2], "+3.75");
@@ -108,18 +108,18 @@ TEST(ShosuTashizanDsp, PointsAlignedAndTrailingZerosStruck) {
     ASSERT_EQ(strikes.size(), 2u);  // hundredths, then tenths
     EXPECT_EQ(strikes[0]->x1, Trunc(b.RightX + b.CellW + 0.1 * b.CellW));
     EXPECT_EQ(strikes[1]->x1, Trunc(b.RightX + 0.1 * b.CellW));
-    EXPECT_EQ(b.Kotae, "5");
-    EXPECT_EQ(b.KotaeShosu, "00");
+    EXPECT_EQ(b.out.Kotae, "5");
+    EXPECT_EQ(b.out.KotaeShosu, "00");
 
     // An operand without decimals gets no point; the rule spans the decimals.
     f.load("3", '+', "0.25");
-    ShosuTashizanDsp(f.b);
+    f.lay(ShosuTashizanDsp);
     const int y1 = Trunc(b.OriginY + 2.5 * b.LineH);
     EXPECT_EQ(TextAt(f, b.TenX, Trunc(y1 + 0.6 * b.CharH)), nullptr);
     const auto rules = Find(f, Op::Line, Colour::of(Role::Rule));
     ASSERT_EQ(rules.size(), 1u);
     EXPECT_EQ(rules[0]->x2, b.RightX + 2 * b.CellW);
-    EXPECT_EQ(b.Kotae, "3.25");
+    EXPECT_EQ(b.out.Kotae, "3.25");
 }
 
 TEST(ColumnLayouts, LineBreakAtEqualsMovesEveryRowOneLineDown) {
@@ -157,7 +157,7 @@ TEST(AdditionLayouts, ManyOperandsAddExactlyAndStayOnTheGrid) {
         f.load(a, '+', c);
         RunAddSub(f, '+');
         SCOPED_TRACE(a + " + " + c + " size " + std::to_string(f.b.MojiSize));
-        EXPECT_EQ(KotaeSeiri(f.b.Kotae), Exact(a, c, false));
+        EXPECT_EQ(KotaeSeiri(f.b.out.Kotae), Exact(a, c, false));
         EXPECT_TRUE(LayoutGeometryIsSound(f));
     }
 }

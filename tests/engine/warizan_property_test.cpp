@@ -42,8 +42,8 @@ std::string Str(const exact::Dec& d) {
 // The quotient text as the quotient row shows it, by place value.
 ::testing::AssertionResult IsCorrectLongDivision(const BoardFixture& f, const std::string& a,
                                                  const std::string& c) {
-    const Board& b = f.b;
-    const WarizanResult& wz = b.wz;
+    const hissan::Run& b = f.b;
+    const WarizanResult& wz = b.out.wz;
     const bool decimal = b.w.MaxShosuKeta > 0;
     const int Lcells = decimal ? b.w.KoukouKeta + b.w.KoukouShosuKeta : b.w.KoukouKeta;
     const int u = !decimal && f.jk.MatsubiZeroWari == 1
@@ -181,8 +181,8 @@ std::string Str(const exact::Dec& d) {
         expected = Str(e.shou);
         if (e.amari.digits != "0") expected += "R" + Str(e.amari);
     }
-    if (b.Kotae != expected)
-        return ::testing::AssertionFailure() << "Kotae " << b.Kotae << ", exact " << expected;
+    if (b.out.Kotae != expected)
+        return ::testing::AssertionFailure() << "Kotae " << b.out.Kotae << ", exact " << expected;
     // Until exact, the heading calls the division exact when no remainder is left.
     if (f.jk.SHOU_ITI == 2) {
         std::string note;
@@ -219,7 +219,7 @@ TEST(WarizanProperty, EveryDrawingIsACorrectLongDivision) {
         const int rc = Waru(f, a, c);
         if (rc == -10) {
             ++overflows;
-            ASSERT_EQ(f.b.messages.size(), 1u) << a << "/" << c;
+            ASSERT_EQ(f.b.out.messages.size(), 1u) << a << "/" << c;
             // Refused only when the dividend's digits, moved by the divisor's
             // decimals and given the quotient's places, pass 18 digits.
             const exact::Dec da = exact::dec(a);

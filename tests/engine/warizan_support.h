@@ -18,7 +18,7 @@ namespace hissan::test {
 inline int Waru(BoardFixture& f, const std::string& a, const std::string& c) {
     f.load(a, '/', c);
     if (f.jk.SHOU_ITI == 2) f.jk.POINTMAX = 10;
-    return f.b.w.MaxShosuKeta > 0 ? ShosuWarizanDsp(f.b) : WarizanDsp(f.b);
+    return f.b.w.MaxShosuKeta > 0 ? f.lay(ShosuWarizanDsp) : f.lay(WarizanDsp);
 }
 
 // One row of full-size glyphs: digit by board column (0 = OriginX), and the
@@ -32,7 +32,7 @@ struct DigitRow {
 
 inline std::vector<DigitRow> DigitRows(const BoardFixture& f) {
     std::vector<DigitRow> out;
-    const Board& b = f.b;
+    const hissan::Run& b = f.b;
     // Columns as the row reader numbers them: from the leftmost text drawn.
     int minCol = 0;
     bool any = false;

@@ -60,11 +60,11 @@ std::string NoteText(const BoardFixture& f) {
 
 struct Geometry {
     int KakkoX, WY, ShouY;
-    int col(const Board& b, int p) const { return KakkoX + (p - 3) * b.CellW; }
+    int col(const hissan::Run& b, int p) const { return KakkoX + (p - 3) * b.CellW; }
 };
 
 Geometry GeometryOf(const BoardFixture& f, int divisorCells) {
-    const Board& b = f.b;
+    const hissan::Run& b = f.b;
     return Geometry{b.OriginX + (divisorCells + 3) * b.CellW, b.OriginY + 4 * b.LineH,
                     Trunc(b.OriginY + 2.7 * b.LineH)};
 }
@@ -76,7 +76,7 @@ TEST(WarizanDsp, TwelveByFiveToOnePlace) {
     f.jk.POINTMAX = 1;
     EXPECT_EQ(Waru(f, "12", "5"), 1);
     EXPECT_EQ(Digits(f), (Rows{"   2.4", "5 12.0", "  10", "   20", "   20", "    0"}));
-    EXPECT_EQ(f.b.Kotae, "2.4");
+    EXPECT_EQ(f.b.out.Kotae, "2.4");
     EXPECT_EQ(AnswerTexts(f), (std::vector<std::string>{"2.4"}));
     EXPECT_EQ(NoteText(f), "(商は 小数第 1位まで求め、余りを出す)");
     const Geometry g = GeometryOf(f, 1);
@@ -95,7 +95,7 @@ TEST(WarizanDsp, QuotientZeroShortcutKeepsTheDividendAsRemainder) {
     BoardFixture f;
     Waru(f, "7", "8");
     EXPECT_EQ(Digits(f), (Rows{"  0", "8 7", "  0", "  7"}));
-    EXPECT_EQ(f.b.Kotae, "0R7");
+    EXPECT_EQ(f.b.out.Kotae, "0R7");
     EXPECT_EQ(AnswerTexts(f), (std::vector<std::string>{"0", "あまり", "7"}));
 }
 
@@ -103,7 +103,7 @@ TEST(WarizanDsp, ZeroQuotientDigitAndTheBroughtDownDigitBesideIt) {
     BoardFixture f;
     Waru(f, "1005", "5");
     EXPECT_EQ(Digits(f), (Rows{"   201", "5 1005", "  10", "    05", "     5", "     0"}));
-    EXPECT_EQ(f.b.Kotae, "201");
+    EXPECT_EQ(f.b.out.Kotae, "201");
 }
 
 TEST(WarizanDsp, SkippedZerosComeDownWithTheNextDigit) {
@@ -111,7 +111,7 @@ TEST(WarizanDsp, SkippedZerosComeDownWithTheNextDigit) {
     Waru(f, "12005", "4");
     // No gap in the remainder row: the zeros come down with the 5.
     EXPECT_EQ(Digits(f), (Rows{"   3001", "4 12005", "  12", "    005", "      4", "      1"}));
-    EXPECT_EQ(f.b.Kotae, "3001R1");
+    EXPECT_EQ(f.b.out.Kotae, "3001R1");
 }
 
 TEST(WarizanDsp, ExactDivisionEndingInZeroShowsOneZero) {
@@ -141,14 +141,14 @@ TEST(WarizanDsp, CancelledZerosAreStruckAndTheDivisionRunsWithoutThem) {
     const Geometry g = GeometryOf(f, 3);
     for (int p : {3, 4}) EXPECT_TRUE(StruckAt(f, g.col(f.b, p), g.WY)) << p;
     for (int q : {2, 3}) EXPECT_TRUE(StruckAt(f, f.b.OriginX + (q - 1) * f.b.CellW, g.WY)) << q;
-    EXPECT_EQ(f.b.Kotae, "4");
+    EXPECT_EQ(f.b.out.Kotae, "4");
 
     // A remainder keeps the cancelled zeros: 1250 / 300 is 4 remainder 50.
     BoardFixture r;
     r.jk.MatsubiZeroWari = 1;
     Waru(r, "1250", "300");
     EXPECT_EQ(Digits(r).back(), "      50");
-    EXPECT_EQ(r.b.Kotae, "4R50");
+    EXPECT_EQ(r.b.out.Kotae, "4R50");
     const Geometry gr = GeometryOf(r, 3);
     const Op* zero = GlyphAt(r, gr.col(r.b, 4), boardRows(r.ops(), r.b).back().y);
     ASSERT_NE(zero, nullptr);
@@ -164,7 +164,7 @@ TEST(WarizanDsp, RoundingStrikesTheChangedDigitsAndAnswersTheRoundedQuotient) {
     ASSERT_FALSE(d.empty());
     EXPECT_EQ(d[0], "  0.666");
     // Exactly the rounded answer, with no remainder, is written and kept.
-    EXPECT_EQ(f.b.Kotae, "0.67");
+    EXPECT_EQ(f.b.out.Kotae, "0.67");
     EXPECT_EQ(AnswerTexts(f), (std::vector<std::string>{"0.67"}));
     EXPECT_EQ(NoteText(f), "(商は 小数第3位を四捨五入し、小数第2位まで求める)");
     const Geometry g = GeometryOf(f, 1);
@@ -193,7 +193,7 @@ TEST(WarizanDsp, RoundingCarriesIntoTheOnesAndAddsADigit) {
     f.jk.SHOU_ITI = 1;
     f.jk.POINTMAX = 3;
     Waru(f, "9996", "1000");
-    EXPECT_EQ(f.b.Kotae, "10");
+    EXPECT_EQ(f.b.out.Kotae, "10");
     EXPECT_EQ(AnswerTexts(f), (std::vector<std::string>{"10"}));
 }
 
@@ -202,7 +202,7 @@ TEST(WarizanDsp, NothingToRoundWhenTheQuotientEndsEarlier) {
     f.jk.SHOU_ITI = 1;
     f.jk.POINTMAX = 3;
     Waru(f, "1", "4");
-    EXPECT_EQ(f.b.Kotae, "0.25");
+    EXPECT_EQ(f.b.out.Kotae, "0.25");
     EXPECT_EQ(Digits(f)[0], "  0.25");
     // The note tells the condition the teacher chose, not the one the layout used.
     EXPECT_EQ(NoteText(f), "(商は 小数第3位を四捨五入し、小数第2位まで求める)");
@@ -215,14 +215,14 @@ TEST(WarizanDsp, UntilExactDrawsTenDecimalsAndSaysItIsNotExact) {
     f.jk.SHOU_ITI = 2;
     Waru(f, "1", "3");
     EXPECT_EQ(Digits(f)[0], "  0.3333333333");
-    EXPECT_EQ(f.b.Kotae, "0.3333333333R0.0000000001");
+    EXPECT_EQ(f.b.out.Kotae, "0.3333333333R0.0000000001");
     EXPECT_EQ(NoteText(f), "(商は 割り切れるまで［max小数第10位］) …まだ割り切れません。。。");
     EXPECT_EQ(Digits(f).back(), "  0.0000000001");
 
     BoardFixture e;
     e.jk.SHOU_ITI = 2;
     Waru(e, "1", "8");
-    EXPECT_EQ(e.b.Kotae, "0.125");
+    EXPECT_EQ(e.b.out.Kotae, "0.125");
     EXPECT_EQ(NoteText(e), "(商は 割り切れるまで［max小数第10位］) …割り切れました。");
 
     // No decimal stands in the quotient, yet a remainder is left: not exact.
@@ -232,7 +232,7 @@ TEST(WarizanDsp, UntilExactDrawsTenDecimalsAndSaysItIsNotExact) {
         BoardFixture g;
         g.jk.SHOU_ITI = 2;
         Waru(g, a, c);
-        EXPECT_EQ(g.b.Kotae, kotae) << a << "/" << c;
+        EXPECT_EQ(g.b.out.Kotae, kotae) << a << "/" << c;
         EXPECT_EQ(NoteText(g), "(商は 割り切れるまで［max小数第10位］) …まだ割り切れません。。。")
             << a << "/" << c;
     }
@@ -245,22 +245,22 @@ TEST(WarizanDsp, ZeroRowWhenTheLastQuotientDigitIsZero) {
     EXPECT_EQ(Digits(f), (Rows{"  10", "4 41", "  4", "   1", "   0", "   1"}));
     const auto aqua = Find(f, Op::Line, Colour::of(Role::AquaLine));
     EXPECT_EQ(aqua.size(), 1u);
-    EXPECT_EQ(f.b.Kotae, "10R1");
+    EXPECT_EQ(f.b.out.Kotae, "10R1");
 }
 
 TEST(WarizanDsp, OverflowOfTheExtendedDividendAsksToTypeAgain) {
     BoardFixture f;
     f.jk.POINTMAX = 2;
     EXPECT_EQ(Waru(f, "123456789012345678", "123456789"), -10);
-    ASSERT_EQ(f.b.messages.size(), 1u);
-    const Message& m = f.b.messages[0];
+    ASSERT_EQ(f.b.out.messages.size(), 1u);
+    const Message& m = f.b.out.messages[0];
     EXPECT_EQ(m.text,
               "＜オーバーフロウ＞\n ケタ数オーバーしました。商の小数の位を減らして下さい。\n"
               "Deleteキーを押して再入力します。");
     EXPECT_EQ(m.title, "ご確認!!");
     EXPECT_EQ(m.then, Message::ClearAndRestore);
     EXPECT_TRUE(AnswerTexts(f).empty());
-    EXPECT_TRUE(f.b.Kotae.empty());
+    EXPECT_TRUE(f.b.out.Kotae.empty());
 }
 
 TEST(Warizan, LongQuotientsHaveEveryPlaceTheHeadingNamesOrOverflow) {
@@ -295,13 +295,13 @@ TEST(Warizan, LongQuotientsHaveEveryPlaceTheHeadingNamesOrOverflow) {
         const std::string where = std::string(k.a) + "/" + k.c;
         if (!k.kotae) {
             EXPECT_EQ(rc, -10) << where;
-            ASSERT_EQ(f.b.messages.size(), 1u) << where;
-            EXPECT_EQ(f.b.messages[0].title, "ご確認!!");
-            EXPECT_TRUE(f.b.Kotae.empty()) << where;
+            ASSERT_EQ(f.b.out.messages.size(), 1u) << where;
+            EXPECT_EQ(f.b.out.messages[0].title, "ご確認!!");
+            EXPECT_TRUE(f.b.out.Kotae.empty()) << where;
             continue;
         }
         EXPECT_EQ(rc, 1) << where;
-        EXPECT_EQ(f.b.Kotae, k.kotae) << where;
+        EXPECT_EQ(f.b.out.Kotae, k.kotae) << where;
         std::string shou = Digits(f)[0];
         shou.erase(0, shou.find_first_not_of(' '));
         EXPECT_EQ(shou, k.shou) << where;
@@ -363,7 +363,7 @@ TEST(ShosuWarizanDsp, BothPointsMoveAndAreMarked) {
     BoardFixture f;
     Waru(f, "7.5", "2.5");
     EXPECT_EQ(Digits(f), (Rows{"    3", "2.5. 7.5.", "   75", "    0"}));
-    EXPECT_EQ(f.b.Kotae, "3");
+    EXPECT_EQ(f.b.out.Kotae, "3");
     // The quotient stands over the 5: dividend position 2.
     const Geometry g = GeometryOf(f, 2);
     const Op* three = GlyphAt(f, g.col(f.b, 2), g.ShouY);
@@ -380,14 +380,14 @@ TEST(ShosuWarizanDsp, DivisorDecimalsAppendZerosToTheDividend) {
     Waru(f, "3", "0.25");
     EXPECT_EQ(Digits(f),
               (Rows{"     12", "0.25. 3.00.", "    25", "     50", "     50", "      0"}));
-    EXPECT_EQ(f.b.Kotae, "12");
+    EXPECT_EQ(f.b.out.Kotae, "12");
 }
 
 TEST(ShosuWarizanDsp, RemainingDividendDigitsComeDownIntoTheRemainder) {
     BoardFixture f;
     Waru(f, "1.23", "0.4");
     EXPECT_EQ(Digits(f), (Rows{"    3", "0.4. 1.2.3", "   12", "   0.03"}));
-    EXPECT_EQ(f.b.Kotae, "3R0.03");
+    EXPECT_EQ(f.b.out.Kotae, "3R0.03");
     // The remainder's point under the dividend's typed point.
     const Geometry g = GeometryOf(f, 2);
     const int typed = Trunc(g.col(f.b, 2) - 0.2 * f.b.CellW);
@@ -407,7 +407,7 @@ TEST(ShosuWarizanDsp, QuotientPointOverTheNewPointRemainderUnderTheTypedOne) {
     EXPECT_EQ(d.front(), "    3.57");
     EXPECT_EQ(d[1], "0.7. 2.5.00");
     EXPECT_EQ(d.back(), "   0.001");
-    EXPECT_EQ(f.b.Kotae, "3.57R0.001");
+    EXPECT_EQ(f.b.out.Kotae, "3.57R0.001");
     // Two dotted reference lines.
     int dotted = 0;
     for (const Op& op : f.ops()) dotted += op.kind == Op::Line && op.dotted;
@@ -418,19 +418,19 @@ TEST(ShosuWarizanDsp, OnlyTheDividendHasDecimals) {
     BoardFixture f;
     Waru(f, "7.5", "2");
     EXPECT_EQ(Digits(f), (Rows{"  3", "2 7.5", "  6", "  1.5"}));
-    EXPECT_EQ(f.b.Kotae, "3R1.5");
+    EXPECT_EQ(f.b.out.Kotae, "3R1.5");
 
     BoardFixture z;
     Waru(z, "21.0", "4");
     // The remainder 1 keeps the dividend's tenths as a struck zero.
     EXPECT_EQ(Digits(z).back(), "   1.0");
-    EXPECT_EQ(z.b.Kotae, "5R1");
+    EXPECT_EQ(z.b.out.Kotae, "5R1");
 }
 
 TEST(ShosuWarizanDsp, QuotientZero) {
     BoardFixture f;
     Waru(f, "0.3", "0.7");
-    EXPECT_EQ(f.b.Kotae, "0R0.3");
+    EXPECT_EQ(f.b.out.Kotae, "0R0.3");
     EXPECT_EQ(Digits(f).back(), "   0.3");
 }
 

@@ -20,12 +20,8 @@ struct Scene {
     app::QtMetrics metrics{app::boardFontFamily("ＭＳゴシック")};
     hissan::RecordingCanvas canvas{metrics};
     hissan::TJouken jk;
-    hissan::Board b;
-    Scene() {
-        b.cv = &canvas;
-        b.jk = &jk;
-        b.setMetrics(metrics, 40);
-    }
+    hissan::Run b{canvas, jk, hissan::Grid{}};
+    Scene() { b.setMetrics(metrics, 40); }
     QImage render(int scheme, bool stepMode = false, size_t count = size_t(-1)) {
         QImage img(600, 300, QImage::Format_RGB32);
         img.fill(app::backgroundColour(scheme));
@@ -163,9 +159,7 @@ TEST(Render, PenWidthsGrowWithTheResolutionAsTheGlyphsDo) {
         app::QtMetrics metrics(app::boardFontFamily("ＭＳゴシック"), &img);
         hissan::RecordingCanvas canvas(metrics);
         hissan::TJouken jk;
-        hissan::Board b;
-        b.cv = &canvas;
-        b.jk = &jk;
+        hissan::Run b(canvas, jk, hissan::Grid{});
         b.setMetrics(metrics, 40, true);
         // Measured at this resolution, also where the image before stood.
         EXPECT_NEAR(b.CellW, 52 * scale, 2 * scale);
