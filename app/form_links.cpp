@@ -15,11 +15,11 @@ class FormLink : public QObject, public dialogs::KeypadHost, public dialogs::Sen
     explicit FormLink(TKokubanFormM& form) : QObject(&form), f_(form) {}
 
     // ---- keypad ----
-    void MojiInput(char ch) override { f_.keisan().MojiInput(ch); }
-    void BackSpace() override { f_.keisan().BackSpace(); }
-    void Hukkatu() override { f_.keisan().Hukkatu(); }
-    void VK_DeleteKey() override { f_.keisan().VK_DeleteKey(); }
-    void ReCalcButtonClick() override { f_.keisan().ReCalcButtonClick(); }
+    void MojiInput(char ch) override { f_.apply(f_.keisan().MojiInput(ch)); }
+    void BackSpace() override { f_.apply(f_.keisan().BackSpace()); }
+    void Hukkatu() override { f_.apply(f_.keisan().Hukkatu()); }
+    void VK_DeleteKey() override { f_.apply(f_.keisan().VK_DeleteKey()); }
+    void ReCalcButtonClick() override { f_.apply(f_.keisan().ReCalcButtonClick()); }
     void hideWordProblem() override { f_.companions().hide(Companion::WordProblem); }
     void postKey(int key) override { f_.injectKey(key); }
     void SpeedButton8Click() override { f_.SpeedButton8Click(); }

@@ -190,7 +190,7 @@ TKokubanFormM::TKokubanFormM(const QString& settingsDir, QWidget* parent) : QMai
 
     // Board font and metrics; the entry starts on a cleared board.
     metrics_ = std::make_unique<QtMetrics>(boardFontFamily(jk_.FONTNAME));
-    keisan_ = std::make_unique<Keisan>(jk_, *metrics_, this);
+    keisan_ = std::make_unique<Keisan>(jk_, *metrics_);
     player_ = std::make_unique<Player>(
         jk_, [this]() -> const hissan::DisplayList& { return keisan_->ops(); });
     connect(player_.get(), &Player::progressed, board_, qOverload<>(&QWidget::update));
@@ -248,7 +248,7 @@ TKokubanFormM::TKokubanFormM(const QString& settingsDir, QWidget* parent) : QMai
     panel_->showWordProblem(false);
     panel_->showQuotientMode();
     wirePanel();
-    keisan_->R1Click();
+    apply(keisan_->R1Click());
 
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
         if (s == Qt::ApplicationActive) AppActivated = 1;
@@ -438,7 +438,37 @@ void TKokubanFormM::loadFaceBitmaps() {
     }
 }
 
-// ---- KeisanHost ----------------------------------------------------------------------
+// ---- what an entry operation reported ---------------------------------------------------
+
+void TKokubanFormM::apply(const EntryReport& report) {
+    for (const EntryEvent& e : report.events) {
+        switch (e.kind) {
+            case EntryEvent::Board:
+                boardChanged(e.change);
+                break;
+            case EntryEvent::ShowMessage:
+                showMessage(e.message);
+                break;
+            case EntryEvent::Speak:
+                Yomiage(e.text);
+                break;
+            case EntryEvent::InputWindows:
+                setInputWindowsEnabled(e.on);
+                break;
+            case EntryEvent::WordProblem:
+                wordProblem(e.answerMode);
+                break;
+            case EntryEvent::WordProblemRedraw:
+                wordProblemRedraw();
+                break;
+            case EntryEvent::Busy:
+                // Laying out takes a moment only; the board shows the busy
+                // cursor for as long as the drawing plays instead (see
+                // boardChanged / onRunFinished).
+                break;
+        }
+    }
+}
 
 void TKokubanFormM::showMessage(const hissan::Message& m) {
     if (formHooks().message) {
@@ -505,11 +535,6 @@ void TKokubanFormM::wordProblem(int answerMode) {
 
 void TKokubanFormM::wordProblemRedraw() {
     if (ToolWindow* w = comp_.built(Companion::WordProblem); ReibunOn == 1 && w) w->update();
-}
-
-void TKokubanFormM::setBusyCursor(bool) {
-    // Laying out takes a moment only; the board shows the busy cursor for as
-    // long as the drawing plays instead (see boardChanged / onRunFinished).
 }
 
 void TKokubanFormM::boardChanged(BoardChange change) {
@@ -645,7 +670,7 @@ void TKokubanFormM::FormKeyDown(core::Key key, unsigned mods) {
             jk_.POINTMAX = std::clamp(jk_.POINTMAX + (command == C::MorePlaces ? 1 : -1), 0, 10);
             showPointMax();
             comp_.conditions()->showPointMax();
-            if (jk_.RENDOFLAG == 1) k.ReCalcButtonClick();
+            if (jk_.RENDOFLAG == 1) apply(k.ReCalcButtonClick());
             return;
         case C::SlowerStrokes:
         case C::FasterStrokes:
@@ -654,7 +679,7 @@ void TKokubanFormM::FormKeyDown(core::Key key, unsigned mods) {
             showStrokeDelay();
             return;
         case C::DeleteCalculation:
-            k.VK_DeleteKey();
+            apply(k.VK_DeleteKey());
             comp_.hide(Companion::WordProblem);
             return;
         case C::ToggleStepMode:
@@ -688,7 +713,7 @@ void TKokubanFormM::FormKeyDown(core::Key key, unsigned mods) {
             return;
         }
         case C::Recalculate:
-            k.ReCalcButtonClick();
+            apply(k.ReCalcButtonClick());
             return;
         case C::ToggleLineBreak:
             Panel4Click();
@@ -709,7 +734,7 @@ void TKokubanFormM::FormKeyDown(core::Key key, unsigned mods) {
             comp_.conditions()->toggle(Switch::Kurisagari);
             return;
         case C::RestoreExpression:
-            k.Hukkatu();
+            apply(k.Hukkatu());
             return;
         case C::Home:
             HomeDsp();
@@ -728,7 +753,7 @@ void TKokubanFormM::FormKeyDown(core::Key key, unsigned mods) {
             } else {
                 comp_.keypad()->restoreNormal();
                 if (k.ShikiNyuryoku.empty()) {
-                    k.reopenEmpty();
+                    apply(k.reopenEmpty());
                     repaintBoard();
                 }
             }
@@ -740,31 +765,31 @@ void TKokubanFormM::FormKeyDown(core::Key key, unsigned mods) {
             ScrollDown();
             return;
         case C::TypePi:
-            k.TypePi();
+            apply(k.TypePi());
             return;
         case C::BackSpace:
-            k.BackSpace();
+            apply(k.BackSpace());
             return;
         case C::TypeDigit:
-            k.MojiInput(core::digitOf(key));
+            apply(k.MojiInput(core::digitOf(key)));
             return;
         case C::TypePoint:
-            k.MojiInput('.');
+            apply(k.MojiInput('.'));
             return;
         case C::TypePlus:
-            k.MojiInput('+');
+            apply(k.MojiInput('+'));
             return;
         case C::TypeMinus:
-            k.MojiInput('-');
+            apply(k.MojiInput('-'));
             return;
         case C::TypeTimes:
-            k.MojiInput('*');
+            apply(k.MojiInput('*'));
             return;
         case C::TypeDivide:
-            k.MojiInput('/');
+            apply(k.MojiInput('/'));
             return;
         case C::TypeEquals:
-            k.MojiInput('=');
+            apply(k.MojiInput('='));
             return;
     }
 }

@@ -44,7 +44,7 @@ struct FormHooks {
 };
 FormHooks& formHooks();
 
-class TKokubanFormM : public QMainWindow, public KeisanHost, public dialogs::JoukenHost {
+class TKokubanFormM : public QMainWindow, public dialogs::JoukenHost {
     Q_OBJECT
   public:
     // `settingsDir`: the folder of the settings file; empty for the usual
@@ -52,14 +52,15 @@ class TKokubanFormM : public QMainWindow, public KeisanHost, public dialogs::Jou
     explicit TKokubanFormM(const QString& settingsDir = QString(), QWidget* parent = nullptr);
     ~TKokubanFormM() override;
 
-    // ---- KeisanHost -----------------------------------------------------------
-    void showMessage(const hissan::Message& m) override;
-    void Yomiage(const std::string& text) override;
-    void setInputWindowsEnabled(bool on) override;
-    void wordProblem(int answerMode) override;
-    void wordProblemRedraw() override;
-    void setBusyCursor(bool on) override;
-    void boardChanged(BoardChange change) override;
+    // ---- what an entry operation reported ---------------------------------------
+    // Carries out the events of `report` in their order: a message box is
+    // closed before the next event is applied.
+    void apply(const EntryReport& report);
+    // A modal message box; a message that asks for it then clears the board
+    // and types the previous expression again.
+    void showMessage(const hissan::Message& m);
+    // Reads a calculation text aloud.
+    void Yomiage(const std::string& text);
 
     // A message box of the window's own, through the same way as Keisan's.
     void message(const QString& text, const QString& title,
@@ -138,7 +139,7 @@ class TKokubanFormM : public QMainWindow, public KeisanHost, public dialogs::Jou
     void panelCaptions() override;
     void quotientModeChanged() override;
     void showPointMax() override;
-    void recalculate() override { keisan_->ReCalcButtonClick(); }
+    void recalculate() override { apply(keisan_->ReCalcButtonClick()); }
     void stepTimeEnabled(bool on) override;
     void selectScheme(int item) override;
     void joukenHidden() override {}
@@ -195,6 +196,12 @@ class TKokubanFormM : public QMainWindow, public KeisanHost, public dialogs::Jou
     void contextMenuEvent(QContextMenuEvent* e) override;
 
   private:
+    // The events of an entry report, one by one.
+    void setInputWindowsEnabled(bool on);
+    void wordProblem(int answerMode);
+    void wordProblemRedraw();
+    void boardChanged(BoardChange change);
+
     QString ExeDir;
     int Closing = 0;
     int PrevTop = 0, PrevLeft = 0, PrevHeight = 0, PrevWidth = 0;

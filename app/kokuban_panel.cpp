@@ -86,7 +86,7 @@ void TKokubanFormM::repaintBoard() {
 
 void TKokubanFormM::relayoutBoard() {
     if (drawing()) player_->finish();
-    keisan_->relayout();
+    apply(keisan_->relayout());
     repaintBoard();
 }
 
@@ -201,7 +201,7 @@ void TKokubanFormM::newFont(const QFont& font) {
     if (drawing()) player_->finish();
     // The entry keeps the old metrics until the new ones are in place.
     auto fresh = std::make_unique<QtMetrics>(boardFontFamily(jk_.FONTNAME));
-    keisan_->relayout(*fresh);
+    apply(keisan_->relayout(*fresh));
     metrics_ = std::move(fresh);
     repaintBoard();
 }
@@ -255,7 +255,7 @@ void TKokubanFormM::P1Click() {
     if (jk_.PANELFLAG == 1) panel_->ensureBuilt();
     panel_->setVisible(jk_.PANELFLAG == 1);
     if (jk_.PANELFLAG == 1) panel_->fitWidth(width());
-    keisan_->R1Click();
+    apply(keisan_->R1Click());
     board_->setFocus();
 }
 
@@ -293,7 +293,7 @@ void TKokubanFormM::Panel10Click() {
 void TKokubanFormM::SpeedButton7Click() {
     jk_.SHOU0_DSP = 1 - jk_.SHOU0_DSP;
     panel_->showShou0();
-    keisan_->ReCalcButtonClick();
+    apply(keisan_->ReCalcButtonClick());
 }
 
 void TKokubanFormM::SpeedButton8Click() {
@@ -323,7 +323,7 @@ void TKokubanFormM::UpDown1Click(int position) {
 
 void TKokubanFormM::GB2_set() {
     panel_->showQuotientMode();
-    if (jk_.RENDOFLAG == 1) keisan_->ReCalcButtonClick();
+    if (jk_.RENDOFLAG == 1) apply(keisan_->ReCalcButtonClick());
 }
 
 // ---- step mode -----------------------------------------------------------------------------

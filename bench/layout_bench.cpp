@@ -18,7 +18,7 @@ constexpr const char* kLongSum = "987654321098765432+123456789012345678";
 struct Board {
     hissan::TJouken jk;
     app::QtMetrics metrics{app::boardFontFamily(jk.FONTNAME)};
-    app::Keisan keisan{jk, metrics, nullptr};
+    app::Keisan keisan{jk, metrics};
 
     void calculate(const char* expression) {
         keisan.R1Click();

@@ -27,7 +27,7 @@ constexpr Case kLongDividend{"98765432109876543/7", 0, 0};
 struct Board {
     hissan::TJouken jk;
     app::QtMetrics metrics{app::boardFontFamily(jk.FONTNAME)};
-    app::Keisan keisan{jk, metrics, nullptr};
+    app::Keisan keisan{jk, metrics};
 
     explicit Board(const Case& c) {
         jk.POINTMAX = c.pointMax;

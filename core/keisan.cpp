@@ -110,9 +110,9 @@ struct Drawn {
 };
 
 // The expression line and, once "=" was accepted, the layout. The busy
-// cursor is shown around the layout when a host is given.
+// cursor is reported around the layout when a report is given.
 Drawn drawCalculation(hissan::Canvas& cv, const hissan::TJouken& jk, const hissan::Grid& grid,
-                      const hissan::TShiki& s, bool typing, int equalY, KeisanHost* host) {
+                      const hissan::TShiki& s, bool typing, int equalY, EntryReport* report) {
     Drawn d;
     const ShikiLine line = drawShiki(cv, jk, grid, s, typing);
     if (s.Kakutei == 0) return d;
@@ -120,26 +120,81 @@ Drawn drawCalculation(hissan::Canvas& cv, const hissan::TJouken& jk, const hissa
     d.kind = hissan::HissanKindOf(s);
     const hissan::Layout layout = hissan::LayoutOf(d.kind, jk);
     if (!layout) return d;
-    if (host) host->setBusyCursor(true);
+    auto busy = [&](bool on) {
+        if (!report) return;
+        EntryEvent e;
+        e.kind = EntryEvent::Busy;
+        e.on = on;
+        report->events.push_back(std::move(e));
+    };
+    busy(true);
     cv.setPart(hissan::Part::Working);
     d.result = layout(hissan::Expression{s, line.equalX, equalY}, jk, grid, cv);
     cv.setPart(hissan::Part::Expression);
-    if (host) host->setBusyCursor(false);
+    busy(false);
     return d;
 }
 
-KeisanHost& silentHost() {
-    static KeisanHost none;
-    return none;
+EntryEvent speakEvent(const std::string& text) {
+    EntryEvent e;
+    e.kind = EntryEvent::Speak;
+    e.text = text;
+    return e;
+}
+
+EntryEvent inputWindowsEvent(bool on) {
+    EntryEvent e;
+    e.kind = EntryEvent::InputWindows;
+    e.on = on;
+    return e;
 }
 
 }  // namespace
 
-Keisan::Keisan(hissan::TJouken& jk, const hissan::Metrics& metrics, KeisanHost* host)
-    : jk_(jk),
-      metrics_(&metrics),
-      host_(host ? host : &silentHost()),
-      canvas_(std::make_unique<hissan::RecordingCanvas>(metrics)) {
+std::vector<hissan::Message> EntryReport::messages() const {
+    std::vector<hissan::Message> out;
+    for (const EntryEvent& e : events)
+        if (e.kind == EntryEvent::ShowMessage) out.push_back(e.message);
+    return out;
+}
+
+std::vector<std::string> EntryReport::readings() const {
+    std::vector<std::string> out;
+    for (const EntryEvent& e : events)
+        if (e.kind == EntryEvent::Speak) out.push_back(e.text);
+    return out;
+}
+
+std::vector<BoardChange> EntryReport::changes() const {
+    std::vector<BoardChange> out;
+    for (const EntryEvent& e : events)
+        if (e.kind == EntryEvent::Board) out.push_back(e.change);
+    return out;
+}
+
+// Collects the events of one public operation. Operations call each other
+// (BackSpace types the rest again): the outermost one owns the report and
+// the inner ones add to it and return nothing of their own.
+class Keisan::Reporting {
+  public:
+    explicit Reporting(Keisan& k) : k_(k), outer_(k.report_ != nullptr) {
+        if (!outer_) k_.report_ = &own_;
+    }
+    ~Reporting() {
+        if (!outer_) k_.report_ = nullptr;
+    }
+    Reporting(const Reporting&) = delete;
+    Reporting& operator=(const Reporting&) = delete;
+    EntryReport take() { return outer_ ? EntryReport{} : std::move(own_); }
+
+  private:
+    Keisan& k_;
+    bool outer_;
+    EntryReport own_;
+};
+
+Keisan::Keisan(hissan::TJouken& jk, const hissan::Metrics& metrics)
+    : jk_(jk), metrics_(&metrics), canvas_(std::make_unique<hissan::RecordingCanvas>(metrics)) {
     grid_.setMetrics(metrics, jk_.FONTSIZE);
     cursorOn_ = 1;
     clearBoard();
@@ -147,21 +202,29 @@ Keisan::Keisan(hissan::TJouken& jk, const hissan::Metrics& metrics, KeisanHost* 
 
 Keisan::~Keisan() = default;
 
-void Keisan::setHost(KeisanHost* host) {
-    host_ = host ? host : &silentHost();
-}
-
 const hissan::DisplayList& Keisan::ops() const {
     return canvas_->ops();
 }
 
 void Keisan::notify(BoardChange change) {
     ++changes_;
-    if (!quiet_) host_->boardChanged(change);
+    if (quiet_) return;
+    EntryEvent e;
+    e.kind = EntryEvent::Board;
+    e.change = change;
+    record(std::move(e));
+}
+
+void Keisan::record(EntryEvent event) {
+    if (report_) report_->events.push_back(std::move(event));
 }
 
 void Keisan::showMessage(const std::string& text, const std::string& title, Message::Icon icon) {
-    if (!quiet_) host_->showMessage(Message{text, title, icon, Message::Nothing});
+    if (quiet_) return;
+    EntryEvent e;
+    e.kind = EntryEvent::ShowMessage;
+    e.message = Message{text, title, icon, Message::Nothing};
+    record(std::move(e));
 }
 
 void Keisan::eraseCursor() {
@@ -196,11 +259,13 @@ std::string Keisan::Kotae() const {
 
 // ---- entry ------------------------------------------------------------------
 
-void Keisan::MojiInput(char ch) {
+EntryReport Keisan::MojiInput(char ch) {
+    Reporting reporting(*this);
     const unsigned long before = changes_;
     const size_t drawn = ops().size();
     input(ch);
     if (changes_ == before && ops().size() != drawn) notify(BoardChange::Typed);
+    return reporting.take();
 }
 
 void Keisan::input(char ch) {
@@ -214,7 +279,7 @@ void Keisan::input(char ch) {
         ShikiClear();
         if (ch == '.') return;  // an expression cannot start with a point
     }
-    if (jk_.YOMIAGEFLAG1 > 0 && !quiet_) host_->Yomiage(std::string(1, ch));
+    if (jk_.YOMIAGEFLAG1 > 0 && !quiet_) record(speakEvent(std::string(1, ch)));
     if (ch == '=') {
         Equal();
         return;
@@ -316,9 +381,9 @@ std::string Keisan::KetaOver(const hissan::TShiki& s) {
 
 void Keisan::Equal() {
     const bool stepping = jk_.STEPFLAG == 1 && !quiet_;
-    if (stepping) host_->setInputWindowsEnabled(false);
+    if (stepping) record(inputWindowsEvent(false));
     if (EnzanshiAri == 0 || KoukouKeta == 0) {
-        if (stepping) host_->setInputWindowsEnabled(true);
+        if (stepping) record(inputWindowsEvent(true));
         return;
     }
     const size_t start = ops().size();
@@ -356,7 +421,7 @@ void Keisan::Equal() {
         s.Kakutei = 0;
         KotaeZumi = 0;
         nyuryokuKa_ = 1;
-        if (stepping) host_->setInputWindowsEnabled(true);
+        if (stepping) record(inputWindowsEvent(true));
         return;
     }
 
@@ -370,66 +435,92 @@ void Keisan::Equal() {
     result_.messages.clear();
     if (quiet_) return;
     notify(BoardChange::Run);
-    for (const Message& m : messages) host_->showMessage(m);
-
-    host_->wordProblem(result_.Kotae.find('R') != std::string::npos ? 4 : 0);
-    if (jk_.YOMIAGEFLAG2 > 0) {
-        host_->Yomiage(ShikiNyuryoku + "イコール");
-        host_->Yomiage(dialogs::KotaeYomi(ShikiNyuryoku, Kotae()));
+    for (const Message& m : messages) {
+        EntryEvent e;
+        e.kind = EntryEvent::ShowMessage;
+        e.message = m;
+        record(std::move(e));
     }
-    if (jk_.STEPFLAG == 1 || jk_.AUTOSTEP == 1) host_->setInputWindowsEnabled(true);
+
+    EntryEvent story;
+    story.kind = EntryEvent::WordProblem;
+    story.answerMode = result_.Kotae.find('R') != std::string::npos ? 4 : 0;
+    record(std::move(story));
+    if (jk_.YOMIAGEFLAG2 > 0) {
+        record(speakEvent(ShikiNyuryoku + "イコール"));
+        record(speakEvent(dialogs::KotaeYomi(ShikiNyuryoku, Kotae())));
+    }
+    if (jk_.STEPFLAG == 1 || jk_.AUTOSTEP == 1) record(inputWindowsEvent(true));
 }
 
-void Keisan::BackSpace() {
-    if (KotaeZumi == 1 || ShikiNyuryoku.empty()) return;
+EntryReport Keisan::BackSpace() {
+    Reporting reporting(*this);
+    if (KotaeZumi == 1 || ShikiNyuryoku.empty()) return reporting.take();
     ShikiNyuryoku.pop_back();
     ShikiClear();
     R1Click();
     Hukkatu();
+    return reporting.take();
 }
 
-void Keisan::VK_DeleteKey() {
+EntryReport Keisan::VK_DeleteKey() {
+    Reporting reporting(*this);
     if (!ShikiNyuryoku.empty()) R1Click();
+    return reporting.take();
 }
 
-void Keisan::Hukkatu() {
-    if (!ShikiNyuryoku.empty() || MaeShiki.empty()) return;
+EntryReport Keisan::Hukkatu() {
+    Reporting reporting(*this);
+    if (!ShikiNyuryoku.empty() || MaeShiki.empty()) return reporting.take();
     const size_t eq = MaeShiki.find('=');
     if (eq != std::string::npos) MaeShiki.erase(eq);
     ShikiNyuryoku.clear();
     ShikiClear();
     const std::string text = MaeShiki;  // MojiInput may rewrite MaeShiki
     for (char ch : text) MojiInput(ch);
+    return reporting.take();
 }
 
-void Keisan::ReCalcButtonClick() {
+EntryReport Keisan::ReCalcButtonClick() {
+    Reporting reporting(*this);
     VK_DeleteKey();
     const std::string text = MaeShiki;
     for (char ch : text) MojiInput(ch);
-    if (!quiet_) host_->wordProblemRedraw();
+    if (!quiet_) {
+        EntryEvent e;
+        e.kind = EntryEvent::WordProblemRedraw;
+        record(std::move(e));
+    }
+    return reporting.take();
 }
 
-void Keisan::TypePi() {
+EntryReport Keisan::TypePi() {
+    Reporting reporting(*this);
     MojiInput('3');
-    if (jk_.PaiKeta <= 1) return;
+    if (jk_.PaiKeta <= 1) return reporting.take();
     MojiInput('.');
     MojiInput('1');
     // Characters 4 .. PaiKeta + 1 of PaiText ("3.14159..."), 1-based.
     for (int i = 4; i <= jk_.PaiKeta + 1 && i <= len(jk_.PaiText); ++i)
         MojiInput(jk_.PaiText[i - 1]);
+    return reporting.take();
 }
 
-void Keisan::R1Click() {
+EntryReport Keisan::R1Click() {
+    Reporting reporting(*this);
     MaeShiki = ShikiNyuryoku;
     clearBoard();
     notify(BoardChange::Cleared);
+    return reporting.take();
 }
 
-void Keisan::reopenEmpty() {
+EntryReport Keisan::reopenEmpty() {
+    Reporting reporting(*this);
     const std::string mae = MaeShiki;
     R1Click();
     ShikiClear();
     MaeShiki = mae;
+    return reporting.take();
 }
 
 void Keisan::clearBoard() {
@@ -481,7 +572,7 @@ void Keisan::ShikiClear() {
 
 int Keisan::HissanDispatch(hissan::Canvas& cv) {
     Drawn d = drawCalculation(cv, jk_, grid_, shiki_, nyuryokuKa_ == 1, equalY_,
-                              quiet_ ? nullptr : host_);
+                              quiet_ ? nullptr : report_);
     if (!d.finished) return 0;
     // A finished calculation takes no more input; the cursor stays on.
     nyuryokuKa_ = 0;
@@ -511,15 +602,19 @@ void Keisan::rebuild() {
     notify(BoardChange::Relaid);
 }
 
-void Keisan::relayout() {
+EntryReport Keisan::relayout() {
+    Reporting reporting(*this);
     rebuild();
+    return reporting.take();
 }
 
-void Keisan::relayout(const hissan::Metrics& metrics) {
+EntryReport Keisan::relayout(const hissan::Metrics& metrics) {
+    Reporting reporting(*this);
     metrics_ = &metrics;
     canvas_ = std::make_unique<hissan::RecordingCanvas>(metrics);
     grid_.setMetrics(metrics, jk_.FONTSIZE);
     rebuild();
+    return reporting.take();
 }
 
 hissan::DisplayList Keisan::printLayout(const hissan::Metrics& printerMetrics,

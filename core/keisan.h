@@ -3,11 +3,13 @@
 // How the main window uses it
 // ---------------------------
 // The window owns one TJouken and one Keisan (which holds the expression
-// TShiki, the grid metrics, the entry state and the last layout's result) and
-// implements KeisanHost, whose calls are the only way Keisan reaches the
-// screen, the speaker and the other windows:
+// TShiki, the grid metrics, the entry state and the last layout's result).
+// Keisan never calls the screen, the speaker or the other windows: every
+// entry operation returns an EntryReport, the events of what happened in
+// order, and the window applies them one after another:
 //
-//   Keisan keisan(jouken, qtMetrics, &window);   // the board is cleared
+//   Keisan keisan(jouken, qtMetrics);   // the board is cleared
+//   apply(keisan.MojiInput('7'));
 //
 // * Keys: FormKeyDown passes '0'..'9', '.', '+', '-', '*', '/', '=' to
 //   MojiInput; the editing keys call BackSpace, VK_DeleteKey, Hukkatu,
@@ -15,7 +17,7 @@
 // * Drawing is recorded, never slept. ops() is the whole board since the
 //   last clear: the red "◆" prompt, the echo of every typed character and,
 //   after "=", the run of the layout with its pause and step marks. After
-//   every change Keisan calls host->boardChanged(kind):
+//   every change the report holds a Board event of its kind:
 //     - Cleared: a new list (R1Click); the window scrolls back to the top.
 //     - Typed:   ops were appended by typing; show them at once.
 //     - Run:     "=" recorded a run: ops()[0, runStart()) are shown at once,
@@ -30,14 +32,15 @@
 // * After a change of a display condition (KURIAGARI, QQ_FLAG, KAIGYO_FLAG,
 //   ...) the window calls relayout(); after a font change relayout(metrics)
 //   with the new metrics (MojiSize is jk.FONTSIZE). Both rebuild the board
-//   from the entry state with no animation, no messages and no speech.
+//   from the entry state with no animation, no messages and no speech: their
+//   report holds only Board(Relaid).
 // * printLayout(printerMetrics) lays out the expression line and the
 //   finished calculation on a printed page's metrics without touching the
 //   live board.
 // * Messages: Keisan's own checks (digit limits, zero divisor, larger
 //   subtrahend) and the layouts' messages (result().messages, forwarded after
-//   a run, just after boardChanged(Run)) reach host->showMessage, which shows
-//   a modal box and returns when it is closed. relayout() and printLayout()
+//   a run, just after Board(Run)) are ShowMessage events; the window shows
+//   each as a modal box before it applies the next event. relayout() and printLayout()
 //   show none: the calculation's messages were shown at its "=". A message
 //   with then == Message::ClearAndRestore asks the window to inject Delete
 //   and then Insert after the box is closed (its key map then runs
@@ -49,6 +52,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "hissan/board.h"
 #include "hissan/canvas.h"
@@ -60,69 +64,73 @@ namespace app {
 // What changed on the board; see the comment block above.
 enum class BoardChange { Cleared, Typed, Run, Relaid };
 
-// The main window's side of entry and evaluation. Every call has a default
-// that does nothing, so a headless user (tests, the export tool) implements
-// only what it needs.
-class KeisanHost {
-  public:
-    virtual ~KeisanHost() = default;
-    // A modal message box with the message's text, title, icon and an OK
-    // button; returns when it was closed.
-    virtual void showMessage(const hissan::Message&) {}
-    // Reads a calculation text aloud (a typed character, the expression
-    // followed by "イコール", the answer).
-    virtual void Yomiage(const std::string&) {}
-    // Enables or disables the keypad and the conditions dialog: disabled
-    // at "=" in manual step mode, enabled again after the evaluation.
-    virtual void setInputWindowsEnabled(bool) {}
-    // After an accepted "=": when the word-problem panel is on, the
-    // word-problem window shows its story; answerMode is 4 when the answer
-    // has a remainder ("R"), else 0.
-    virtual void wordProblem(int /*answerMode*/) {}
-    // After a recalculation: when the word-problem panel is on, the window
-    // draws its example again.
-    virtual void wordProblemRedraw() {}
-    // The busy mouse cursor while a layout is laid out.
-    virtual void setBusyCursor(bool) {}
-    virtual void boardChanged(BoardChange) {}
+// One thing an entry operation asks the front end to do, in the order it
+// happened. A front end applies the events of a report one after another:
+// a message box is shown (and closed) before the events after it.
+struct EntryEvent {
+    enum Kind {
+        Board,              // the board changed: `change`
+        ShowMessage,        // a modal message box: `message`
+        Speak,              // read `text` aloud (a typed character, the
+                            // expression followed by "イコール", the answer)
+        InputWindows,       // enable (`on`) or disable the keypad and the
+                            // conditions dialog: disabled at "=" in manual step
+                            // mode, enabled again after the evaluation
+        WordProblem,        // after an accepted "=": show the word problem;
+                            // `answerMode` is 4 when the answer has a remainder
+        WordProblemRedraw,  // after a recalculation: draw the example again
+        Busy,               // the busy cursor on (`on`) or off around a layout
+    };
+    Kind kind = Board;
+    BoardChange change = BoardChange::Typed;
+    hissan::Message message;
+    std::string text;
+    bool on = false;
+    int answerMode = 0;
+};
+
+// What one entry operation did, as events in order.
+struct EntryReport {
+    std::vector<EntryEvent> events;
+
+    bool empty() const { return events.empty(); }
+    // The messages, the texts to read aloud and the board changes, each in order.
+    std::vector<hissan::Message> messages() const;
+    std::vector<std::string> readings() const;
+    std::vector<BoardChange> changes() const;
 };
 
 class Keisan {
   public:
     // `jk` and `metrics` must outlive the Keisan (or metrics until the next
     // relayout(metrics)). The board starts cleared, with the prompt drawn.
-    Keisan(hissan::TJouken& jk, const hissan::Metrics& metrics, KeisanHost* host = nullptr);
+    Keisan(hissan::TJouken& jk, const hissan::Metrics& metrics);
     ~Keisan();
     Keisan(const Keisan&) = delete;
     Keisan& operator=(const Keisan&) = delete;
 
-    void setHost(KeisanHost* host);
-
     // ---- entry ----------------------------------------------------------
     // The one entry for a character: '0'..'9', '.', '+', '-', '*', '/' and
     // '=' (which evaluates the expression). Anything else is ignored.
-    void MojiInput(char ch);
+    EntryReport MojiInput(char ch);
     // Removes the last typed character and rebuilds the expression line.
-    void BackSpace();
+    EntryReport BackSpace();
     // Clears the board; the expression is kept in MaeShiki for Hukkatu.
-    void VK_DeleteKey();
+    EntryReport VK_DeleteKey();
     // Types the previous expression (MaeShiki, without its "=") again on an
     // empty board.
-    void Hukkatu();
+    EntryReport Hukkatu();
     // Clears the board and feeds MaeShiki, "=" included, to MojiInput: the
     // calculation is drawn again under the current conditions.
-    void ReCalcButtonClick();
+    EntryReport ReCalcButtonClick();
     // π: "3", or "3.1" and further digits of PaiText up to PaiKeta digits.
-    void TypePi();
+    EntryReport TypePi();
     // Clears the board and starts a new expression; MaeShiki := the typed text.
-    void R1Click();
+    EntryReport R1Click();
     // Clears the board and the expression record for a new expression,
     // keeping MaeShiki (the previous expression) as it is.
-    void reopenEmpty();
+    EntryReport reopenEmpty();
 
-    // The digit limits of the expression as it stands in TShiki; shows the
-    // message of the last failing test and returns false when one fails.
-    bool KetaCheck();
     // The text of the last failing digit limit of an expression; empty when
     // every limit holds.
     static std::string KetaOver(const hissan::TShiki& s);
@@ -137,9 +145,9 @@ class Keisan {
     // a clear, typing or a relayout.
     size_t runStart() const { return runStart_; }
     // Rebuilds the board from state, without animation, speech or messages.
-    void relayout();
+    EntryReport relayout();
     // The same after a font change: new metrics, carries at half the size.
-    void relayout(const hissan::Metrics& metrics);
+    EntryReport relayout(const hissan::Metrics& metrics);
     // The expression line and the finished layout laid out on a printed
     // page's metrics (empty when nothing is typed) (origin 2 CharH, 3 CharH / 2; ScrollY 0).
     // `pageGrid` receives the grid of that drawing when given, `layoutStart`
@@ -189,6 +197,9 @@ class Keisan {
     int ErrorFlag = 0;  // 1 when the last "=" was refused
 
   private:
+    // The digit limits of the expression as it stands in TShiki; reports the
+    // message of the last failing test and returns false when one fails.
+    bool KetaCheck();
     void input(char ch);
     void Equal();
     // Draws the expression line and, when "=" was accepted, runs the layout
@@ -203,11 +214,13 @@ class Keisan {
     void showMessage(const std::string& text, const std::string& title,
                      hissan::Message::Icon icon = hissan::Message::NoIcon);
     void notify(BoardChange change);
+    void record(EntryEvent event);
+    class Reporting;
     void rebuild();
 
     hissan::TJouken& jk_;
     const hissan::Metrics* metrics_;
-    KeisanHost* host_;
+    EntryReport* report_ = nullptr;  // where the running operation's events go
     std::unique_ptr<hissan::RecordingCanvas> canvas_;
     hissan::Grid grid_;
     hissan::TShiki shiki_;

@@ -113,7 +113,7 @@ std::optional<std::string> typeOnBoard(app::Keisan& k, ToolHost& host, const std
         const char ch = typed[i].ch;
         const size_t typedBefore = k.ShikiNyuryoku.size();
         const std::string why = whyIgnored(k, ch);
-        if (ch != 0) k.MojiInput(ch);
+        if (ch != 0) host.take(k.MojiInput(ch));
         if (!host.messages.empty()) {
             std::string text;
             for (const hissan::Message& m : host.messages)

@@ -11,19 +11,21 @@
 
 namespace tools {
 
-// Collects the program's messages instead of showing boxes.
-class ToolHost : public app::KeisanHost {
+// Collects what the board reported: its messages instead of boxes, and the
+// texts it asks to read aloud.
+class ToolHost {
   public:
-    void showMessage(const hissan::Message& m) override { messages.push_back(m); }
-    void Yomiage(const std::string& text) override {
-        if (!text.empty()) readings.push_back(text);
+    void take(const app::EntryReport& report) {
+        for (hissan::Message& m : report.messages()) messages.push_back(std::move(m));
+        for (std::string& text : report.readings())
+            if (!text.empty()) readings.push_back(std::move(text));
     }
     std::vector<hissan::Message> messages;
     std::vector<std::string> readings;  // what "=" asks to read aloud
 };
 
 // Types `expr` (ASCII or the full-width digits and signs of a Japanese input
-// method; a final "=" may be left out) on `k`, whose host is `host`. Returns
+// method; a final "=" may be left out) on `k`; `host` collects its reports. Returns
 // nothing when the board drew the calculation, else why it was refused, in
 // the program's words.
 std::optional<std::string> typeOnBoard(app::Keisan& k, ToolHost& host, const std::string& expr);

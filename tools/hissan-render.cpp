@@ -443,7 +443,7 @@ int main(int argc, char** argv) {
     const app::QtMetrics metrics(family, device);
 
     tools::ToolHost host;
-    app::Keisan keisan(jk, metrics, &host);
+    app::Keisan keisan(jk, metrics);
     typeExpression(keisan, host, o.expression);
 
     // The board's own size: everything drawn, with a cell of margin.

@@ -221,7 +221,7 @@ std::variant<Calculation, std::string> layOut(const std::string& expression,
     // out even changes the conditions it runs with.
     hissan::TJouken own = jk;
     tools::ToolHost host;
-    app::Keisan k(own, metrics, &host);
+    app::Keisan k(own, metrics);
     if (auto why = tools::typeOnBoard(k, host, expression)) return *why;
 
     Calculation c;

@@ -162,7 +162,7 @@ TEST_F(JoukenTest, AKeyOfTheBoardAndTheSameBoxInTheDialogGiveTheSameBoard) {
     click(dlg().CheckBox13);
     EXPECT_TRUE(snapshot() == before);
     // Ctrl+Alt+B switches the partial-sum addition through its hidden box.
-    form->keisan().R1Click();
+    form->apply(form->keisan().R1Click());
     type("47+38=");
     form->finishDrawing();
     const size_t plain = form->keisan().ops().size();
