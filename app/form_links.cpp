@@ -38,10 +38,10 @@ class FormLink : public QObject, public dialogs::KeypadHost, public dialogs::Sen
         dialogs::ReibunInput in;
         in.ReibunOn = f_.ReibunOn;
         in.AmariMode = f_.AmariMode;
-        in.ShikiNyuryoku = k.ShikiNyuryoku;
-        in.EnzanshiNyuryoku = k.EnzanshiNyuryoku;
-        in.ZenkouShosuKeta = k.ZenkouShosuKeta;
-        in.KoukouShosuKeta = k.KoukouShosuKeta;
+        in.ShikiNyuryoku = k.ShikiNyuryoku();
+        in.EnzanshiNyuryoku = k.EnzanshiNyuryoku();
+        in.ZenkouShosuKeta = k.ZenkouShosuKeta();
+        in.KoukouShosuKeta = k.KoukouShosuKeta();
         in.Kotae = k.Kotae();
         return in;
     }

@@ -752,7 +752,7 @@ void TKokubanFormM::FormKeyDown(core::Key key, unsigned mods) {
                 comp_.keypad()->minimise();
             } else {
                 comp_.keypad()->restoreNormal();
-                if (k.ShikiNyuryoku.empty()) {
+                if (k.ShikiNyuryoku().empty()) {
                     apply(k.reopenEmpty());
                     repaintBoard();
                 }
@@ -953,7 +953,7 @@ void TKokubanFormM::ReiGet() {
 
 void TKokubanFormM::Print1Click() {
     setScroll(0);
-    if (keisan_->ShikiNyuryoku.empty()) {
+    if (keisan_->ShikiNyuryoku().empty()) {
         message(QStringLiteral("印刷する式がありません。"), QStringLiteral("お知らせ"));
         return;
     }
@@ -984,7 +984,7 @@ bool TKokubanFormM::printOn(QPrinter& printer) {
     opt.stepMode = jk_.STEPFLAG == 1;
     renderOps(p, ops, pm, opt);
     p.end();
-    keisan_->MaeShiki = keisan_->ShikiNyuryoku;
+    keisan_->rememberExpression();
     return true;
 }
 

@@ -140,7 +140,7 @@ void TKokubanFormM::IroSet(int scheme) {
 }
 
 void TKokubanFormM::IroChange() {
-    if (keisan_->NyuryokuKa() == 1 && !keisan_->ShikiNyuryoku.empty()) return;
+    if (keisan_->NyuryokuKa() == 1 && !keisan_->ShikiNyuryoku().empty()) return;
     jk_.DSP_CL_TYPE = 1 - jk_.DSP_CL_TYPE;
     IroSet(jk_.DSP_CL_TYPE);
 }
@@ -284,7 +284,7 @@ void TKokubanFormM::Panel10Click() {
         panel_->showWordProblem(false);
         return;
     }
-    if (keisan_->ShikiNyuryoku.empty() || keisan_->NyuryokuKa() == 1) return;
+    if (keisan_->ShikiNyuryoku().empty() || keisan_->NyuryokuKa() == 1) return;
     AmariMode = keisan_->Kotae().find('R') != std::string::npos ? 4 : 0;
     comp_.wordProblem()->show();
     comp_.wordProblem()->update();
@@ -297,8 +297,8 @@ void TKokubanFormM::SpeedButton7Click() {
 }
 
 void TKokubanFormM::SpeedButton8Click() {
-    Yomiage(keisan_->ShikiNyuryoku + "イコール");
-    Yomiage(dialogs::KotaeYomi(keisan_->ShikiNyuryoku, keisan_->Kotae()));
+    Yomiage(keisan_->ShikiNyuryoku() + "イコール");
+    Yomiage(dialogs::KotaeYomi(keisan_->ShikiNyuryoku(), keisan_->Kotae()));
 }
 
 void TKokubanFormM::showPointMax() {

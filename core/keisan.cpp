@@ -269,12 +269,12 @@ EntryReport Keisan::MojiInput(char ch) {
 }
 
 void Keisan::input(char ch) {
-    ErrorFlag = 0;
+    ErrorFlag_ = 0;
     if (!isEntryChar(ch)) return;
     if (nyuryokuKa_ == 0) return;
     lineY_ = grid_.OriginY - grid_.ScrollY + jk_.HARUFA;
-    if (KotaeZumi == 1) return;
-    if (ShikiNyuryoku.empty()) {
+    if (KotaeZumi_ == 1) return;
+    if (ShikiNyuryoku_.empty()) {
         eraseCursor();
         ShikiClear();
         if (ch == '.') return;  // an expression cannot start with a point
@@ -287,30 +287,30 @@ void Keisan::input(char ch) {
 
     hissan::TShiki& s = shiki_;
     if (isOperator(ch)) {
-        if (ZenkouKeta == 0 || EnzanshiAri == 1) return;
+        if (ZenkouKeta_ == 0 || EnzanshiAri_ == 1) return;
         if (s.ZenkouSeisuKeta + s.ZenkouShosuKeta > 18) {
             showMessage(kWarareruOver, kChuui);
             return;
         }
-        ShikiNyuryoku += ch;
-        nextX_ = (ZenkouKeta + ZenkouShosuKeta) * grid_.CellW + grid_.OriginX;
+        ShikiNyuryoku_ += ch;
+        nextX_ = (ZenkouKeta_ + ZenkouShosuKeta_) * grid_.CellW + grid_.OriginX;
         putChar(nextX_, lineY_, hissan::kSign, ch);
-        EnzanshiNyuryoku = ch;
+        EnzanshiNyuryoku_ = ch;
         s.Enzanshi = ch;
-        EnzanshiAri = 1;
+        EnzanshiAri_ = 1;
         return;
     }
 
-    const bool second = EnzanshiAri == 1;
-    int& ten = second ? KoukouTen : ZenkouTen;
+    const bool second = EnzanshiAri_ == 1;
+    int& ten = second ? KoukouTen_ : ZenkouTen_;
     // Where a digit goes: the operand's integer digits until its point, then
     // its decimals; each with its count in TShiki and its entry counter.
     std::string& digits = second ? (ten == 0 ? s.KoukouSeisu : s.KoukouShosu)
                                  : (ten == 0 ? s.ZenkouSeisu : s.ZenkouShosu);
     int& shikiKeta = second ? (ten == 0 ? s.KoukouSeisuKeta : s.KoukouShosuKeta)
                             : (ten == 0 ? s.ZenkouSeisuKeta : s.ZenkouShosuKeta);
-    int& keta = second ? (ten == 0 ? KoukouKeta : KoukouShosuKeta)
-                       : (ten == 0 ? ZenkouKeta : ZenkouShosuKeta);
+    int& keta = second ? (ten == 0 ? KoukouKeta_ : KoukouShosuKeta_)
+                       : (ten == 0 ? ZenkouKeta_ : ZenkouShosuKeta_);
     if (ch == '.') {
         if (ten == 1) return;
         ten = 1;
@@ -333,16 +333,16 @@ void Keisan::input(char ch) {
         // A dividend of 18 digits can never be divided: the "/" after it is
         // taken back too, so another operator can be chosen.
         if (s.Enzanshi == '/' && s.ZenkouSeisuKeta + s.ZenkouShosuKeta > 17 &&
-            !ShikiNyuryoku.empty() && ShikiNyuryoku.back() == '/')
+            !ShikiNyuryoku_.empty() && ShikiNyuryoku_.back() == '/')
             BackSpace();
         return;
     }
 
-    ShikiNyuryoku += ch;
-    nextX_ = (ZenkouKeta + ZenkouShosuKeta + KoukouKeta + KoukouShosuKeta + EnzanshiAri - 1) *
+    ShikiNyuryoku_ += ch;
+    nextX_ = (ZenkouKeta_ + ZenkouShosuKeta_ + KoukouKeta_ + KoukouShosuKeta_ + EnzanshiAri_ - 1) *
                  grid_.CellW +
              grid_.OriginX;
-    int& tenX = second ? KoukouTenX : ZenkouTenX;
+    int& tenX = second ? KoukouTenX_ : ZenkouTenX_;
     if (ch == '.') {
         const int x = Trunc(nextX_ + grid_.CellW - 0.2 * grid_.CellW);
         putChar(x, lineY_, hissan::kPoint, '.');
@@ -382,18 +382,18 @@ std::string Keisan::KetaOver(const hissan::TShiki& s) {
 void Keisan::Equal() {
     const bool stepping = jk_.STEPFLAG == 1 && !quiet_;
     if (stepping) record(inputWindowsEvent(false));
-    if (EnzanshiAri == 0 || KoukouKeta == 0) {
+    if (EnzanshiAri_ == 0 || KoukouKeta_ == 0) {
         if (stepping) record(inputWindowsEvent(true));
         return;
     }
     const size_t start = ops().size();
     hissan::TShiki& s = shiki_;
-    KotaeZumi = 1;
+    KotaeZumi_ = 1;
     nyuryokuKa_ = 1;
     eraseCursor();
     equalX_ = nextX_;
     equalY_ = lineY_;
-    s.Enzanshi = EnzanshiNyuryoku;
+    s.Enzanshi = EnzanshiNyuryoku_;
 
     // A rebuild only redraws a calculation accepted before: it neither
     // checks again nor prepares the division again.
@@ -407,25 +407,25 @@ void Keisan::Equal() {
                                      jk_.POINTMAX, jk_.SHOU_ITI);
             if (wz.WarizanKekka == 0) {
                 showMessage("０で割ることはできません。", "警告！");
-                ErrorFlag = 1;
+                ErrorFlag_ = 1;
             }
         } else if (s.Enzanshi == '-') {
             if (hissan::HikizanCheck(s.ZenkouSeisu, s.KoukouSeisu, s.ZenkouShosu, s.KoukouShosu) <
                 0) {
                 showMessage("引く数の方が大きい．", "注意!", Message::Exclamation);
-                ErrorFlag = 1;
+                ErrorFlag_ = 1;
             }
         }
     }
-    if (ErrorFlag == 1) {
+    if (ErrorFlag_ == 1) {
         s.Kakutei = 0;
-        KotaeZumi = 0;
+        KotaeZumi_ = 0;
         nyuryokuKa_ = 1;
         if (stepping) record(inputWindowsEvent(true));
         return;
     }
 
-    ShikiNyuryoku += '=';
+    ShikiNyuryoku_ += '=';
     ShikiSave();
     s.Kakutei = 1;
     HissanDispatch(*canvas_);
@@ -447,16 +447,16 @@ void Keisan::Equal() {
     story.answerMode = result_.Kotae.find('R') != std::string::npos ? 4 : 0;
     record(std::move(story));
     if (jk_.YOMIAGEFLAG2 > 0) {
-        record(speakEvent(ShikiNyuryoku + "イコール"));
-        record(speakEvent(dialogs::KotaeYomi(ShikiNyuryoku, Kotae())));
+        record(speakEvent(ShikiNyuryoku_ + "イコール"));
+        record(speakEvent(dialogs::KotaeYomi(ShikiNyuryoku_, Kotae())));
     }
     if (jk_.STEPFLAG == 1 || jk_.AUTOSTEP == 1) record(inputWindowsEvent(true));
 }
 
 EntryReport Keisan::BackSpace() {
     Reporting reporting(*this);
-    if (KotaeZumi == 1 || ShikiNyuryoku.empty()) return reporting.take();
-    ShikiNyuryoku.pop_back();
+    if (KotaeZumi_ == 1 || ShikiNyuryoku_.empty()) return reporting.take();
+    ShikiNyuryoku_.pop_back();
     ShikiClear();
     R1Click();
     Hukkatu();
@@ -465,18 +465,18 @@ EntryReport Keisan::BackSpace() {
 
 EntryReport Keisan::VK_DeleteKey() {
     Reporting reporting(*this);
-    if (!ShikiNyuryoku.empty()) R1Click();
+    if (!ShikiNyuryoku_.empty()) R1Click();
     return reporting.take();
 }
 
 EntryReport Keisan::Hukkatu() {
     Reporting reporting(*this);
-    if (!ShikiNyuryoku.empty() || MaeShiki.empty()) return reporting.take();
-    const size_t eq = MaeShiki.find('=');
-    if (eq != std::string::npos) MaeShiki.erase(eq);
-    ShikiNyuryoku.clear();
+    if (!ShikiNyuryoku_.empty() || MaeShiki_.empty()) return reporting.take();
+    const size_t eq = MaeShiki_.find('=');
+    if (eq != std::string::npos) MaeShiki_.erase(eq);
+    ShikiNyuryoku_.clear();
     ShikiClear();
-    const std::string text = MaeShiki;  // MojiInput may rewrite MaeShiki
+    const std::string text = MaeShiki_;  // MojiInput may rewrite MaeShiki_
     for (char ch : text) MojiInput(ch);
     return reporting.take();
 }
@@ -484,7 +484,7 @@ EntryReport Keisan::Hukkatu() {
 EntryReport Keisan::ReCalcButtonClick() {
     Reporting reporting(*this);
     VK_DeleteKey();
-    const std::string text = MaeShiki;
+    const std::string text = MaeShiki_;
     for (char ch : text) MojiInput(ch);
     if (!quiet_) {
         EntryEvent e;
@@ -508,7 +508,7 @@ EntryReport Keisan::TypePi() {
 
 EntryReport Keisan::R1Click() {
     Reporting reporting(*this);
-    MaeShiki = ShikiNyuryoku;
+    MaeShiki_ = ShikiNyuryoku_;
     clearBoard();
     notify(BoardChange::Cleared);
     return reporting.take();
@@ -516,10 +516,10 @@ EntryReport Keisan::R1Click() {
 
 EntryReport Keisan::reopenEmpty() {
     Reporting reporting(*this);
-    const std::string mae = MaeShiki;
+    const std::string mae = MaeShiki_;
     R1Click();
     ShikiClear();
-    MaeShiki = mae;
+    MaeShiki_ = mae;
     return reporting.take();
 }
 
@@ -537,17 +537,17 @@ void Keisan::clearBoard() {
     nyuryokuKa_ = 1;
     cursorX_ = grid_.OriginX;
     cursorY_ = grid_.OriginY + jk_.HARUFA;
-    KotaeZumi = 0;
+    KotaeZumi_ = 0;
     cv.setFontColour(hissan::kDigit);
 
-    ShikiNyuryoku.clear();
+    ShikiNyuryoku_.clear();
     result_ = {};
 
-    ZenkouTen = KoukouTen = 0;
-    PrevEnzanshi = EnzanshiNyuryoku;
-    EnzanshiNyuryoku = '!';
-    ZenkouKeta = ZenkouShosuKeta = KoukouKeta = KoukouShosuKeta = 0;
-    EnzanshiAri = 0;
+    ZenkouTen_ = KoukouTen_ = 0;
+    PrevEnzanshi_ = EnzanshiNyuryoku_;
+    EnzanshiNyuryoku_ = '!';
+    ZenkouKeta_ = ZenkouShosuKeta_ = KoukouKeta_ = KoukouShosuKeta_ = 0;
+    EnzanshiAri_ = 0;
     runStart_ = ops().size();
 }
 
@@ -555,15 +555,15 @@ void Keisan::clearBoard() {
 
 void Keisan::ShikiSave() {
     hissan::TShiki& s = shiki_;
-    s.Shiki = ShikiNyuryoku;
-    s.ZenkouSeisuKeta = ZenkouKeta;
-    s.ZenkouShosuKeta = ZenkouShosuKeta;
-    s.KoukouSeisuKeta = KoukouKeta;
-    s.KoukouShosuKeta = KoukouShosuKeta;
-    s.Enzanshi = EnzanshiNyuryoku;
-    s.MaxSeisuKeta = std::max(ZenkouKeta, KoukouKeta);
-    s.MaxShosuKeta = std::max(ZenkouShosuKeta, KoukouShosuKeta);
-    s.MaxKeta = std::max(ZenkouKeta + ZenkouShosuKeta, KoukouKeta + KoukouShosuKeta);
+    s.Shiki = ShikiNyuryoku_;
+    s.ZenkouSeisuKeta = ZenkouKeta_;
+    s.ZenkouShosuKeta = ZenkouShosuKeta_;
+    s.KoukouSeisuKeta = KoukouKeta_;
+    s.KoukouShosuKeta = KoukouShosuKeta_;
+    s.Enzanshi = EnzanshiNyuryoku_;
+    s.MaxSeisuKeta = std::max(ZenkouKeta_, KoukouKeta_);
+    s.MaxShosuKeta = std::max(ZenkouShosuKeta_, KoukouShosuKeta_);
+    s.MaxKeta = std::max(ZenkouKeta_ + ZenkouShosuKeta_, KoukouKeta_ + KoukouShosuKeta_);
 }
 
 void Keisan::ShikiClear() {
@@ -587,16 +587,16 @@ int Keisan::HissanDispatch(hissan::Canvas& cv) {
 void Keisan::rebuild() {
     // Type the expression again on a new list, quietly: no speech, no
     // messages, no notifications, no new division preparation.
-    const std::string typed = ShikiNyuryoku;
-    const std::string mae = MaeShiki;
-    const char prev = PrevEnzanshi;
+    const std::string typed = ShikiNyuryoku_;
+    const std::string mae = MaeShiki_;
+    const char prev = PrevEnzanshi_;
     const int cursorOn = cursorOn_;
     quiet_ = true;
     clearBoard();
     for (char ch : typed) input(ch);
     quiet_ = false;
-    MaeShiki = mae;
-    PrevEnzanshi = prev;
+    MaeShiki_ = mae;
+    PrevEnzanshi_ = prev;
     cursorOn_ = cursorOn;
     runStart_ = ops().size();
     notify(BoardChange::Relaid);
@@ -619,7 +619,7 @@ EntryReport Keisan::relayout(const hissan::Metrics& metrics) {
 
 hissan::DisplayList Keisan::printLayout(const hissan::Metrics& printerMetrics,
                                         hissan::Grid* pageGrid, size_t* layoutStart) const {
-    if (ShikiNyuryoku.empty()) return {};
+    if (ShikiNyuryoku_.empty()) return {};
     hissan::Grid page = grid_;
     page.setMetrics(printerMetrics, grid_.MojiSize, true);
     page.ScrollY = 0;

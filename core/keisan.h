@@ -184,17 +184,28 @@ class Keisan {
     bool blinkCursor();
 
     // ---- entry state (read by the window, the keypad and speech) ----------
-    std::string ShikiNyuryoku;  // the expression as typed, with "=" once accepted
-    std::string MaeShiki;       // the previous expression, source of restore
-    char EnzanshiNyuryoku = '!';
-    char PrevEnzanshi = '!';
-    int EnzanshiAri = 0;
-    int ZenkouKeta = 0, ZenkouShosuKeta = 0;
-    int KoukouKeta = 0, KoukouShosuKeta = 0;
-    int ZenkouTen = 0, KoukouTen = 0;
-    int ZenkouTenX = 0, KoukouTenX = 0;
-    int KotaeZumi = 0;  // 1 while a finished calculation is on the board
-    int ErrorFlag = 0;  // 1 when the last "=" was refused
+    // The expression as typed, with "=" once accepted.
+    const std::string& ShikiNyuryoku() const { return ShikiNyuryoku_; }
+    // The previous expression, which Hukkatu and ReCalcButtonClick type again.
+    const std::string& MaeShiki() const { return MaeShiki_; }
+    char EnzanshiNyuryoku() const { return EnzanshiNyuryoku_; }
+    char PrevEnzanshi() const { return PrevEnzanshi_; }
+    int EnzanshiAri() const { return EnzanshiAri_; }
+    int ZenkouKeta() const { return ZenkouKeta_; }
+    int ZenkouShosuKeta() const { return ZenkouShosuKeta_; }
+    int KoukouKeta() const { return KoukouKeta_; }
+    int KoukouShosuKeta() const { return KoukouShosuKeta_; }
+    int ZenkouTen() const { return ZenkouTen_; }
+    int KoukouTen() const { return KoukouTen_; }
+    int ZenkouTenX() const { return ZenkouTenX_; }
+    int KoukouTenX() const { return KoukouTenX_; }
+    // 1 while a finished calculation is on the board.
+    int KotaeZumi() const { return KotaeZumi_; }
+    // 1 when the last "=" was refused.
+    int ErrorFlag() const { return ErrorFlag_; }
+    // The expression on the board becomes the previous one, the one Hukkatu
+    // and ReCalcButtonClick type again (after it was printed).
+    void rememberExpression() { MaeShiki_ = ShikiNyuryoku_; }
 
   private:
     // The digit limits of the expression as it stands in TShiki; reports the
@@ -234,6 +245,18 @@ class Keisan {
     size_t runStart_ = 0;
     unsigned long changes_ = 0;  // counts notifications, to report typing once
     bool quiet_ = false;         // rebuilding: no speech, no messages, no notifications
+
+    std::string ShikiNyuryoku_;
+    std::string MaeShiki_;
+    char EnzanshiNyuryoku_ = '!';
+    char PrevEnzanshi_ = '!';
+    int EnzanshiAri_ = 0;
+    int ZenkouKeta_ = 0, ZenkouShosuKeta_ = 0;
+    int KoukouKeta_ = 0, KoukouShosuKeta_ = 0;
+    int ZenkouTen_ = 0, KoukouTen_ = 0;
+    int ZenkouTenX_ = 0, KoukouTenX_ = 0;
+    int KotaeZumi_ = 0;
+    int ErrorFlag_ = 0;
 };
 
 }  // namespace app

@@ -87,16 +87,16 @@ std::string whyIgnored(const app::Keisan& k, char ch) {
     const bool op = ch == '+' || ch == '-' || ch == '*' || ch == '/';
     if (!(op || ch == '.' || ch == '=' || (ch >= '0' && ch <= '9')))
         return "式に使えない文字です。使えるのは 0～9 . + - * / = です。";
-    if (k.KotaeZumi == 1) return "「＝」の後には何も入力できません。";
-    if (ch == '.' && k.ShikiNyuryoku.empty())
+    if (k.KotaeZumi() == 1) return "「＝」の後には何も入力できません。";
+    if (ch == '.' && k.ShikiNyuryoku().empty())
         return "式は小数点から始められません。0.5 のように 0 から入力します。";
     if (ch == '.') return "小数点は１つの数に１つだけです。";
-    if (op && k.ZenkouKeta == 0) return "演算子の前に数を入力します。";
+    if (op && k.ZenkouKeta() == 0) return "演算子の前に数を入力します。";
     if (op) return "演算子は１つだけです。";
     if (ch == '=') {
-        if (k.ZenkouKeta == 0) return "式が入力されていません。12+9 のように入力します。";
-        if (k.EnzanshiAri == 0) return "演算子 + - * / と、その後の数が必要です。";
-        if (k.KoukouTen == 1) return "演算子の後の数は 0.5 のように 0 から入力します。";
+        if (k.ZenkouKeta() == 0) return "式が入力されていません。12+9 のように入力します。";
+        if (k.EnzanshiAri() == 0) return "演算子 + - * / と、その後の数が必要です。";
+        if (k.KoukouTen() == 1) return "演算子の後の数は 0.5 のように 0 から入力します。";
         return "演算子の後に数が必要です。";
     }
     return "入力されませんでした。";
@@ -111,7 +111,7 @@ std::optional<std::string> typeOnBoard(app::Keisan& k, ToolHost& host, const std
     if (!equalsGiven) typed.push_back({'=', ""});
     for (size_t i = 0; i < typed.size(); ++i) {
         const char ch = typed[i].ch;
-        const size_t typedBefore = k.ShikiNyuryoku.size();
+        const size_t typedBefore = k.ShikiNyuryoku().size();
         const std::string why = whyIgnored(k, ch);
         if (ch != 0) host.take(k.MojiInput(ch));
         if (!host.messages.empty()) {
@@ -121,8 +121,8 @@ std::optional<std::string> typeOnBoard(app::Keisan& k, ToolHost& host, const std
             return text;
         }
         const bool accepted = ch == 0     ? false
-                              : ch == '=' ? k.KotaeZumi == 1
-                                          : k.ShikiNyuryoku.size() == typedBefore + 1;
+                              : ch == '=' ? k.KotaeZumi() == 1
+                                          : k.ShikiNyuryoku().size() == typedBefore + 1;
         // A layout that stopped before its answer has said why in a message;
         // one that did not is refused all the same, never shown as drawn.
         if (accepted && ch == '=' && k.result().status != hissan::LayoutResult::Drawn)

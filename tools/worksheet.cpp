@@ -225,7 +225,7 @@ std::variant<Calculation, std::string> layOut(const std::string& expression,
     if (auto why = tools::typeOnBoard(k, host, expression)) return *why;
 
     Calculation c;
-    c.expression = k.ShikiNyuryoku;
+    c.expression = k.ShikiNyuryoku();
     c.answer = k.Kotae();
     size_t layoutStart = 0;
     const hissan::DisplayList board = k.printLayout(metrics, nullptr, &layoutStart);

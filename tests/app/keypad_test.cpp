@@ -50,7 +50,7 @@ class KeypadTest : public ::testing::Test {
         for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
         form->finishDrawing();
     }
-    std::string typed() const { return form->keisan().ShikiNyuryoku; }
+    std::string typed() const { return form->keisan().ShikiNyuryoku(); }
 };
 
 TEST_F(KeypadTest, WindowButtonsAndCursors) {
@@ -90,7 +90,7 @@ TEST_F(KeypadTest, CharacterButtonsTypeAndEvaluateLikeTheKeyboard) {
            "SpeedButton7", "SpeedButton8", "SpeedButton17", "SpeedButton3", "EqualButton"});
     EXPECT_EQ(typed(), "146+7890=");
     EXPECT_EQ(form->keisan().Kotae(), "8036");
-    EXPECT_EQ(form->keisan().KotaeZumi, 1);
+    EXPECT_EQ(form->keisan().KotaeZumi(), 1);
     EXPECT_EQ(pad().KeypadActive, 1);
     // The digit limits answer a keypad click exactly as a typed key.
     click({"DeleteButton"});

@@ -292,7 +292,7 @@ TEST_F(KokubanTest, EqualsRestoreAndRecalculation) {
     open();
     type("12+=");  // an incomplete expression: "=" does nothing
     EXPECT_EQ(typed(), "12+");
-    EXPECT_EQ(form->keisan().KotaeZumi, 0);
+    EXPECT_EQ(form->keisan().KotaeZumi(), 0);
     type("9=");
     form->finishDrawing();
     EXPECT_EQ(typed(), "12+9=");
@@ -373,7 +373,7 @@ TEST_F(KokubanTest, DivisionOverflowClearsTheBoardAndGivesTheExpressionBack) {
     // expression comes back for editing, nothing typed is lost.
     settle();
     EXPECT_EQ(typed(), "99999999999999999/123456789");
-    EXPECT_EQ(form->keisan().KotaeZumi, 0);
+    EXPECT_EQ(form->keisan().KotaeZumi(), 0);
     form->jouken().POINTMAX = 0;
     type("=");
     form->finishDrawing();

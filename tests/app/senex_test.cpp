@@ -439,8 +439,8 @@ class SenExTest : public ::testing::Test {
             }
         form->ReibunOn = reibun;
         EXPECT_TRUE(found) << shiki << " never gives " << kotae;
-        EXPECT_EQ(k.ZenkouShosuKeta, zen) << shiki;
-        EXPECT_EQ(k.KoukouShosuKeta, kou) << shiki;
+        EXPECT_EQ(k.ZenkouShosuKeta(), zen) << shiki;
+        EXPECT_EQ(k.KoukouShosuKeta(), kou) << shiki;
     }
     int count(const QImage& img, const QRect& area, const QColor& c) const {
         int n = 0;
@@ -513,7 +513,7 @@ TEST_F(SenExTest, EqualsShowsTheStoryOnlyWithThePanelOnAndAFile) {
     // Escape in the window erases the expression and closes the window.
     QTest::keyClick(&senEx(), Qt::Key_Escape);
     EXPECT_FALSE(senEx().isVisible());
-    EXPECT_TRUE(form->keisan().ShikiNyuryoku.empty());
+    EXPECT_TRUE(form->keisan().ShikiNyuryoku().empty());
     EXPECT_EQ(form->ReibunOn, 1);
 }
 
@@ -647,7 +647,7 @@ TEST_F(SenExTest, EveryShippedStoryFillsItsPlaceholders) {
         const Sample& s = samples[type - 1];
         SCOPED_TRACE(s.shiki);
         division(s.shiki, s.zen, s.kou, s.kotae);
-        form->keisan().EnzanshiNyuryoku = s.op;
+        ASSERT_EQ(form->keisan().EnzanshiNyuryoku(), s.op);  // set by typing the expression
         form->AmariMode = std::string(s.kotae).find('R') != std::string::npos ? 4 : 0;
         const QImage img = senEx().grab().toImage();
         const dialogs::Reibun& r = senEx().shown();

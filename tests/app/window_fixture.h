@@ -102,7 +102,7 @@ class KokubanTest : public ::testing::Test {
                 key(Qt::Key_Slash, Qt::KeypadModifier);
         }
     }
-    std::string typed() const { return form->keisan().ShikiNyuryoku; }
+    std::string typed() const { return form->keisan().ShikiNyuryoku(); }
     std::string lastMessage() const { return messages.empty() ? "" : messages.back().text; }
     // Injected keys are posted: let them arrive.
     void settle() {

@@ -79,14 +79,14 @@ class KeisanTest : public ::testing::Test {
 
 TEST_F(KeisanTest, CharactersThatDoNotFitAreIgnored) {
     type(".");  // a point cannot start an expression
-    EXPECT_EQ(k->ShikiNyuryoku, "");
+    EXPECT_EQ(k->ShikiNyuryoku(), "");
     type("+");  // nor an operator
-    EXPECT_EQ(k->ShikiNyuryoku, "");
+    EXPECT_EQ(k->ShikiNyuryoku(), "");
     type("12++3");
-    EXPECT_EQ(k->ShikiNyuryoku, "12+3");
+    EXPECT_EQ(k->ShikiNyuryoku(), "12+3");
     host.take(k->R1Click());
     type("1.2.3x ");
-    EXPECT_EQ(k->ShikiNyuryoku, "1.23");
+    EXPECT_EQ(k->ShikiNyuryoku(), "1.23");
     EXPECT_EQ(line(), "◆1.23");
     EXPECT_TRUE(host.messages.empty());
     // The operand texts hold the digits without the point.
@@ -97,12 +97,12 @@ TEST_F(KeisanTest, CharactersThatDoNotFitAreIgnored) {
 TEST_F(KeisanTest, EchoPutsThePointInTheRightFifthOfItsDigit) {
     type("12.5");
     const hissan::Grid& b = k->grid();
-    EXPECT_EQ(k->ZenkouTenX, hissan::Trunc(b.OriginX + 2 * b.CellW - 0.2 * b.CellW));
+    EXPECT_EQ(k->ZenkouTenX(), hissan::Trunc(b.OriginX + 2 * b.CellW - 0.2 * b.CellW));
     // The 5's background square covers the point's left edge: the point is
     // drawn again after the digit.
     const hissan::Op& last = k->ops().back();
     EXPECT_EQ(last.text, "●");
-    EXPECT_EQ(last.x1, k->ZenkouTenX);
+    EXPECT_EQ(last.x1, k->ZenkouTenX());
     type("*3");
     EXPECT_EQ(line(), "◆12.5*3");
     EXPECT_EQ(k->cursorX(), b.OriginX + 5 * b.CellW);
@@ -113,29 +113,29 @@ TEST_F(KeisanTest, NineteenthDigitKeepsTheEighteenTypedBeforeIt) {
     type(d18 + "8");
     EXPECT_EQ(lastMessage(), "Keta Over!!");
     EXPECT_EQ(host.messages.back().title, "ご注意！");
-    EXPECT_EQ(k->ShikiNyuryoku, d18);
+    EXPECT_EQ(k->ShikiNyuryoku(), d18);
     EXPECT_EQ(k->shiki().ZenkouSeisuKeta, 18);
     EXPECT_EQ(line(), "◆" + d18);
     // Typing goes on normally after the refusal.
     type("+1=");
-    EXPECT_EQ(k->KotaeZumi, 1);
+    EXPECT_EQ(k->KotaeZumi(), 1);
     EXPECT_EQ(k->Kotae(), std::string(17, '7') + "8");
 
     host.take(k->R1Click());
     type("1." + d18 + "9");  // 19th decimal digit
     EXPECT_EQ(lastMessage(), "Keta Over!!");
-    EXPECT_EQ(k->ShikiNyuryoku, "1." + d18);
+    EXPECT_EQ(k->ShikiNyuryoku(), "1." + d18);
 }
 
 TEST_F(KeisanTest, MultiplicationLimits) {
     type("1*" + std::string(19, '2'));  // 19 digits: the second-operand text wins
     EXPECT_EQ(lastMessage(), "後項のケタ オーバー");
-    EXPECT_EQ(k->ShikiNyuryoku, "1*" + std::string(18, '2'));
+    EXPECT_EQ(k->ShikiNyuryoku(), "1*" + std::string(18, '2'));
 
     host.take(k->R1Click());
     type(std::string(18, '3') + "*" + std::string(12, '4'));  // 30 digits in all
     EXPECT_EQ(lastMessage(), "Keta Over!!");
-    EXPECT_EQ(k->ShikiNyuryoku, std::string(18, '3') + "*" + std::string(11, '4'));
+    EXPECT_EQ(k->ShikiNyuryoku(), std::string(18, '3') + "*" + std::string(11, '4'));
 
     // A first operand over 18 digits cannot be typed before "*"; the check
     // still names it when one is there.
@@ -151,8 +151,8 @@ TEST_F(KeisanTest, DivisionLimits) {
     type(d18 + "/5");
     EXPECT_EQ(lastMessage(), "割る数、割られる数は１７桁以下までです。残念！");
     // The dividend stays; the "/" that cannot stand after it goes.
-    EXPECT_EQ(k->ShikiNyuryoku, d18);
-    EXPECT_EQ(k->EnzanshiAri, 0);
+    EXPECT_EQ(k->ShikiNyuryoku(), d18);
+    EXPECT_EQ(k->EnzanshiAri(), 0);
     EXPECT_EQ(line(), "◆" + d18);
     type("+1=");
     EXPECT_EQ(k->Kotae(), "123456789012345679");
@@ -160,12 +160,12 @@ TEST_F(KeisanTest, DivisionLimits) {
     host.take(k->R1Click());
     type("9/" + std::string(18, '1'));
     EXPECT_EQ(lastMessage(), "割る数、割られる数は１７桁以下までです。残念！");
-    EXPECT_EQ(k->ShikiNyuryoku, "9/" + std::string(17, '1'));
+    EXPECT_EQ(k->ShikiNyuryoku(), "9/" + std::string(17, '1'));
 
     host.take(k->R1Click());
     type("1234567890.123456789+");  // 19 digits before the operator
     EXPECT_EQ(lastMessage(), "わられる数が、18ケタをオーバー!!");
-    EXPECT_EQ(k->ShikiNyuryoku, "1234567890.123456789");
+    EXPECT_EQ(k->ShikiNyuryoku(), "1234567890.123456789");
 }
 
 TEST_F(KeisanTest, EqualsOnAnUnfinishedExpressionDoesNothing) {
@@ -173,8 +173,8 @@ TEST_F(KeisanTest, EqualsOnAnUnfinishedExpressionDoesNothing) {
     const size_t drawnBefore = k->ops().size();
     host.changes.clear();
     type("=");
-    EXPECT_EQ(k->ShikiNyuryoku, "12+");
-    EXPECT_EQ(k->KotaeZumi, 0);
+    EXPECT_EQ(k->ShikiNyuryoku(), "12+");
+    EXPECT_EQ(k->KotaeZumi(), 0);
     EXPECT_EQ(k->shiki().Kakutei, 0);
     EXPECT_EQ(k->ops().size(), drawnBefore);
     EXPECT_TRUE(host.changes.empty());
@@ -184,9 +184,9 @@ TEST_F(KeisanTest, EqualsOnAnUnfinishedExpressionDoesNothing) {
 TEST_F(KeisanTest, AcceptedEqualsRunsTheLayoutOnce) {
     type("12+9=");
     EXPECT_EQ(k->Kotae(), "21");
-    EXPECT_EQ(k->ShikiNyuryoku, "12+9=");
+    EXPECT_EQ(k->ShikiNyuryoku(), "12+9=");
     EXPECT_EQ(k->hissanKind(), 1);
-    EXPECT_EQ(k->KotaeZumi, 1);
+    EXPECT_EQ(k->KotaeZumi(), 1);
     EXPECT_EQ(k->NyuryokuKa(), 0);
     EXPECT_FALSE(k->Busy());
     EXPECT_EQ(line(), "◆12+9=21");
@@ -198,7 +198,7 @@ TEST_F(KeisanTest, AcceptedEqualsRunsTheLayoutOnce) {
     const size_t drawnAfter = k->ops().size();
     type("=5");  // nothing is typed over an answer
     EXPECT_EQ(k->ops().size(), drawnAfter);
-    EXPECT_EQ(k->ShikiNyuryoku, "12+9=");
+    EXPECT_EQ(k->ShikiNyuryoku(), "12+9=");
 }
 
 TEST_F(KeisanTest, LayoutFollowsOperatorAndKindOfNumber) {
@@ -216,7 +216,7 @@ TEST_F(KeisanTest, LayoutFollowsOperatorAndKindOfNumber) {
         type(c.expr);
         EXPECT_EQ(k->hissanKind(), c.kind) << c.expr;
         EXPECT_EQ(k->Kotae(), c.kotae) << c.expr;
-        EXPECT_EQ(k->KotaeZumi, 1) << c.expr;
+        EXPECT_EQ(k->KotaeZumi(), 1) << c.expr;
         EXPECT_EQ(lastMessage(), "") << c.expr;
     }
 
@@ -242,9 +242,9 @@ TEST_F(KeisanTest, RefusedEqualsLeavesTheExpressionEditable) {
     EXPECT_EQ(host.messages[0].text, "引く数の方が大きい．");
     EXPECT_EQ(host.messages[0].title, "注意!");
     EXPECT_EQ(host.messages[0].icon, Message::Exclamation);
-    EXPECT_EQ(k->ErrorFlag, 1);
-    EXPECT_EQ(k->ShikiNyuryoku, "7-9");
-    EXPECT_EQ(k->KotaeZumi, 0);
+    EXPECT_EQ(k->ErrorFlag(), 1);
+    EXPECT_EQ(k->ShikiNyuryoku(), "7-9");
+    EXPECT_EQ(k->KotaeZumi(), 0);
     EXPECT_EQ(k->NyuryokuKa(), 1);
     EXPECT_EQ(k->shiki().Kakutei, 0);
     host.take(k->BackSpace());
@@ -258,8 +258,8 @@ TEST_F(KeisanTest, RefusedEqualsLeavesTheExpressionEditable) {
         ASSERT_EQ(host.messages.size(), 1u) << expr;
         EXPECT_EQ(host.messages[0].text, "０で割ることはできません。");
         EXPECT_EQ(host.messages[0].title, "警告！");
-        EXPECT_EQ(k->KotaeZumi, 0);
-        EXPECT_EQ(k->ShikiNyuryoku.back(), '0');
+        EXPECT_EQ(k->KotaeZumi(), 0);
+        EXPECT_EQ(k->ShikiNyuryoku().back(), '0');
     }
 }
 
@@ -293,16 +293,16 @@ TEST_F(KeisanTest, LineBreakPutsEqualsOnTheNextLine) {
 TEST_F(KeisanTest, DeleteThenRestoreBringsBackTheExpressionWithoutEquals) {
     type("12+9=");
     host.take(k->VK_DeleteKey());
-    EXPECT_EQ(k->ShikiNyuryoku, "");
-    EXPECT_EQ(k->MaeShiki, "12+9=");
+    EXPECT_EQ(k->ShikiNyuryoku(), "");
+    EXPECT_EQ(k->MaeShiki(), "12+9=");
     EXPECT_EQ(rows(), std::vector<std::string>{"◆"});
     EXPECT_EQ(host.changes.back(), BoardChange::Cleared);
     host.take(k->Hukkatu());
-    EXPECT_EQ(k->ShikiNyuryoku, "12+9");
-    EXPECT_EQ(k->KotaeZumi, 0);
+    EXPECT_EQ(k->ShikiNyuryoku(), "12+9");
+    EXPECT_EQ(k->KotaeZumi(), 0);
     EXPECT_EQ(line(), "◆12+9");
     host.take(k->Hukkatu());  // the board holds an expression: nothing happens
-    EXPECT_EQ(k->ShikiNyuryoku, "12+9");
+    EXPECT_EQ(k->ShikiNyuryoku(), "12+9");
     type("=");
     EXPECT_EQ(k->Kotae(), "21");
 }
@@ -310,7 +310,7 @@ TEST_F(KeisanTest, DeleteThenRestoreBringsBackTheExpressionWithoutEquals) {
 TEST_F(KeisanTest, BackSpaceRebuildsTheLineAsIfTypedAgain) {
     type("12.5+37");
     host.take(k->BackSpace());
-    EXPECT_EQ(k->ShikiNyuryoku, "12.5+3");
+    EXPECT_EQ(k->ShikiNyuryoku(), "12.5+3");
     const std::vector<std::string> afterBackSpace = drawn();
 
     app::Keisan fresh(jk, metrics);
@@ -323,12 +323,12 @@ TEST_F(KeisanTest, BackSpaceRebuildsTheLineAsIfTypedAgain) {
 
     host.take(k->BackSpace());
     host.take(k->BackSpace());  // the operator
-    EXPECT_EQ(k->ShikiNyuryoku, "12.5");
-    EXPECT_EQ(k->EnzanshiAri, 0);
+    EXPECT_EQ(k->ShikiNyuryoku(), "12.5");
+    EXPECT_EQ(k->EnzanshiAri(), 0);
     type("*2=");
     EXPECT_EQ(k->Kotae(), "25");
     host.take(k->BackSpace());  // not over an answer
-    EXPECT_EQ(k->ShikiNyuryoku, "12.5*2=");
+    EXPECT_EQ(k->ShikiNyuryoku(), "12.5*2=");
 }
 
 TEST_F(KeisanTest, RecalculationRedrawsTheSameAnswerUnderNewConditions) {
@@ -357,23 +357,23 @@ TEST_F(KeisanTest, RecalculationRedrawsTheSameAnswerUnderNewConditions) {
 TEST_F(KeisanTest, PiTypesAsManyDigitsAsAsked) {
     jk.PaiKeta = 1;
     host.take(k->TypePi());
-    EXPECT_EQ(k->ShikiNyuryoku, "3");
+    EXPECT_EQ(k->ShikiNyuryoku(), "3");
     host.take(k->R1Click());
     jk.PaiKeta = 3;
     host.take(k->TypePi());
-    EXPECT_EQ(k->ShikiNyuryoku, "3.14");
+    EXPECT_EQ(k->ShikiNyuryoku(), "3.14");
     type("*2=");
     EXPECT_EQ(k->Kotae(), "6.28");
     host.take(k->R1Click());
     jk.PaiText = "3.14159265358979";
     jk.PaiKeta = 6;
     host.take(k->TypePi());
-    EXPECT_EQ(k->ShikiNyuryoku, "3.14159");
+    EXPECT_EQ(k->ShikiNyuryoku(), "3.14159");
     host.take(k->R1Click());
     jk.PaiText = "3.14";  // shorter than PaiKeta asks: no more digits
     jk.PaiKeta = 15;
     host.take(k->TypePi());
-    EXPECT_EQ(k->ShikiNyuryoku, "3.14");
+    EXPECT_EQ(k->ShikiNyuryoku(), "3.14");
 }
 
 TEST_F(KeisanTest, SpeechAndWindowsAroundEquals) {
@@ -409,8 +409,8 @@ TEST_F(KeisanTest, RelayoutRebuildsTheSameBoardQuietly) {
     EXPECT_TRUE(host.spoken.empty());
     EXPECT_TRUE(host.wordProblems.empty());
     EXPECT_TRUE(host.enabled.empty());
-    EXPECT_EQ(k->MaeShiki, "");
-    EXPECT_EQ(k->KotaeZumi, 1);
+    EXPECT_EQ(k->MaeShiki(), "");
+    EXPECT_EQ(k->KotaeZumi(), 1);
 
     // A smaller font: the same picture on a finer grid.
     jk.FONTSIZE = 20;
@@ -425,7 +425,7 @@ TEST_F(KeisanTest, RelayoutWhileTypingKeepsThePointInItsPlace) {
     jk.FONTSIZE = 20;
     host.take(k->relayout(metrics));
     const hissan::Grid& b = k->grid();
-    EXPECT_EQ(k->ZenkouTenX, hissan::Trunc(b.OriginX + 2 * b.CellW - 0.2 * b.CellW));
+    EXPECT_EQ(k->ZenkouTenX(), hissan::Trunc(b.OriginX + 2 * b.CellW - 0.2 * b.CellW));
     type("5+1=");
     EXPECT_EQ(k->Kotae(), "13.5");
     EXPECT_EQ(line(), "◆12.5+1=13.5");

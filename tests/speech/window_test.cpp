@@ -318,7 +318,7 @@ TEST_F(BoardFixture, PointsAreReadAsTheEntryMeetsThem) {
     type("1.5.");  // the second point is refused but still read
     const std::vector<std::string> expected = {"1", "てん", "5", "てん"};
     EXPECT_EQ(spoken, expected);
-    EXPECT_EQ(form->keisan().ShikiNyuryoku, "1.5");
+    EXPECT_EQ(form->keisan().ShikiNyuryoku(), "1.5");
 }
 
 TEST_F(BoardFixture, ReadButtonOnAnEmptyBoardSaysOnlyEquals) {
