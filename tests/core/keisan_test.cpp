@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/bun_ex.h"
 #include "hissan/primitives.h"
 #include "hissan/rows.h"
 
@@ -391,6 +392,58 @@ TEST_F(KeisanTest, SpeechAndWindowsAroundEquals) {
     type("10-9=");
     EXPECT_EQ(k->result().Kotae, "01");
     EXPECT_EQ(host.spoken.back(), "1");
+}
+
+// The events of one operation in the order a front end applies them: the
+// run is shown before its messages, the word problem and the speech follow,
+// and a refused "=" gives the windows back after its message.
+std::string sequence(const app::EntryReport& r) {
+    std::string out;
+    for (const app::EntryEvent& e : r.events) {
+        if (!out.empty()) out += ' ';
+        switch (e.kind) {
+            case app::EntryEvent::Board:
+                out += "board" + std::to_string(static_cast<int>(e.change));
+                break;
+            case app::EntryEvent::ShowMessage:
+                out += "message";
+                break;
+            case app::EntryEvent::Speak:
+                out += "speak:" + e.text;
+                break;
+            case app::EntryEvent::InputWindows:
+                out += e.on ? "windows-on" : "windows-off";
+                break;
+            case app::EntryEvent::WordProblem:
+                out += "story" + std::to_string(e.answerMode);
+                break;
+            case app::EntryEvent::WordProblemRedraw:
+                out += "story-redraw";
+                break;
+            case app::EntryEvent::Busy:
+                out += e.on ? "busy" : "idle";
+                break;
+        }
+    }
+    return out;
+}
+
+TEST_F(KeisanTest, ReportsKeepTheOrderOfEvents) {
+    jk.YOMIAGEFLAG1 = 1;
+    jk.YOMIAGEFLAG2 = 1;
+    jk.STEPFLAG = 1;
+    type("14/4");
+    EXPECT_EQ(sequence(k->MojiInput('=')),
+              "speak:= windows-off busy idle board2 story4 speak:14/4=イコール speak:" +
+                  dialogs::KotaeYomi("14/4=", "3R2") + " windows-on");
+    host.take(k->R1Click());
+    type("7-9");
+    // The refused "=" erased the cursor: the board changed after the message.
+    EXPECT_EQ(sequence(k->MojiInput('=')), "speak:= windows-off message windows-on board1");
+    // Nested operations report once, in the outer operation's order.
+    EXPECT_EQ(sequence(k->VK_DeleteKey()), "board0");
+    EXPECT_EQ(sequence(k->Hukkatu()), "speak:7 board1 speak:- board1 speak:9 board1");
+    EXPECT_EQ(sequence(k->relayout()), "board3");
 }
 
 TEST_F(KeisanTest, RelayoutRebuildsTheSameBoardQuietly) {
