@@ -3,6 +3,7 @@
 #include <QObject>
 
 #include "app/kokuban_form.h"
+#include "dialogs/jouken_set_form.h"
 #include "dialogs/keypad.h"
 #include "dialogs/senex_form.h"
 
@@ -55,6 +56,50 @@ class FormLink : public QObject, public dialogs::KeypadHost, public dialogs::Sen
 CompanionLinks linkCompanions(TKokubanFormM& form) {
     auto* link = new FormLink(form);
     return CompanionLinks{link, link};
+}
+
+void wireConditions(TKokubanFormM& form, dialogs::TJoukenSetFormM& dlg) {
+    using D = dialogs::TJoukenSetFormM;
+    TKokubanFormM* f = &form;
+    const auto direct = Qt::DirectConnection;
+    QObject::connect(
+        &dlg, &D::conditionsChanged, f,
+        [f](D::Change what) {
+            switch (what) {
+                case D::Change::Layout:
+                    f->relayoutBoard();
+                    break;
+                case D::Change::Captions:
+                    f->panelCaptions();
+                    break;
+                case D::Change::LineBreak:
+                    f->KaigyouToggle();
+                    break;
+                case D::Change::QuotientMode:
+                    f->quotientModeChanged();
+                    break;
+                case D::Change::PointMax:
+                    f->showPointMax();
+                    break;
+            }
+        },
+        direct);
+    QObject::connect(&dlg, &D::stepModeChosen, f, &TKokubanFormM::GB4Set, direct);
+    QObject::connect(&dlg, &D::strokeTimeEnabled, f, &TKokubanFormM::stepTimeEnabled, direct);
+    QObject::connect(
+        &dlg, &D::recalculateRequested, f, [f] { f->keisan().ReCalcButtonClick(); }, direct);
+    QObject::connect(&dlg, &D::schemeChosen, f, &TKokubanFormM::selectScheme, direct);
+    QObject::connect(&dlg, &D::fontRequested, f, &TKokubanFormM::Font1Click, direct);
+    QObject::connect(&dlg, &D::biggerRequested, f, &TKokubanFormM::MojiBigButtonClick, direct);
+    QObject::connect(&dlg, &D::smallerRequested, f, &TKokubanFormM::MojiSmallButtonClick, direct);
+    QObject::connect(&dlg, &D::helpRequested, f, &TKokubanFormM::Contents1Click, direct);
+    QObject::connect(
+        &dlg, &D::notice, f,
+        [f](const QString& text, const QString& title) { f->message(text, title); }, direct);
+    QObject::connect(
+        &dlg, &D::keyTyped, f,
+        [f](int key, Qt::KeyboardModifiers mods, quint32 scan) { f->keyPressed(key, mods, scan); },
+        direct);
 }
 
 }  // namespace app
