@@ -160,7 +160,7 @@ ToolWindow* Companions::build(Companion c) {
             return senEx;
         }
         case Companion::Keypad: {
-            auto* pad = new dialogs::TInputFormM(owner, parts_.links.keypad);
+            auto* pad = new dialogs::TInputFormM(owner);
             pad->move(windowCoord(right - 200), windowCoord(bottom - 220));
             pad->show();
             return pad;

@@ -11,7 +11,6 @@
 #include "ui/tool_window.h"
 
 namespace dialogs {
-class KeypadHost;
 class SenExHost;
 class TInputFormM;
 class TSenExForm;
@@ -55,12 +54,11 @@ QRect frameOnScreen(qint64 left, qint64 top, qint64 width, qint64 height, QSize 
 int windowCoord(qint64 v);
 
 // What the companion windows are made from. The conditions dialog works on
-// `jk` and tells the rest through its signals; the keypad and the word-problem
-// window talk through `links`. The face shows `faces` (they must outlive it);
+// `jk` and the keypad work alone and tell the rest through their signals; the
+// word-problem window talks through `links`. The face shows `faces` (they must outlive it);
 // the speech settings edit `jk` and test their sound on `voice`. `created`
 // runs on every window once it is built.
 struct CompanionLinks {
-    dialogs::KeypadHost* keypad;
     dialogs::SenExHost* senEx;
 };
 struct CompanionParts {

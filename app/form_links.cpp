@@ -11,20 +11,11 @@ namespace app {
 
 namespace {
 
-class FormLink : public QObject, public dialogs::KeypadHost, public dialogs::SenExHost {
+class FormLink : public QObject, public dialogs::SenExHost {
   public:
     explicit FormLink(TKokubanFormM& form) : QObject(&form), f_(form) {}
 
-    // ---- keypad ----
-    void MojiInput(char ch) override { f_.keisan().MojiInput(ch); }
-    void BackSpace() override { f_.keisan().BackSpace(); }
-    void Hukkatu() override { f_.keisan().Hukkatu(); }
     void VK_DeleteKey() override { f_.keisan().VK_DeleteKey(); }
-    void ReCalcButtonClick() override { f_.keisan().ReCalcButtonClick(); }
-    void hideWordProblem() override { f_.companions().hide(Companion::WordProblem); }
-    void postKey(int key) override { f_.injectKey(key); }
-    void SpeedButton8Click() override { f_.SpeedButton8Click(); }
-    void VoiceK1Click() override { f_.VoiceK1Click(); }
     void focusBoard() override {
         f_.activateWindow();
         f_.board()->setFocus();
@@ -33,7 +24,6 @@ class FormLink : public QObject, public dialogs::KeypadHost, public dialogs::Sen
         f_.keyPressed(key, mods, scan);
     }
 
-    // ---- word-problem window ----
     dialogs::ReibunInput reibunInput() const override {
         const Keisan& k = f_.keisan();
         dialogs::ReibunInput in;
@@ -55,7 +45,43 @@ class FormLink : public QObject, public dialogs::KeypadHost, public dialogs::Sen
 
 CompanionLinks linkCompanions(TKokubanFormM& form) {
     auto* link = new FormLink(form);
-    return CompanionLinks{link, link};
+    return CompanionLinks{link};
+}
+
+void wireKeypad(TKokubanFormM& form, dialogs::TInputFormM& pad) {
+    using P = dialogs::TInputFormM;
+    TKokubanFormM* f = &form;
+    const auto direct = Qt::DirectConnection;
+    QObject::connect(
+        &pad, &P::charTyped, f, [f](char ch) { f->keisan().MojiInput(ch); }, direct);
+    QObject::connect(
+        &pad, &P::backSpaceRequested, f, [f] { f->keisan().BackSpace(); }, direct);
+    QObject::connect(
+        &pad, &P::restoreRequested, f, [f] { f->keisan().Hukkatu(); }, direct);
+    QObject::connect(
+        &pad, &P::eraseRequested, f,
+        [f] {
+            f->companions().hide(Companion::WordProblem);
+            f->keisan().VK_DeleteKey();
+        },
+        direct);
+    QObject::connect(
+        &pad, &P::recalculateRequested, f, [f] { f->keisan().ReCalcButtonClick(); }, direct);
+    QObject::connect(
+        &pad, &P::keyPosted, f, [f](int key) { f->injectKey(key); }, direct);
+    QObject::connect(&pad, &P::readAloudRequested, f, &TKokubanFormM::SpeedButton8Click, direct);
+    QObject::connect(&pad, &P::voiceSettingsRequested, f, &TKokubanFormM::VoiceK1Click, direct);
+    QObject::connect(
+        &pad, &P::boardFocusRequested, f,
+        [f] {
+            f->activateWindow();
+            f->board()->setFocus();
+        },
+        direct);
+    QObject::connect(
+        &pad, &P::keyTyped, f,
+        [f](int key, Qt::KeyboardModifiers mods, quint32 scan) { f->keyPressed(key, mods, scan); },
+        direct);
 }
 
 void wireConditions(TKokubanFormM& form, dialogs::TJoukenSetFormM& dlg) {

@@ -274,6 +274,7 @@ TKokubanFormM::TKokubanFormM(const QString& settingsDir, QWidget* parent) : QMai
         this, &jk_, links, &FaceBitmaps, SpVoice1.get(), [this](Companion c, ToolWindow* w) {
             if (c == Companion::Conditions)
                 wireConditions(*this, *static_cast<dialogs::TJoukenSetFormM*>(w));
+            if (c == Companion::Keypad) wireKeypad(*this, *static_cast<dialogs::TInputFormM*>(w));
             if (c == Companion::WordProblem) ReiGet();  // the patterns live there
             if (c == Companion::Face)
                 connect(w, &ToolWindow::activated, this, [this, w] {
