@@ -15,15 +15,6 @@ class FormLink : public QObject, public dialogs::SenExHost {
   public:
     explicit FormLink(TKokubanFormM& form) : QObject(&form), f_(form) {}
 
-    void VK_DeleteKey() override { f_.keisan().VK_DeleteKey(); }
-    void focusBoard() override {
-        f_.activateWindow();
-        f_.board()->setFocus();
-    }
-    void boardKey(int key, Qt::KeyboardModifiers mods, quint32 scan) override {
-        f_.keyPressed(key, mods, scan);
-    }
-
     dialogs::ReibunInput reibunInput() const override {
         const Keisan& k = f_.keisan();
         dialogs::ReibunInput in;
@@ -46,6 +37,25 @@ class FormLink : public QObject, public dialogs::SenExHost {
 CompanionLinks linkCompanions(TKokubanFormM& form) {
     auto* link = new FormLink(form);
     return CompanionLinks{link};
+}
+
+void wireWordProblem(TKokubanFormM& form, dialogs::TSenExForm& w) {
+    using S = dialogs::TSenExForm;
+    TKokubanFormM* f = &form;
+    const auto direct = Qt::DirectConnection;
+    QObject::connect(
+        &w, &S::eraseRequested, f, [f] { f->keisan().VK_DeleteKey(); }, direct);
+    QObject::connect(
+        &w, &S::boardFocusRequested, f,
+        [f] {
+            f->activateWindow();
+            f->board()->setFocus();
+        },
+        direct);
+    QObject::connect(
+        &w, &S::keyTyped, f,
+        [f](int key, Qt::KeyboardModifiers mods, quint32 scan) { f->keyPressed(key, mods, scan); },
+        direct);
 }
 
 void wireKeypad(TKokubanFormM& form, dialogs::TInputFormM& pad) {

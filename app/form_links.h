@@ -1,6 +1,7 @@
-// The main window's side of its companion windows: the small interface the
-// word-problem window talks through, and the answers to the signals of the
-// conditions dialog and the keypad.
+// The main window's side of its companion windows: the read-only interface
+// the word-problem window reads the calculation through, and the answers to
+// the signals of the conditions dialog, the keypad and the word-problem
+// window.
 #pragma once
 
 #include "app/companions.h"
@@ -8,6 +9,7 @@
 namespace dialogs {
 class TInputFormM;
 class TJoukenSetFormM;
+class TSenExForm;
 }  // namespace dialogs
 
 namespace app {
@@ -22,5 +24,6 @@ CompanionLinks linkCompanions(TKokubanFormM& form);
 // after the window has answered, as their order of effects needs.
 void wireConditions(TKokubanFormM& form, dialogs::TJoukenSetFormM& dlg);
 void wireKeypad(TKokubanFormM& form, dialogs::TInputFormM& pad);
+void wireWordProblem(TKokubanFormM& form, dialogs::TSenExForm& w);
 
 }  // namespace app

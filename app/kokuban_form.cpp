@@ -275,7 +275,10 @@ TKokubanFormM::TKokubanFormM(const QString& settingsDir, QWidget* parent) : QMai
             if (c == Companion::Conditions)
                 wireConditions(*this, *static_cast<dialogs::TJoukenSetFormM*>(w));
             if (c == Companion::Keypad) wireKeypad(*this, *static_cast<dialogs::TInputFormM*>(w));
-            if (c == Companion::WordProblem) ReiGet();  // the patterns live there
+            if (c == Companion::WordProblem) {
+                wireWordProblem(*this, *static_cast<dialogs::TSenExForm*>(w));
+                ReiGet();  // the patterns live there
+            }
             if (c == Companion::Face)
                 connect(w, &ToolWindow::activated, this, [this, w] {
                     w->move(w->x(), y() + jk_.HARUFA);
