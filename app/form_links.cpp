@@ -39,23 +39,30 @@ CompanionLinks linkCompanions(TKokubanFormM& form) {
     return CompanionLinks{link};
 }
 
+namespace {
+
+// A tool window's handing back of the focus and its typed keys: the board's.
+template <class W>
+void toBoard(W& w, TKokubanFormM* f) {
+    QObject::connect(
+        &w, &W::boardFocusRequested, f,
+        [f] {
+            f->activateWindow();
+            f->board()->setFocus();
+        },
+        Qt::DirectConnection);
+    QObject::connect(&w, &W::keyTyped, f, &TKokubanFormM::keyPressed, Qt::DirectConnection);
+}
+
+}  // namespace
+
 void wireWordProblem(TKokubanFormM& form, dialogs::TSenExForm& w) {
     using S = dialogs::TSenExForm;
     TKokubanFormM* f = &form;
     const auto direct = Qt::DirectConnection;
     QObject::connect(
         &w, &S::eraseRequested, f, [f] { f->keisan().VK_DeleteKey(); }, direct);
-    QObject::connect(
-        &w, &S::boardFocusRequested, f,
-        [f] {
-            f->activateWindow();
-            f->board()->setFocus();
-        },
-        direct);
-    QObject::connect(
-        &w, &S::keyTyped, f,
-        [f](int key, Qt::KeyboardModifiers mods, quint32 scan) { f->keyPressed(key, mods, scan); },
-        direct);
+    toBoard(w, f);
 }
 
 void wireKeypad(TKokubanFormM& form, dialogs::TInputFormM& pad) {
@@ -81,17 +88,7 @@ void wireKeypad(TKokubanFormM& form, dialogs::TInputFormM& pad) {
         &pad, &P::keyPosted, f, [f](int key) { f->injectKey(key); }, direct);
     QObject::connect(&pad, &P::readAloudRequested, f, &TKokubanFormM::SpeedButton8Click, direct);
     QObject::connect(&pad, &P::voiceSettingsRequested, f, &TKokubanFormM::VoiceK1Click, direct);
-    QObject::connect(
-        &pad, &P::boardFocusRequested, f,
-        [f] {
-            f->activateWindow();
-            f->board()->setFocus();
-        },
-        direct);
-    QObject::connect(
-        &pad, &P::keyTyped, f,
-        [f](int key, Qt::KeyboardModifiers mods, quint32 scan) { f->keyPressed(key, mods, scan); },
-        direct);
+    toBoard(pad, f);
 }
 
 void wireConditions(TKokubanFormM& form, dialogs::TJoukenSetFormM& dlg) {
@@ -132,10 +129,7 @@ void wireConditions(TKokubanFormM& form, dialogs::TJoukenSetFormM& dlg) {
     QObject::connect(
         &dlg, &D::notice, f,
         [f](const QString& text, const QString& title) { f->message(text, title); }, direct);
-    QObject::connect(
-        &dlg, &D::keyTyped, f,
-        [f](int key, Qt::KeyboardModifiers mods, quint32 scan) { f->keyPressed(key, mods, scan); },
-        direct);
+    QObject::connect(&dlg, &D::keyTyped, f, &TKokubanFormM::keyPressed, direct);
 }
 
 }  // namespace app
