@@ -145,7 +145,7 @@ ToolWindow* Companions::build(Companion c) {
     const qint64 left = m.left, top = m.top, right = left + m.width, bottom = top + m.height;
     switch (c) {
         case Companion::Conditions:
-            return new dialogs::TJoukenSetFormM(owner, jk, *parts_.joukenHost);
+            return new dialogs::TJoukenSetFormM(owner, jk);
         case Companion::StepBox: {
             auto* step = new TStepGoForm(owner);
             step->move(windowCoord(right - 220), windowCoord(top + 300));
@@ -160,7 +160,7 @@ ToolWindow* Companions::build(Companion c) {
             return senEx;
         }
         case Companion::Keypad: {
-            auto* pad = new dialogs::TInputFormM(owner, parts_.links.keypad);
+            auto* pad = new dialogs::TInputFormM(owner);
             pad->move(windowCoord(right - 200), windowCoord(bottom - 220));
             pad->show();
             return pad;

@@ -11,7 +11,6 @@
 #include "ui/tool_window.h"
 
 namespace dialogs {
-class KeypadHost;
 class SenExHost;
 class TInputFormM;
 class TSenExForm;
@@ -20,7 +19,6 @@ class TSenExForm;
 #include "hissan/jouken.h"
 
 namespace dialogs {
-class JoukenHost;
 class TJoukenSetFormM;
 }  // namespace dialogs
 
@@ -56,18 +54,16 @@ QRect frameOnScreen(qint64 left, qint64 top, qint64 width, qint64 height, QSize 
 int windowCoord(qint64 v);
 
 // What the companion windows are made from. The conditions dialog works on
-// `jk` and asks `joukenHost` for the rest; the keypad and the word-problem
-// window talk through `links`. The face shows `faces` (they must outlive it);
+// `jk` and the keypad work alone and tell the rest through their signals; the
+// word-problem window talks through `links`. The face shows `faces` (they must outlive it);
 // the speech settings edit `jk` and test their sound on `voice`. `created`
 // runs on every window once it is built.
 struct CompanionLinks {
-    dialogs::KeypadHost* keypad;
     dialogs::SenExHost* senEx;
 };
 struct CompanionParts {
     QWidget* owner = nullptr;
     hissan::TJouken* jk = nullptr;
-    dialogs::JoukenHost* joukenHost = nullptr;
     CompanionLinks links{};
     const std::array<QPixmap, 9>* faces = nullptr;
     speech::SpeechEngine* voice = nullptr;

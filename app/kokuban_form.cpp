@@ -270,17 +270,21 @@ TKokubanFormM::TKokubanFormM(const QString& settingsDir, QWidget* parent) : QMai
     // keypad and the face.
     speech::TVoiceSetForm::levelsInRange(jk_);  // as the speech settings show them
     const CompanionLinks links = linkCompanions(*this);
-    comp_.setUp(CompanionParts{this, &jk_, this, links, &FaceBitmaps, SpVoice1.get(),
-                               [this](Companion c, ToolWindow* w) {
-                                   if (c == Companion::WordProblem)
-                                       ReiGet();  // the patterns live there
-                                   if (c == Companion::Face)
-                                       connect(w, &ToolWindow::activated, this, [this, w] {
-                                           w->move(w->x(), y() + jk_.HARUFA);
-                                           if (AppActivated == 1 && !isActiveWindow())
-                                               activateWindow();
-                                       });
-                               }});
+    comp_.setUp(CompanionParts{
+        this, &jk_, links, &FaceBitmaps, SpVoice1.get(), [this](Companion c, ToolWindow* w) {
+            if (c == Companion::Conditions)
+                wireConditions(*this, *static_cast<dialogs::TJoukenSetFormM*>(w));
+            if (c == Companion::Keypad) wireKeypad(*this, *static_cast<dialogs::TInputFormM*>(w));
+            if (c == Companion::WordProblem) {
+                wireWordProblem(*this, *static_cast<dialogs::TSenExForm*>(w));
+                ReiGet();  // the patterns live there
+            }
+            if (c == Companion::Face)
+                connect(w, &ToolWindow::activated, this, [this, w] {
+                    w->move(w->x(), y() + jk_.HARUFA);
+                    if (AppActivated == 1 && !isActiveWindow()) activateWindow();
+                });
+        }});
     // The conditions dialog sets its controls from the conditions (rounding
     // stored at the ones place starts at the first decimal place there);
     // then the step group's look and the step box.

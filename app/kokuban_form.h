@@ -44,7 +44,7 @@ struct FormHooks {
 };
 FormHooks& formHooks();
 
-class TKokubanFormM : public QMainWindow, public dialogs::JoukenHost {
+class TKokubanFormM : public QMainWindow {
     Q_OBJECT
   public:
     // `settingsDir`: the folder of the settings file; empty for the usual
@@ -72,7 +72,7 @@ class TKokubanFormM : public QMainWindow, public dialogs::JoukenHost {
     // unknown): translated into the board's key names and looked up in the
     // key map (core/keymap.h). While a drawing plays, G / Escape act on its
     // step points, a few keys act at once and the others wait for its end.
-    void keyPressed(int key, Qt::KeyboardModifiers mods, quint32 scanCode = 0) override;
+    void keyPressed(int key, Qt::KeyboardModifiers mods, quint32 scanCode = 0);
     // Carries out what the key map finds for a key in the present state.
     void FormKeyDown(core::Key key, unsigned mods);
     // What the key map's state tests look at.
@@ -101,7 +101,7 @@ class TKokubanFormM : public QMainWindow, public dialogs::JoukenHost {
     // Prints the expression and its calculation on one page of `printer`,
     // laid out on the printer's own metrics, in the whiteboard colours.
     bool printOn(QPrinter& printer);
-    void Contents1Click() override;
+    void Contents1Click();
     void HomePage1Click();
     void About1Click();
 
@@ -113,12 +113,12 @@ class TKokubanFormM : public QMainWindow, public dialogs::JoukenHost {
     void IroSet(int scheme);
     void IroChange();
     void RadioGroup1Click();
-    void Font1Click() override;
+    void Font1Click();
     void FontDialog1Apply(const QFont& font);
     void newFont(const QFont& font);
-    void MojiBigButtonClick() override;
-    void MojiSmallButtonClick() override;
-    void KaigyouToggle() override;
+    void MojiBigButtonClick();
+    void MojiSmallButtonClick();
+    void KaigyouToggle();
     // ---- what the settings panel's clicks do ---------------------------------------------
     void P1Click();
     void GB2_set();
@@ -132,18 +132,15 @@ class TKokubanFormM : public QMainWindow, public dialogs::JoukenHost {
 
     // ---- step mode ------------------------------------------------------------------
     void StepToggle();
-    void GB4Set() override;
+    void GB4Set();
 
-    // ---- what the conditions dialog asks of the window ---------------------------------
-    void relayoutBoard() override;
-    void panelCaptions() override;
-    void quotientModeChanged() override;
-    void showPointMax() override;
-    void recalculate() override { apply(keisan_->ReCalcButtonClick()); }
-    void stepTimeEnabled(bool on) override;
-    void selectScheme(int item) override;
-    void joukenHidden() override {}
-    void notice(const QString& text, const QString& title) override { message(text, title); }
+    // ---- what the conditions dialog's signals run -------------------------------------
+    void relayoutBoard();
+    void panelCaptions();
+    void quotientModeChanged();
+    void showPointMax();
+    void stepTimeEnabled(bool on);
+    void selectScheme(int item);
 
     // ---- state read by the other windows and the tests -----------------------------
     hissan::TJouken& jouken() { return jk_; }

@@ -95,10 +95,9 @@ QLabel* legend(const QString& text, const char* colour, QWidget* parent) {
 
 }  // namespace
 
-TJoukenSetFormM::TJoukenSetFormM(QWidget* owner, hissan::TJouken& jk, JoukenHost& host)
+TJoukenSetFormM::TJoukenSetFormM(QWidget* owner, hissan::TJouken& jk)
     : app::ToolWindow(owner, QStringLiteral("□条件の設定□　▲Ｆ６▼"), QSize(242, 462), false),
-      jk_(jk),
-      host_(host) {
+      jk_(jk) {
     setObjectName(QStringLiteral("JoukenSetFormM"));
     setFixedSize(242, 462);
     setWindowIcon(QIcon(QPixmap::fromImage(TAboutFormR::picture(32))));
@@ -133,8 +132,8 @@ void TJoukenSetFormM::build() {
             row->addWidget(b);
         }
         connect(Button1, &QPushButton::clicked, this, &TJoukenSetFormM::Button1Click);
-        connect(Button3, &QPushButton::clicked, this, [this] { host_.Font1Click(); });
-        connect(Button4, &QPushButton::clicked, this, [this] { host_.Contents1Click(); });
+        connect(Button3, &QPushButton::clicked, this, &TJoukenSetFormM::fontRequested);
+        connect(Button4, &QPushButton::clicked, this, &TJoukenSetFormM::helpRequested);
         top->addLayout(row);
     }
 
@@ -170,9 +169,8 @@ void TJoukenSetFormM::build() {
             b->setFocusPolicy(Qt::NoFocus);
             b->setFixedSize(28, 22);
         }
-        connect(SpeedButton1, &QToolButton::clicked, this, [this] { host_.MojiBigButtonClick(); });
-        connect(SpeedButton2, &QToolButton::clicked, this,
-                [this] { host_.MojiSmallButtonClick(); });
+        connect(SpeedButton1, &QToolButton::clicked, this, &TJoukenSetFormM::biggerRequested);
+        connect(SpeedButton2, &QToolButton::clicked, this, &TJoukenSetFormM::smallerRequested);
         h->addWidget(SpeedButton1, 0, 0);
         h->addWidget(new QLabel(QStringLiteral("(O) "), g), 0, 1);
         h->addWidget(SpeedButton2, 0, 2);
@@ -312,8 +310,8 @@ void TJoukenSetFormM::build() {
     flagBox(Switch::Kurisagari, true);
     onChange(CheckBox3, [this] {
         jk_.KAIGYO_FLAG = CheckBox3->isChecked() ? 1 : 0;
-        host_.KaigyouToggle();
-        host_.panelCaptions();
+        emit conditionsChanged(Change::LineBreak);
+        emit conditionsChanged(Change::Captions);
     });
     for (Switch s : {Switch::SyouPtLn, Switch::QQ, Switch::Rendo, Switch::MatsubiKake,
                      Switch::MatsubiWari, Switch::BubunWa})
@@ -339,8 +337,8 @@ void TJoukenSetFormM::flagBox(Switch s, bool relayout) {
     int hissan::TJouken::*field = core::switchCondition(s).field;
     onChange(box, [this, box, field, relayout] {
         jk_.*field = box->isChecked() ? 1 : 0;
-        host_.panelCaptions();
-        if (relayout) host_.relayoutBoard();
+        emit conditionsChanged(Change::Captions);
+        if (relayout) emit conditionsChanged(Change::Layout);
     });
 }
 
@@ -376,7 +374,7 @@ void TJoukenSetFormM::FormCreate(int top, int left) {
         Edit1->setValue(jk_.ENZANSPEED);
         Edit2->setValue(jk_.PNTDSPFLAG00);
     }
-    host_.joukenHidden();
+    emit hidden();
     CheckBox10->setChecked(jk_.BubunWa != 0);
     if (jk_.AUTOSTEP == 1) jk_.StrokeDelay = jk_.ENZANSPEED;
     ShishaMsgArmed = 1;
@@ -479,7 +477,7 @@ void TJoukenSetFormM::GB3Set() {
             changed = false;
             break;
     }
-    if (changed) host_.quotientModeChanged();
+    if (changed) emit conditionsChanged(Change::QuotientMode);
     GB3Busy = 0;
 }
 
@@ -492,8 +490,8 @@ void TJoukenSetFormM::CheckBox6Click() {
     }
     // Rounding at the ones place is refused; the box goes back unticked.
     if (ShishaMsgArmed == 1)
-        host_.notice(QStringLiteral("整数の位では四捨五入できません。\n設定を変えて下さい。"),
-                     QStringLiteral("Debug"));
+        emit notice(QStringLiteral("整数の位では四捨五入できません。\n設定を変えて下さい。"),
+                    QStringLiteral("Debug"));
     ShishaMsgArmed = 0;
     CheckBox6->setChecked(false);
     ShishaMsgArmed = 1;
@@ -515,20 +513,20 @@ void TJoukenSetFormM::CheckBox8Click() {
         CheckBox9->setChecked(false);
         CheckBox17->setChecked(false);
         jk_.AUTOSTEP = 1;
-        host_.stepTimeEnabled(true);
+        emit strokeTimeEnabled(true);
         jk_.StrokeDelay = jk_.ENZANSPEED;
     } else if (CheckBox9->isChecked()) {
         jk_.AUTOSTEP = 0;
-        host_.stepTimeEnabled(false);
+        emit strokeTimeEnabled(false);
         jk_.STEPFLAG = 1;
         jk_.StrokeDelay = jk_.ENZANSPEED;
     } else {
         jk_.AUTOSTEP = 0;
-        host_.stepTimeEnabled(false);
+        emit strokeTimeEnabled(false);
         jk_.STEPFLAG = 0;
         jk_.StrokeDelay = 0;
     }
-    host_.GB4Set();
+    emit stepModeChosen();
 }
 
 void TJoukenSetFormM::CheckBox9Click() {
@@ -546,7 +544,7 @@ void TJoukenSetFormM::CheckBox9Click() {
         jk_.STEPFLAG = 0;
         jk_.StrokeDelay = 0;
     }
-    host_.GB4Set();
+    emit stepModeChosen();
 }
 
 void TJoukenSetFormM::CheckBox17Click() {
@@ -555,11 +553,11 @@ void TJoukenSetFormM::CheckBox17Click() {
     if (CheckBox17->isChecked()) {
         CheckBox8->setChecked(false);
         jk_.AUTOSTEP = 0;
-        host_.stepTimeEnabled(false);
+        emit strokeTimeEnabled(false);
         jk_.STEPFLAG = 0;
         jk_.StrokeDelay = 0;
     }
-    host_.GB4Set();
+    emit stepModeChosen();
 }
 
 // The step boxes' handlers untick each other and end with the main window's
@@ -598,14 +596,14 @@ void TJoukenSetFormM::FormActivate() {
 
 void TJoukenSetFormM::UpDown1Click(int position) {
     jk_.ENZANSPEED = std::min(position, kSpeedMax);
-    host_.GB4Set();
+    emit stepModeChosen();
     if (CheckBox8->isChecked()) jk_.StrokeDelay = jk_.ENZANSPEED;
 }
 
 void TJoukenSetFormM::UpDown2Click(int position) {
     jk_.POINTMAX = jk_.PNTDSPFLAG00 = position;
-    host_.showPointMax();
-    if (jk_.RENDOFLAG == 1) host_.recalculate();
+    emit conditionsChanged(Change::PointMax);
+    if (jk_.RENDOFLAG == 1) emit recalculateRequested();
 }
 
 void TJoukenSetFormM::UpDown3Click(int position) {
@@ -628,18 +626,18 @@ void TJoukenSetFormM::pai_Set() {
 void TJoukenSetFormM::RadioGroup1Click(int item) {
     // The main window's group switches the scheme (or refuses) and shows the
     // scheme in force here again, without echo.
-    host_.selectScheme(item);
+    emit schemeChosen(item);
 }
 
 // ---- the window ------------------------------------------------------------------------------
 
 void TJoukenSetFormM::Button1Click() {
-    host_.joukenHidden();
+    emit hidden();
     hide();
 }
 
 void TJoukenSetFormM::closeEvent(QCloseEvent* e) {
-    host_.joukenHidden();
+    emit hidden();
     app::ToolWindow::closeEvent(e);
 }
 
@@ -652,7 +650,7 @@ void TJoukenSetFormM::keyPressEvent(QKeyEvent* e) {
     if (enter && inNumberBox(focusWidget()))
         Button1->click();
     else
-        host_.keyPressed(e->key(), e->modifiers(), e->nativeScanCode());
+        emit keyTyped(e->key(), e->modifiers(), e->nativeScanCode());
 }
 
 bool TJoukenSetFormM::inNumberBox(const QWidget* w) const {

@@ -26,47 +26,25 @@ class QToolButton;
 
 namespace dialogs {
 
-// What the conditions dialog asks of the main window.
-class JoukenHost {
-  public:
-    virtual ~JoukenHost() = default;
-    // The board laid out again under the changed conditions.
-    virtual void relayoutBoard() = 0;
-    // The settings panel's toggles and the menu check marks follow TJouken.
-    virtual void panelCaptions() = 0;
-    // KAIGYO_FLAG changed: a finished calculation is drawn with its "=" moved.
-    virtual void KaigyouToggle() = 0;
-    // SHOU_ITI changed: the division group of the panel and its places box follow.
-    virtual void quotientModeChanged() = 0;
-    // POINTMAX changed: the places box of the panel shows it.
-    virtual void showPointMax() = 0;
-    virtual void recalculate() = 0;
-    // The step group of the panel and the step box follow AUTOSTEP / STEPFLAG.
-    virtual void GB4Set() = 0;
-    // The panel's stroke-time box: enabled with a red label, or greyed.
-    virtual void stepTimeEnabled(bool on) = 0;
-    // Selects this colour scheme item in the main window's own group.
-    virtual void selectScheme(int item) = 0;
-    virtual void Font1Click() = 0;
-    virtual void MojiBigButtonClick() = 0;
-    virtual void MojiSmallButtonClick() = 0;
-    virtual void Contents1Click() = 0;
-    // The dialog was closed by its own button: J / F6 opens it again.
-    virtual void joukenHidden() = 0;
-    virtual void notice(const QString& text, const QString& title) = 0;
-    // A key typed while the dialog is the active window belongs to the board.
-    virtual void keyPressed(int key, Qt::KeyboardModifiers mods, quint32 scanCode) = 0;
-};
-
 class TJoukenSetFormM : public app::ToolWindow {
     Q_OBJECT
   public:
     // The display conditions that the main window's keys and panels switch.
     using Switch = core::Switch;
 
+    // What a change of the conditions asks the main window to show again.
+    enum class Change {
+        Layout,        // the board laid out again under the changed conditions
+        Captions,      // the settings panel's toggles and the menu check marks
+        LineBreak,     // KAIGYO_FLAG: a finished calculation drawn with its "=" moved
+        QuotientMode,  // SHOU_ITI: the panel's division group and its places box
+        PointMax,      // POINTMAX: the panel's places box
+    };
+    Q_ENUM(Change)
+
     // Builds the controls in their design state; FormCreate() then sets them
     // from `jk`. The window starts hidden.
-    TJoukenSetFormM(QWidget* owner, hissan::TJouken& jk, JoukenHost& host);
+    TJoukenSetFormM(QWidget* owner, hissan::TJouken& jk);
 
     // Sets the controls from the conditions, in a fixed order; boxes whose
     // design state differs from their field run their handlers. `top`,
@@ -124,6 +102,30 @@ class TJoukenSetFormM : public app::ToolWindow {
     QLabel* Panel2 = nullptr;      // "表示": shows PaiText in its hint
     QButtonGroup* RadioGroup1 = nullptr;
 
+  signals:
+    // The handlers emit these in the middle of their work; the main window
+    // connects them directly, so each answer runs before the handler goes on.
+    void conditionsChanged(dialogs::TJoukenSetFormM::Change what);
+    // AUTOSTEP, STEPFLAG or the stroke time changed: the panel's step group
+    // and the step box follow.
+    void stepModeChosen();
+    // The panel's stroke-time box: enabled with a red label, or greyed.
+    void strokeTimeEnabled(bool on);
+    // The places changed while the calculation follows the conditions.
+    void recalculateRequested();
+    // A colour scheme item chosen here: the main window switches the scheme
+    // (or refuses) and shows the one in force here again.
+    void schemeChosen(int item);
+    void fontRequested();
+    void biggerRequested();
+    void smallerRequested();
+    void helpRequested();
+    // The dialog was closed by its own button: J / F6 opens it again.
+    void hidden();
+    void notice(const QString& text, const QString& title);
+    // A key typed while the dialog is the active window belongs to the board.
+    void keyTyped(int key, Qt::KeyboardModifiers mods, quint32 scanCode);
+
   protected:
     void closeEvent(QCloseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
@@ -154,7 +156,6 @@ class TJoukenSetFormM : public app::ToolWindow {
     void placesBox(bool on, int minimum);
 
     hissan::TJouken& jk_;
-    JoukenHost& host_;
     std::vector<std::pair<QCheckBox*, std::function<void()>>> handlers_;
     int stepDepth_ = 0;
 };

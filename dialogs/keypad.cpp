@@ -49,9 +49,8 @@ const ButtonSpec kButtons[] = {
 
 }  // namespace
 
-TInputFormM::TInputFormM(QWidget* owner, KeypadHost* host)
-    : ToolWindow(owner, QStringLiteral("<入力パネル>　▼ Ｆ８ ▲"), QSize(162, 186), false),
-      host_(host) {
+TInputFormM::TInputFormM(QWidget* owner)
+    : ToolWindow(owner, QStringLiteral("<入力パネル>　▼ Ｆ８ ▲"), QSize(162, 186), false) {
     setObjectName(QStringLiteral("InputFormM"));
     setFixedSize(162, 186);
     setAutoFillBackground(true);
@@ -128,53 +127,52 @@ QToolButton* TInputFormM::button(const QString& name) const {
 
 void TInputFormM::charButton(char ch) {
     KeypadActive = 1;
-    host_->MojiInput(ch);
-    host_->focusBoard();
+    emit charTyped(ch);
+    emit boardFocusRequested();
 }
 
 void TInputFormM::BackSpaceButtonClick() {
-    host_->BackSpace();
-    host_->focusBoard();
+    emit backSpaceRequested();
+    emit boardFocusRequested();
 }
 
 void TInputFormM::HukkatuButtonClick() {
-    host_->Hukkatu();
-    host_->focusBoard();
+    emit restoreRequested();
+    emit boardFocusRequested();
 }
 
 void TInputFormM::DeleteButtonClick() {
-    host_->hideWordProblem();
-    host_->VK_DeleteKey();
-    host_->focusBoard();
+    emit eraseRequested();
+    emit boardFocusRequested();
 }
 
 void TInputFormM::RecalcButtonClick() {
-    host_->ReCalcButtonClick();
-    host_->focusBoard();
+    emit recalculateRequested();
+    emit boardFocusRequested();
 }
 
 void TInputFormM::JoukenButtonClick() {
     // The board's F6 shows or hides the conditions dialog.
-    host_->postKey(Qt::Key_F6);
-    host_->focusBoard();
+    emit keyPosted(Qt::Key_F6);
+    emit boardFocusRequested();
 }
 
 void TInputFormM::SpeedButton2Click() {
     // The P goes to the board itself, so every click enters π, however short.
-    host_->postKey(Qt::Key_P);
-    host_->focusBoard();
+    emit keyPosted(Qt::Key_P);
+    emit boardFocusRequested();
 }
 
 void TInputFormM::SpeedButton5Click() {
-    host_->SpeedButton8Click();
+    emit readAloudRequested();
 }
 
 void TInputFormM::SpeedButton11Click() {
-    host_->VoiceK1Click();
+    emit voiceSettingsRequested();
 }
 
 void TInputFormM::keyPressEvent(QKeyEvent* e) {
-    host_->boardKey(e->key(), e->modifiers(), e->nativeScanCode());
+    emit keyTyped(e->key(), e->modifiers(), e->nativeScanCode());
 }
 
 }  // namespace dialogs

@@ -11,33 +11,10 @@ class QToolButton;
 
 namespace dialogs {
 
-// What the keypad asks of the main window.
-class KeypadHost {
-  public:
-    virtual ~KeypadHost() = default;
-    // The one entry for an expression character, exactly as a typed key.
-    virtual void MojiInput(char ch) = 0;
-    virtual void BackSpace() = 0;
-    virtual void Hukkatu() = 0;
-    virtual void VK_DeleteKey() = 0;
-    virtual void ReCalcButtonClick() = 0;
-    virtual void hideWordProblem() = 0;
-    // Posts a key press to the main window's keyboard map (F6, P).
-    virtual void postKey(int key) = 0;
-    // Reads the expression and its answer aloud.
-    virtual void SpeedButton8Click() = 0;
-    // Shows or hides the speech settings window.
-    virtual void VoiceK1Click() = 0;
-    // Gives the keyboard focus back to the board.
-    virtual void focusBoard() = 0;
-    // A key typed while the keypad was the active window: the board's.
-    virtual void boardKey(int key, Qt::KeyboardModifiers mods, quint32 scanCode) = 0;
-};
-
 class TInputFormM : public app::ToolWindow {
     Q_OBJECT
   public:
-    TInputFormM(QWidget* owner, KeypadHost* host);
+    explicit TInputFormM(QWidget* owner);
 
     // 1 from a character button's click on; 0 once the keypad lost the
     // activation, after which the main window's timer takes the focus back.
@@ -57,11 +34,29 @@ class TInputFormM : public app::ToolWindow {
     void SpeedButton5Click();   // read aloud
     void SpeedButton11Click();  // speech settings
 
+  signals:
+    // What a button asks of the main window, in the order the handler
+    // emits them; each ends with boardFocusRequested.
+    // The one entry for an expression character, exactly as a typed key.
+    void charTyped(char ch);
+    void backSpaceRequested();
+    void restoreRequested();
+    // The word-problem window hidden and the expression erased.
+    void eraseRequested();
+    void recalculateRequested();
+    // A key press posted to the main window's keyboard map (F6, P).
+    void keyPosted(int key);
+    // The expression and its answer read aloud.
+    void readAloudRequested();
+    // The speech settings window shown or hidden.
+    void voiceSettingsRequested();
+    // The keyboard focus goes back to the board.
+    void boardFocusRequested();
+    // A key typed while the keypad was the active window: the board's.
+    void keyTyped(int key, Qt::KeyboardModifiers mods, quint32 scanCode);
+
   protected:
     void keyPressEvent(QKeyEvent* e) override;
-
-  private:
-    KeypadHost* host_;
 };
 
 }  // namespace dialogs

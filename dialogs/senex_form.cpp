@@ -202,7 +202,7 @@ void TSenExForm::ReibunDsp(QPainter& p) {
     // The keyboard goes on on the board (only taken from this window, never
     // from another program while the window is merely repainted).
     QTimer::singleShot(0, this, [this] {
-        if (isActiveWindow()) host_->focusBoard();
+        if (isActiveWindow()) emit boardFocusRequested();
     });
 }
 
@@ -218,11 +218,11 @@ void TSenExForm::karaDsp(QPainter& p) {
 
 void TSenExForm::keyPressEvent(QKeyEvent* e) {
     if (e->key() == Qt::Key_Escape || e->key() == Qt::Key_Delete) {
-        host_->VK_DeleteKey();
+        emit eraseRequested();
         hide();
         return;
     }
-    host_->boardKey(e->key(), e->modifiers(), e->nativeScanCode());
+    emit keyTyped(e->key(), e->modifiers(), e->nativeScanCode());
 }
 
 }  // namespace dialogs

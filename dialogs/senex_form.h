@@ -16,18 +16,13 @@ class QPainter;
 
 namespace dialogs {
 
-// What the window asks of the main window.
+// What the window reads of the main window; what it asks for goes out
+// through its signals.
 class SenExHost {
   public:
     virtual ~SenExHost() = default;
     // The finished calculation and the panel's state.
     virtual ReibunInput reibunInput() const = 0;
-    // Erases the expression on the board.
-    virtual void VK_DeleteKey() = 0;
-    // Gives the keyboard focus back to the board.
-    virtual void focusBoard() = 0;
-    // A key typed while this window was the active one: the board's.
-    virtual void boardKey(int key, Qt::KeyboardModifiers mods, quint32 scanCode) = 0;
 };
 
 // The folders where the pattern file is looked for, in order: beside the
@@ -64,6 +59,15 @@ class TSenExForm : public app::ToolWindow {
     const Reibun& shown() const { return shown_; }
     // The window's drawing font at a size.
     static QFont textFont(int pointSize, bool bold = false, bool underline = false);
+
+  signals:
+    // Escape or Delete: the expression on the board is erased (the window
+    // hides after the main window has answered).
+    void eraseRequested();
+    // The keyboard focus goes back to the board.
+    void boardFocusRequested();
+    // A key typed while this window was the active one: the board's.
+    void keyTyped(int key, Qt::KeyboardModifiers mods, quint32 scanCode);
 
   protected:
     void paintEvent(QPaintEvent* e) override;

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMetaEnum>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
@@ -16,6 +17,7 @@
 #include <QStandardPaths>
 #include <QTextBrowser>
 #include <QToolButton>
+#include <functional>
 
 #include "dialogs/about_form.h"
 #include "dialogs/help_window.h"
@@ -665,6 +667,82 @@ TEST_F(JoukenTest, PrintsOnePageToPdfInWhiteboardColoursWithoutPauses) {
     EXPECT_GT(all.left(), 0);
     EXPECT_LT(all.right(), wide[0].width() - 3);
     EXPECT_LT(all.bottom(), wide[0].height() - 3);
+}
+
+// ---- the dialog alone ------------------------------------------------------------------------
+
+// Without a main window the dialog tells what the user asked for through its
+// signals, in the order its handlers reach them: the main window answers
+// each one before the handler goes on.
+TEST(JoukenSignals, EachControlEmitsItsIntentInOrder) {
+    hissan::TJouken jk;
+    TJoukenSetFormM d(nullptr, jk);
+    QStringList log;
+    using C = TJoukenSetFormM::Change;
+    QObject::connect(&d, &TJoukenSetFormM::conditionsChanged, [&](C what) {
+        log << QString("change %1").arg(QMetaEnum::fromType<C>().valueToKey(int(what)));
+    });
+    QObject::connect(&d, &TJoukenSetFormM::stepModeChosen, [&] { log << "step"; });
+    QObject::connect(&d, &TJoukenSetFormM::strokeTimeEnabled,
+                     [&](bool on) { log << QString("stroke time %1").arg(on); });
+    QObject::connect(&d, &TJoukenSetFormM::recalculateRequested, [&] { log << "recalculate"; });
+    QObject::connect(&d, &TJoukenSetFormM::schemeChosen,
+                     [&](int item) { log << QString("scheme %1").arg(item); });
+    QObject::connect(&d, &TJoukenSetFormM::fontRequested, [&] { log << "font"; });
+    QObject::connect(&d, &TJoukenSetFormM::biggerRequested, [&] { log << "bigger"; });
+    QObject::connect(&d, &TJoukenSetFormM::smallerRequested, [&] { log << "smaller"; });
+    QObject::connect(&d, &TJoukenSetFormM::helpRequested, [&] { log << "help"; });
+    QObject::connect(&d, &TJoukenSetFormM::hidden, [&] { log << "hidden"; });
+    QObject::connect(&d, &TJoukenSetFormM::notice,
+                     [&](const QString& text, const QString&) { log << "notice " + text; });
+    QObject::connect(&d, &TJoukenSetFormM::keyTyped, [&](int key, Qt::KeyboardModifiers, quint32) {
+        log << QString("key %1").arg(key);
+    });
+    d.FormCreate(0, 0);
+
+    const struct {
+        const char* what;
+        std::function<void()> act;
+        QStringList expected;
+    } cases[] = {
+        {"文字", [&] { d.Button3->click(); }, {"font"}},
+        {"ヘルプ", [&] { d.Button4->click(); }, {"help"}},
+        {"bigger", [&] { d.SpeedButton1->click(); }, {"bigger"}},
+        {"smaller", [&] { d.SpeedButton2->click(); }, {"smaller"}},
+        {"carry", [&] { d.CheckBox1->toggle(); }, {"change Captions", "change Layout"}},
+        {"follow", [&] { d.CheckBox4->toggle(); }, {"change Captions"}},
+        {"line break", [&] { d.CheckBox3->toggle(); }, {"change LineBreak", "change Captions"}},
+        {"automatic",
+         [&] { d.CheckBox8->setChecked(true); },  // "無" unticked first runs its own handler
+         {"step", "stroke time 1", "step"}},
+        {"stroke time", [&] { d.Edit1->setValue(d.Edit1->value() == 50 ? 51 : 50); }, {"step"}},
+        {"places, following",
+         [&] {
+             jk.RENDOFLAG = 1;
+             d.Edit2->setValue(3);
+         },
+         {"change PointMax", "recalculate"}},
+        {"places",
+         [&] {
+             jk.RENDOFLAG = 0;
+             d.Edit2->setValue(4);
+         },
+         {"change PointMax"}},
+        {"round at ones",
+         [&] {
+             jk.POINTMAX = 0;
+             d.CheckBox6->setChecked(true);
+         },
+         {"notice 整数の位では四捨五入できません。\n設定を変えて下さい。"}},
+        {"scheme", [&] { d.RadioGroup1->button(1)->click(); }, {"scheme 1"}},
+        {"key", [&] { QTest::keyClick(&d, Qt::Key_5); }, {"key 53"}},
+        {"閉じる", [&] { d.Button1->click(); }, {"hidden"}},
+    };
+    for (const auto& c : cases) {
+        log.clear();
+        c.act();
+        EXPECT_EQ(log, c.expected) << c.what;
+    }
 }
 
 }  // namespace

@@ -150,4 +150,50 @@ TEST_F(KeypadTest, KeysTypedOnTheKeypadReachTheBoardAndTheFlagFollowsUse) {
     EXPECT_EQ(typed(), "7+0");
 }
 
+// The keypad alone: each button emits what it asks of the main window, the
+// focus going back to the board last; reading aloud and the speech settings
+// leave the focus where it is.
+TEST(KeypadSignals, EachButtonEmitsItsIntentThenTheFocus) {
+    dialogs::TInputFormM pad(nullptr);
+    using P = dialogs::TInputFormM;
+    QStringList log;
+    QObject::connect(&pad, &P::charTyped, [&](char ch) { log << QString("char %1").arg(ch); });
+    QObject::connect(&pad, &P::backSpaceRequested, [&] { log << "back space"; });
+    QObject::connect(&pad, &P::restoreRequested, [&] { log << "restore"; });
+    QObject::connect(&pad, &P::eraseRequested, [&] { log << "erase"; });
+    QObject::connect(&pad, &P::recalculateRequested, [&] { log << "recalculate"; });
+    QObject::connect(&pad, &P::keyPosted, [&](int key) { log << QString("post %1").arg(key); });
+    QObject::connect(&pad, &P::readAloudRequested, [&] { log << "read"; });
+    QObject::connect(&pad, &P::voiceSettingsRequested, [&] { log << "voice"; });
+    QObject::connect(&pad, &P::boardFocusRequested, [&] { log << "focus"; });
+    QObject::connect(&pad, &P::keyTyped, [&](int key, Qt::KeyboardModifiers, quint32) {
+        log << QString("key %1").arg(key);
+    });
+    const struct {
+        const char* button;
+        QStringList expected;
+    } cases[] = {
+        {"SpeedButton19", {"char *", "focus"}},
+        {"EqualButton", {"char =", "focus"}},
+        {"BackSpaceButton", {"back space", "focus"}},
+        {"HukkatuButton", {"restore", "focus"}},
+        {"DeleteButton", {"erase", "focus"}},
+        {"RecalcButton", {"recalculate", "focus"}},
+        {"SpeedButton1", {QString("post %1").arg(int(Qt::Key_F6)), "focus"}},
+        {"SpeedButton2", {QString("post %1").arg(int(Qt::Key_P)), "focus"}},
+        {"SpeedButton5", {"read"}},
+        {"SpeedButton11", {"voice"}},
+    };
+    for (const auto& c : cases) {
+        log.clear();
+        QToolButton* b = pad.button(c.button);
+        ASSERT_NE(b, nullptr) << c.button;
+        b->click();
+        EXPECT_EQ(log, c.expected) << c.button;
+    }
+    log.clear();
+    QTest::keyClick(&pad, Qt::Key_7);
+    EXPECT_EQ(log, QStringList{"key 55"});
+}
+
 }  // namespace
