@@ -1,0 +1,58 @@
+// The page's view of the session: one class with plain values in and JSON
+// text out, exported with embind.
+#include <emscripten/bind.h>
+
+#include "wasm/session.h"
+
+namespace {
+
+std::string ops(const web::Session& s, int from) {
+    return s.ops(from < 0 ? 0 : static_cast<size_t>(from));
+}
+int opCount(const web::Session& s) {
+    return static_cast<int>(s.opCount());
+}
+int runStart(const web::Session& s) {
+    return static_cast<int>(s.runStart());
+}
+std::string key(web::Session& s, int k, int mods, bool drawing) {
+    return s.key(k, static_cast<unsigned>(mods), drawing);
+}
+std::string whileDrawing(const web::Session& s, int k, int mods) {
+    return s.whileDrawing(k, static_cast<unsigned>(mods));
+}
+std::string setCondition(web::Session& s, const std::string& name, int value) {
+    return s.setCondition(name, value);
+}
+std::string iniImport(web::Session& s, const std::string& bytes) {
+    return s.iniImport(bytes);
+}
+std::string loadStories(web::Session& s, const std::string& bytes) {
+    return s.loadStories(bytes);
+}
+
+}  // namespace
+
+EMSCRIPTEN_BINDINGS(hissan_board) {
+    emscripten::class_<web::Session>("Session")
+        .constructor<>()
+        .function("key", &key)
+        .function("whileDrawing", &whileDrawing)
+        .function("keypad", &web::Session::keypad)
+        .function("press", &web::Session::press)
+        .function("ops", &ops)
+        .function("opCount", &opCount)
+        .function("runStart", &runStart)
+        .function("status", &web::Session::status)
+        .function("conditions", &web::Session::conditions)
+        .function("setCondition", &setCondition)
+        .function("stepEscaped", &web::Session::stepEscaped)
+        .function("iniExport", &web::Session::iniExport)
+        .function("iniImport", &iniImport)
+        .function("loadStories", &loadStories)
+        .function("wordProblem", &web::Session::wordProblem)
+        .function("cursor", &web::Session::cursor)
+        .function("blink", &web::Session::blink)
+        .class_function("scheme", &web::Session::scheme)
+        .class_function("speechText", &web::Session::speechText);
+}

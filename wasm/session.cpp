@@ -1,0 +1,470 @@
+#include "wasm/session.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "core/conditions.h"
+#include "core/yomi.h"
+#include "hissan/canvas.h"
+#include "wasm/ini_text.h"
+#include "wasm/json.h"
+
+namespace web {
+
+namespace {
+
+using app::BoardChange;
+using app::EntryEvent;
+
+const char* changeName(BoardChange c) {
+    switch (c) {
+        case BoardChange::Cleared:
+            return "cleared";
+        case BoardChange::Typed:
+            return "typed";
+        case BoardChange::Run:
+            return "run";
+        case BoardChange::Relaid:
+            return "relaid";
+    }
+    return "typed";
+}
+
+std::string eventJson(const EntryEvent& e) {
+    Json j;
+    switch (e.kind) {
+        case EntryEvent::Board:
+            j.field("k", "board").field("change", changeName(e.change));
+            break;
+        case EntryEvent::ShowMessage:
+            j.field("k", "message")
+                .field("text", e.message.text)
+                .field("title", e.message.title)
+                .field("icon", static_cast<int>(e.message.icon))
+                .field("restore", e.message.then == hissan::Message::ClearAndRestore);
+            break;
+        case EntryEvent::Speak:
+            j.field("k", "speak").field("text", Session::speechText(speech::YomiHenkan(e.text)));
+            break;
+        case EntryEvent::InputWindows:
+            j.field("k", "inputs").field("on", e.on);
+            break;
+        case EntryEvent::WordProblem:
+            j.field("k", "word").field("mode", e.answerMode);
+            break;
+        case EntryEvent::WordProblemRedraw:
+            j.field("k", "wordRedraw");
+            break;
+        case EntryEvent::Busy:
+            j.field("k", "busy").field("on", e.on);
+            break;
+    }
+    return j.str();
+}
+
+// What the page itself does for a command: show or hide its panels, scroll,
+// sound the refusal.
+std::string uiEvent(const char* what) {
+    return Json().field("k", "ui").field("do", what).str();
+}
+
+// The keypad's buttons, named by their captions, and what each does.
+enum class Press { Char, BackSpace, Delete, Hukkatu, Recalc };
+struct Button {
+    const char* caption;
+    const char* hint;
+    Press act;
+    char ch;
+};
+constexpr Button kButtons[] = {
+    {"7", "", Press::Char, '7'},
+    {"8", "", Press::Char, '8'},
+    {"9", "", Press::Char, '9'},
+    {"÷", "", Press::Char, '/'},
+    {"←", "字を一つ消して前にもどる", Press::BackSpace, 0},
+    {"4", "", Press::Char, '4'},
+    {"5", "", Press::Char, '5'},
+    {"6", "", Press::Char, '6'},
+    {"×", "", Press::Char, '*'},
+    {"消去", "式をぜんぶ消す", Press::Delete, 0},
+    {"1", "", Press::Char, '1'},
+    {"2", "", Press::Char, '2'},
+    {"3", "", Press::Char, '3'},
+    {"－", "", Press::Char, '-'},
+    {"式復活", "消去した式を復活する", Press::Hukkatu, 0},
+    {"0", "", Press::Char, '0'},
+    {"．", "", Press::Char, '.'},
+    {"＝", "", Press::Char, '='},
+    {"＋", "", Press::Char, '+'},
+    {"再計算", "筆算をやり直す", Press::Recalc, 0},
+};
+
+// The expression as the status line writes it.
+std::string wideExpression(const std::string& typed) {
+    std::string out;
+    for (char c : typed) {
+        switch (c) {
+            case '+':
+                out += "＋";
+                break;
+            case '-':
+                out += "－";
+                break;
+            case '*':
+                out += "×";
+                break;
+            case '/':
+                out += "÷";
+                break;
+            case '=':
+                out += "＝";
+                break;
+            default:
+                out += c;
+        }
+    }
+    return out;
+}
+
+// The conditions whose change lays out the quotient again (a recalculation
+// when the dialog's "connect" switch is on).
+bool changesQuotient(std::string_view name) {
+    return name == "POINTMAX" || name == "SHOU_ITI" || name == "SHOU0_DSP";
+}
+
+}  // namespace
+
+Session::Session() : keisan_(jk_, metrics_) {
+    jk_.StrokeDelay = jk_.ENZANSPEED;
+}
+
+core::KeyState Session::keyState(bool drawing) const {
+    return {.drawing = drawing,
+            .manualStep = jk_.STEPFLAG == 1,
+            .typing = keisan_.NyuryokuKa() == 1,
+            .speechOn = jk_.YOMIAGEFLAG2 > 0,
+            .roundingAtOnePlace = jk_.SHOU_ITI == 1 && jk_.POINTMAX == 1};
+}
+
+std::string Session::run(const app::EntryReport& report, std::string extra) const {
+    std::string events;
+    for (const EntryEvent& e : report.events) {
+        if (!events.empty()) events += ',';
+        events += eventJson(e);
+    }
+    if (!extra.empty()) {
+        if (!events.empty()) events += ',';
+        events += extra;
+    }
+    return Json()
+        .raw("events", "[" + events + "]")
+        .field("status", status())
+        .field("count", static_cast<int>(keisan_.ops().size()))
+        .field("runStart", static_cast<int>(keisan_.runStart()))
+        .str();
+}
+
+std::string Session::whileDrawing(int key, unsigned mods) const {
+    switch (core::whileDrawing(static_cast<core::Key>(key), mods, keyState(true))) {
+        case core::WhileDrawing::Later:
+            return "later";
+        case core::WhileDrawing::AtOnce:
+            return "atonce";
+        case core::WhileDrawing::StepEscape:
+            return "escape";
+        case core::WhileDrawing::StepGo:
+            return "go";
+    }
+    return "later";
+}
+
+std::string Session::afterChange(const char* name) {
+    const std::string conditions = Json().field("k", "conditions").field("name", name).str();
+    if (changesQuotient(name) && jk_.RENDOFLAG == 1 && keisan_.KotaeZumi() == 1)
+        return run(keisan_.ReCalcButtonClick(), conditions);
+    return run(keisan_.relayout(), conditions);
+}
+
+std::string Session::key(int keyValue, unsigned mods, bool drawing) {
+    using C = core::Command;
+    const auto key = static_cast<core::Key>(keyValue);
+    app::Keisan& k = keisan_;
+    switch (const C command = core::commandFor(key, mods, keyState(drawing))) {
+        case C::Nothing:
+            return run({});
+        case C::EndStepping:
+            jk_.STEPFLAG = 0;
+            jk_.StrokeDelay = 0;
+            return run({}, Json().field("k", "conditions").field("name", "STEPFLAG").str());
+        case C::MorePlaces:
+        case C::FewerPlaces:
+            jk_.POINTMAX = std::clamp(jk_.POINTMAX + (command == C::MorePlaces ? 1 : -1), 0, 10);
+            if (jk_.RENDOFLAG == 1)
+                return run(k.ReCalcButtonClick(),
+                           Json().field("k", "conditions").field("name", "POINTMAX").str());
+            return run({}, Json().field("k", "conditions").field("name", "POINTMAX").str());
+        case C::SlowerStrokes:
+        case C::FasterStrokes:
+            jk_.StrokeDelay =
+                std::clamp(jk_.StrokeDelay + (command == C::SlowerStrokes ? 1 : -1), 0, 100);
+            return run({}, Json().field("k", "conditions").field("name", "StrokeDelay").str());
+        case C::DeleteCalculation:
+            return run(k.VK_DeleteKey(), uiEvent("hideWordProblem"));
+        case C::ToggleStepMode:
+            if (drawing) return run({}, uiEvent("stopStepping"));
+            jk_.STEPFLAG = 1 - jk_.STEPFLAG;
+            jk_.AUTOSTEP = 0;
+            if (jk_.STEPFLAG == 1) jk_.StrokeDelay = 0;
+            return run({}, Json().field("k", "conditions").field("name", "STEPFLAG").str());
+        case C::ReadAloud: {
+            app::EntryReport r;
+            for (const std::string& text : {k.ShikiNyuryoku() + "イコール",
+                                            dialogs::KotaeYomi(k.ShikiNyuryoku(), k.Kotae())}) {
+                EntryEvent e;
+                e.kind = EntryEvent::Speak;
+                e.text = text;
+                if (!text.empty()) r.events.push_back(e);
+            }
+            return run(r);
+        }
+        case C::Beep:
+            return run({}, uiEvent("beep"));
+        case C::ChooseFont:
+        case C::BiggerFont:
+        case C::SmallerFont: {
+            if (command == C::ChooseFont) return run({}, uiEvent("conditions"));
+            const int size = k.grid().MojiSize + (command == C::BiggerFont ? 1 : -1);
+            jk_.FONTSIZE = std::clamp(size, 5, 50);
+            return run(k.relayout(metrics_),
+                       Json().field("k", "conditions").field("name", "FONTSIZE").str());
+        }
+        case C::SpeechSettings:
+            return run({}, uiEvent("conditions"));
+        case C::ToggleDecimalLine:
+            return setCondition("SYOUPTLNDSP", 1 - jk_.SYOUPTLNDSP);
+        case C::ToggleRecalc:
+            return setCondition("RENDOFLAG", 1 - jk_.RENDOFLAG);
+        case C::ToggleQQ:
+            return setCondition("QQ_FLAG", 1 - jk_.QQ_FLAG);
+        case C::SwitchColours:
+            return setCondition("DSP_CL_TYPE", 1 - jk_.DSP_CL_TYPE);
+        case C::Recalculate:
+            return run(k.ReCalcButtonClick());
+        case C::ToggleLineBreak:
+            return setCondition("KAIGYO_FLAG", 1 - jk_.KAIGYO_FLAG);
+        case C::ToggleWordProblem:
+            return run({}, uiEvent("toggleWordProblem"));
+        case C::ToggleCarries:
+            return setCondition("KURIAGARI", 1 - jk_.KURIAGARI);
+        case C::ToggleBorrows:
+            return setCondition("KURISAGARI", 1 - jk_.KURISAGARI);
+        case C::RestoreExpression:
+            return run(k.Hukkatu());
+        case C::Home:
+            return run({}, uiEvent("home"));
+        case C::ToggleConditions:
+            return run({}, uiEvent("conditions"));
+        case C::ToggleKeypad:
+            return run({}, uiEvent("keypad"));
+        case C::ScrollUp:
+            return run({}, uiEvent("scrollUp"));
+        case C::ScrollDown:
+            return run({}, uiEvent("scrollDown"));
+        case C::TypePi:
+            return run(k.TypePi());
+        case C::BackSpace:
+            return run(k.BackSpace());
+        case C::TypeDigit:
+            return run(k.MojiInput(core::digitOf(key)));
+        case C::TypePoint:
+            return run(k.MojiInput('.'));
+        case C::TypePlus:
+            return run(k.MojiInput('+'));
+        case C::TypeMinus:
+            return run(k.MojiInput('-'));
+        case C::TypeTimes:
+            return run(k.MojiInput('*'));
+        case C::TypeDivide:
+            return run(k.MojiInput('/'));
+        case C::TypeEquals:
+            return run(k.MojiInput('='));
+    }
+    return run({});
+}
+
+std::string Session::keypad() const {
+    std::string out = "[";
+    for (const Button& b : kButtons) {
+        if (out.size() > 1) out += ',';
+        out += Json().field("caption", b.caption).field("hint", b.hint).str();
+    }
+    return out + "]";
+}
+
+std::string Session::press(int button) {
+    if (button < 0 || button >= static_cast<int>(std::size(kButtons))) return run({});
+    const Button& b = kButtons[button];
+    switch (b.act) {
+        case Press::Char:
+            return run(keisan_.MojiInput(b.ch));
+        case Press::BackSpace:
+            return run(keisan_.BackSpace());
+        case Press::Delete:
+            return run(keisan_.VK_DeleteKey(), uiEvent("hideWordProblem"));
+        case Press::Hukkatu:
+            return run(keisan_.Hukkatu());
+        case Press::Recalc:
+            return run(keisan_.ReCalcButtonClick());
+    }
+    return run({});
+}
+
+std::string Session::ops(size_t from) const {
+    // One array per op: kind, part, stepOnly, bold, underline, dotted,
+    // x1, y1, x2, y2, size, width, units, role, rgb, text.
+    const hissan::DisplayList& list = keisan_.ops();
+    std::string out = "[";
+    char buf[160];
+    for (size_t i = from; i < list.size(); ++i) {
+        const hissan::Op& op = list[i];
+        if (i > from) out += ',';
+        std::snprintf(buf, sizeof buf, "[%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%u,",
+                      static_cast<int>(op.kind), static_cast<int>(op.part), op.stepOnly ? 1 : 0,
+                      op.bold ? 1 : 0, op.underline ? 1 : 0, op.dotted ? 1 : 0, op.x1, op.y1, op.x2,
+                      op.y2, op.size, op.width, op.units, static_cast<int>(op.colour.role),
+                      static_cast<unsigned>(op.colour.rgb));
+        out += buf;
+        out += quoted(op.text);
+        out += ']';
+    }
+    return out + "]";
+}
+
+std::string Session::status() const {
+    const std::string& typed = keisan_.ShikiNyuryoku();
+    std::string out = wideExpression(typed);
+    if (keisan_.KotaeZumi() == 1 && !typed.empty() && typed.back() == '=') {
+        std::string answer = keisan_.Kotae();
+        const size_t r = answer.find('R');
+        if (r != std::string::npos) answer.replace(r, 1, "あまり");
+        out += answer;
+    }
+    return out;
+}
+
+std::string Session::conditions() const {
+    std::string out = "[";
+    const hissan::TJouken defaults;
+    for (const core::Condition& c : core::conditions()) {
+        if (!c.field) continue;
+        if (out.size() > 1) out += ',';
+        out += Json()
+                   .field("name", c.name)
+                   .field("value", jk_.*c.field)
+                   .field("default", defaults.*c.field)
+                   .field("lo", c.lo)
+                   .field("hi", c.hi)
+                   .field("choice", c.choice)
+                   .field("stored", c.stored != core::Stored::No)
+                   .str();
+    }
+    return out + "]";
+}
+
+std::string Session::setCondition(std::string_view name, int value) {
+    const core::Condition* c = core::findCondition(name);
+    if (!c || !c->field) return run({});
+    if (value < c->lo || value > c->hi)
+        value = c->choice ? hissan::TJouken{}.*c->field : std::clamp(value, c->lo, c->hi);
+    jk_.*c->field = value;
+    if (name == "ENZANSPEED") jk_.StrokeDelay = value;
+    if (name == "STEPFLAG" && value == 1) jk_.StrokeDelay = 0;
+    if (name == "FONTSIZE") {
+        const std::string conditions = Json().field("k", "conditions").field("name", c->name).str();
+        return run(keisan_.relayout(metrics_), conditions);
+    }
+    return afterChange(c->name);
+}
+
+std::string Session::stepEscaped() {
+    jk_.STEPFLAG = 0;
+    jk_.StrokeDelay = 0;
+    return run({}, Json().field("k", "conditions").field("name", "STEPFLAG").str());
+}
+
+std::string Session::scheme(int index) {
+    const hissan::Scheme& s = hissan::schemeFor(index);
+    std::string out = "[";
+    for (int i = 0; i < hissan::kRoleCount; ++i) {
+        if (i) out += ',';
+        out += std::to_string(s.rgb[static_cast<size_t>(i)]);
+    }
+    return out + "]";
+}
+
+std::string Session::iniExport() const {
+    return iniText(jk_);
+}
+
+std::string Session::iniImport(std::string_view bytes) {
+    std::string why;
+    if (!readIniText(jk_, bytes, why)) {
+        app::EntryReport r;
+        EntryEvent e;
+        e.kind = EntryEvent::ShowMessage;
+        e.message = {why, "お知らせ", hissan::Message::Warning};
+        r.events.push_back(e);
+        return run(r);
+    }
+    jk_.StrokeDelay = jk_.ENZANSPEED;
+    return run(keisan_.relayout(metrics_), Json().field("k", "conditions").field("name", "").str());
+}
+
+std::string Session::speechText(const std::string& reading) {
+    return speech::YomiSeiki(reading);
+}
+
+std::string Session::loadStories(std::string_view bytes) {
+    const dialogs::BunExFault fault = dialogs::BunExRead(stories_, bytes);
+    storiesRead_ = fault.kind == dialogs::BunExFault::None;
+    if (storiesRead_) return {};
+    return "文章題のファイルを読めませんでした。";
+}
+
+std::string Session::wordProblem(int answerMode) {
+    if (!storiesRead_ || keisan_.KotaeZumi() != 1) return "null";
+    dialogs::ReibunInput in;
+    in.ReibunOn = 1;
+    in.AmariMode = answerMode;
+    in.ShikiNyuryoku = keisan_.ShikiNyuryoku();
+    in.EnzanshiNyuryoku = keisan_.EnzanshiNyuryoku();
+    in.ZenkouShosuKeta = keisan_.ZenkouShosuKeta();
+    in.KoukouShosuKeta = keisan_.KoukouShosuKeta();
+    in.Kotae = keisan_.Kotae();
+    const dialogs::Reibun r = dialogs::ReibunCompose(stories_, in, enzanIndex_);
+    return Json()
+        .field("type", r.type)
+        .field("title", r.title)
+        .field("bun1", r.bun1)
+        .field("bun2", r.bun2)
+        .field("bun3", r.bun3)
+        .field("label", r.label)
+        .field("expression", r.expression)
+        .field("check", r.check)
+        .field("answer", r.answer)
+        .str();
+}
+
+std::string Session::cursor() const {
+    const hissan::Grid& g = keisan_.grid();
+    return Json()
+        .field("x", keisan_.cursorX())
+        .field("y", keisan_.cursorY())
+        .field("on", keisan_.cursorOn())
+        .field("w", g.DigitW)
+        .field("h", g.CharH)
+        .field("typing", keisan_.NyuryokuKa())
+        .str();
+}
+
+}  // namespace web
