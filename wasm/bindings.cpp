@@ -27,8 +27,19 @@ std::string setCondition(web::Session& s, const std::string& name, int value) {
 std::string iniImport(web::Session& s, const std::string& bytes) {
     return s.iniImport(bytes);
 }
+// The settings file's bytes as they are (Shift-JIS), not as a text.
+emscripten::val iniExport(const web::Session& s) {
+    static std::string bytes;
+    bytes = s.iniExport();
+    return emscripten::val(emscripten::typed_memory_view(
+        bytes.size(), reinterpret_cast<const unsigned char*>(bytes.data())));
+}
 std::string loadStories(web::Session& s, const std::string& bytes) {
     return s.loadStories(bytes);
+}
+
+int domKey(const std::string& code, const std::string& key) {
+    return web::Session::domKey(code, key);
 }
 
 }  // namespace
@@ -47,12 +58,17 @@ EMSCRIPTEN_BINDINGS(hissan_board) {
         .function("conditions", &web::Session::conditions)
         .function("setCondition", &setCondition)
         .function("stepEscaped", &web::Session::stepEscaped)
-        .function("iniExport", &web::Session::iniExport)
+        .function("iniExport", &iniExport)
         .function("iniImport", &iniImport)
         .function("loadStories", &loadStories)
         .function("wordProblem", &web::Session::wordProblem)
         .function("cursor", &web::Session::cursor)
         .function("blink", &web::Session::blink)
+        .function("pacing", &web::Session::pacing)
+        .function("readAloud", &web::Session::readAloud)
+        .class_function("domKey", &domKey)
+        .class_function("fontPixels", &web::fontPixels)
+        .class_function("cellAscent", &web::cellAscent)
         .class_function("scheme", &web::Session::scheme)
         .class_function("speechText", &web::Session::speechText);
 }

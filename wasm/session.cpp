@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <initializer_list>
 
 #include "core/conditions.h"
 #include "core/yomi.h"
@@ -126,6 +127,49 @@ std::string wideExpression(const std::string& typed) {
     return out;
 }
 
+// What the conditions panel calls a condition, in the desktop dialog's
+// words; choices list their options. Conditions without a caption (window
+// places and sizes) are kept and written to the settings file, not shown.
+struct Caption {
+    const char* name;
+    const char* group;
+    const char* label;
+    std::initializer_list<const char*> options{};
+};
+const Caption kCaptions[] = {
+    {"KURIAGARI", "表示", "くり上がりを表示（A）"},
+    {"KURISAGARI", "表示", "くり下がりを表示（S）"},
+    {"KAIGYO_FLAG", "表示", "「＝」で改行（L）"},
+    {"SYOUPTLNDSP", "表示", "余りの小数点に点線(B)"},
+    {"QQ_FLAG", "表示", "各部の名称を説明(Q)"},
+    {"DSP_CL_TYPE", "表示", "表示色(M)", {"黒板風", "白板風"}},
+    {"FONTSIZE", "表示", "文字の大きさ"},
+    {"SHOU_ITI",
+     "わり算",
+     "商をもとめるところ",
+     {"次に指定した位まで（整数位は０）", "次に指定した小数の位で四捨五入",
+      "割り切れる(max小数第10位）まで"}},
+    {"POINTMAX", "わり算", "小数第何位まで（最大１０位）"},
+    {"SHOU0_DSP", "わり算", "商の０の段も書く"},
+    {"RENDOFLAG", "わり算", "÷で変更/表示を連動(U)"},
+    {"MatsubiZeroKake", "かけ算・わり算", "末尾の０を分けてかけ算 （Ctrl+K）"},
+    {"MatsubiZeroWari", "かけ算・わり算", "末尾の０を消して割り算(Ctrl+W)"},
+    {"STEPFLAG", "ステップ", "手動ステップ（Y）"},
+    {"AUTOSTEP", "ステップ", "自動ステップ"},
+    {"ENZANSPEED", "ステップ", "自動ステップ時間（１０ごとに約１秒）"},
+    {"STEPBEEP", "ステップ", "手動ステップ時Beep音"},
+    {"YOMIAGEFLAG1", "読み上げ", "１字入力ごとに読む"},
+    {"YOMIAGEFLAG2", "読み上げ", "式と答えを読む"},
+    {"YOMIAGEHAYASA", "読み上げ", "読む速さ"},
+    {"YOMIAGEOOKISA", "読み上げ", "声の大きさ"},
+};
+
+const Caption* captionOf(std::string_view name) {
+    for (const Caption& c : kCaptions)
+        if (name == c.name) return &c;
+    return nullptr;
+}
+
 // The conditions whose change lays out the quotient again (a recalculation
 // when the dialog's "connect" switch is on).
 bool changesQuotient(std::string_view name) {
@@ -216,17 +260,8 @@ std::string Session::key(int keyValue, unsigned mods, bool drawing) {
             jk_.AUTOSTEP = 0;
             if (jk_.STEPFLAG == 1) jk_.StrokeDelay = 0;
             return run({}, Json().field("k", "conditions").field("name", "STEPFLAG").str());
-        case C::ReadAloud: {
-            app::EntryReport r;
-            for (const std::string& text : {k.ShikiNyuryoku() + "イコール",
-                                            dialogs::KotaeYomi(k.ShikiNyuryoku(), k.Kotae())}) {
-                EntryEvent e;
-                e.kind = EntryEvent::Speak;
-                e.text = text;
-                if (!text.empty()) r.events.push_back(e);
-            }
-            return run(r);
-        }
+        case C::ReadAloud:
+            return readAloud();
         case C::Beep:
             return run({}, uiEvent("beep"));
         case C::ChooseFont:
@@ -290,6 +325,19 @@ std::string Session::key(int keyValue, unsigned mods, bool drawing) {
             return run(k.MojiInput('='));
     }
     return run({});
+}
+
+std::string Session::readAloud() {
+    const app::Keisan& k = keisan_;
+    app::EntryReport r;
+    for (const std::string& text :
+         {k.ShikiNyuryoku() + "イコール", dialogs::KotaeYomi(k.ShikiNyuryoku(), k.Kotae())}) {
+        EntryEvent e;
+        e.kind = EntryEvent::Speak;
+        e.text = text;
+        if (!k.ShikiNyuryoku().empty() && !text.empty()) r.events.push_back(e);
+    }
+    return run(r);
 }
 
 std::string Session::keypad() const {
@@ -358,8 +406,19 @@ std::string Session::conditions() const {
     for (const core::Condition& c : core::conditions()) {
         if (!c.field) continue;
         if (out.size() > 1) out += ',';
+        const Caption* caption = captionOf(c.name);
+        std::string options = "[";
+        if (caption)
+            for (const char* o : caption->options) {
+                if (options.size() > 1) options += ',';
+                options += quoted(o);
+            }
+        options += ']';
         out += Json()
                    .field("name", c.name)
+                   .field("label", caption ? caption->label : "")
+                   .field("group", caption ? caption->group : "")
+                   .raw("options", options)
                    .field("value", jk_.*c.field)
                    .field("default", defaults.*c.field)
                    .field("lo", c.lo)
@@ -452,6 +511,67 @@ std::string Session::wordProblem(int answerMode) {
         .field("expression", r.expression)
         .field("check", r.check)
         .field("answer", r.answer)
+        .str();
+}
+
+int Session::domKey(std::string_view code, std::string_view key) {
+    using K = core::Key;
+    constexpr int kPad = 0x100;
+    auto from = [](K first, int offset) { return static_cast<int>(first) + offset; };
+    // The numeric pad by where the key is.
+    if (code.substr(0, 6) == "Numpad") {
+        const std::string_view rest = code.substr(6);
+        if (rest.size() == 1 && rest[0] >= '0' && rest[0] <= '9')
+            return kPad | from(K::Digit0, rest[0] - '0');
+        static const std::pair<std::string_view, K> pad[] = {
+            {"Add", K::Plus},     {"Subtract", K::Minus}, {"Multiply", K::Asterisk},
+            {"Divide", K::Slash}, {"Decimal", K::Period}, {"Comma", K::Comma},
+            {"Enter", K::Enter},  {"Equal", K::Enter},
+        };
+        for (const auto& [name, k] : pad)
+            if (rest == name) return kPad | static_cast<int>(k);
+    }
+    // The main keyboard's minus key wherever the layout puts its character.
+    if (code == "Minus") return static_cast<int>(K::Minus);
+    // Everything else by what it types or names.
+    if (key.size() == 1) {
+        const char c = key[0];
+        if (c >= '0' && c <= '9') return from(K::Digit0, c - '0');
+        if (c >= 'a' && c <= 'z') return from(K::A, c - 'a');
+        if (c >= 'A' && c <= 'Z') return from(K::A, c - 'A');
+        static const std::pair<char, K> chars[] = {
+            {'.', K::Period}, {',', K::Comma},    {'+', K::Plus},
+            {'-', K::Minus},  {'*', K::Asterisk}, {'/', K::Slash},
+        };
+        for (const auto& [ch, k] : chars)
+            if (c == ch) return static_cast<int>(k);
+        return static_cast<int>(K::Other);
+    }
+    if (key.size() >= 2 && key.size() <= 3 && key[0] == 'F') {
+        int n = 0;
+        for (char c : key.substr(1)) n = c >= '0' && c <= '9' ? n * 10 + (c - '0') : 99;
+        if (n >= 1 && n <= 12) return from(K::F1, n - 1);
+    }
+    static const std::pair<std::string_view, K> named[] = {
+        {"Enter", K::Enter},       {"Escape", K::Escape},  {"Backspace", K::Backspace},
+        {"Delete", K::Delete},     {"Insert", K::Insert},  {"Home", K::Home},
+        {"End", K::End},           {"ArrowLeft", K::Left}, {"ArrowUp", K::Up},
+        {"ArrowRight", K::Right},  {"ArrowDown", K::Down}, {"PageUp", K::PageUp},
+        {"PageDown", K::PageDown},
+    };
+    for (const auto& [name, k] : named)
+        if (key == name) return static_cast<int>(k);
+    return static_cast<int>(K::Other);
+}
+
+std::string Session::pacing() const {
+    return Json()
+        .field("delay", jk_.StrokeDelay)
+        .field("step", jk_.STEPFLAG)
+        .field("beep", jk_.STEPBEEP)
+        .field("scheme", jk_.DSP_CL_TYPE)
+        .field("hayasa", jk_.YOMIAGEHAYASA)
+        .field("ookisa", jk_.YOMIAGEOOKISA)
         .str();
 }
 

@@ -28,6 +28,9 @@ class Session {
     // What a key does while a drawing plays: "later", "atonce", "escape", "go".
     std::string whileDrawing(int key, unsigned mods) const;
 
+    // The expression and its answer read aloud (the page's read button).
+    std::string readAloud();
+
     // The touch keypad: its buttons as JSON [{caption, hint}], and pressing one.
     std::string keypad() const;
     std::string press(int button);
@@ -65,6 +68,13 @@ class Session {
     // The word problem of the calculation on the board, as JSON (null when
     // there is none).
     std::string wordProblem(int answerMode);
+
+    // A browser key event (KeyboardEvent.code and .key) as the core's key:
+    // a core::Key value, plus 0x100 when it is on the numeric pad.
+    static int domKey(std::string_view code, std::string_view key);
+    // What the player and the speech read at each mark, as JSON: the stroke
+    // delay, stepping, the step beep, the scheme, the speech rate and volume.
+    std::string pacing() const;
 
     // The cursor cell and blink phase, as JSON {x, y, on, w, h}.
     std::string cursor() const;

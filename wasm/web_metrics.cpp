@@ -41,6 +41,10 @@ int fontPixels(int pointSize) {
     return (std::max(1, pointSize) * kBoardDpi + 36) / 72;
 }
 
+int cellAscent(int pointSize) {
+    return (fontPixels(pointSize) * 22 + 12) / 25;
+}
+
 int advanceUnits(char32_t cp) {
     const auto it = std::lower_bound(std::begin(kAdvances), std::end(kAdvances), cp,
                                      [](const Advance& a, char32_t c) { return a.cp < c; });

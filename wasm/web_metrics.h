@@ -16,6 +16,10 @@ constexpr int kBoardDpi = 96;
 // The em of a point size in whole pixels, as the desktop font engine takes it.
 int fontPixels(int pointSize);
 
+// Where a text's baseline is below the top of its cell, as the desktop
+// board draws it: 0.88 em.
+int cellAscent(int pointSize);
+
 // Advance of one character in font units (the em is 1000 units); characters
 // the shipped font lacks count as half or full width by their display cells.
 int advanceUnits(char32_t cp);

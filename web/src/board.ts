@@ -1,0 +1,252 @@
+// The board: replays the core's display list on a canvas at the device's
+// pixel ratio, and plays a run's pacing marks without ever blocking.
+import type { BoardModule, Session } from "../gen/hissan_board.mjs";
+
+// One op as the session writes it (see Session::ops).
+export interface Op {
+  kind: number; // 0 text, 1 line, 2 rect, 3 pause, 4 step
+  stepOnly: boolean;
+  bold: boolean;
+  underline: boolean;
+  dotted: boolean;
+  x1: number;
+  y1: number;
+  x2: number;
+  y2: number;
+  size: number;
+  width: number;
+  units: number;
+  role: number;
+  rgb: number;
+  text: string;
+}
+
+const TEXT = 0, LINE = 1, RECT = 2, PAUSE = 3, STEP = 4;
+const FIXED_ROLE = 16;
+export const FONT_FAMILY = "HissanBoard";
+
+export function parseOps(json: string): Op[] {
+  const rows = JSON.parse(json) as (number | string)[][];
+  return rows.map((r) => ({
+    kind: r[0] as number,
+    stepOnly: r[2] === 1,
+    bold: r[3] === 1,
+    underline: r[4] === 1,
+    dotted: r[5] === 1,
+    x1: r[6] as number,
+    y1: r[7] as number,
+    x2: r[8] as number,
+    y2: r[9] as number,
+    size: r[10] as number,
+    width: r[11] as number,
+    units: r[12] as number,
+    role: r[13] as number,
+    rgb: r[14] as number,
+    text: r[15] as string,
+  }));
+}
+
+export interface Pacing {
+  delay: number;
+  step: number;
+  beep: number;
+  scheme: number;
+}
+
+function css(rgb: number): string {
+  return "#" + (rgb & 0xffffff).toString(16).padStart(6, "0");
+}
+
+export class Board {
+  ops: Op[] = [];
+  revealed = 0;
+  private schemes: number[][];
+  private ctx: CanvasRenderingContext2D;
+  private cssWidth = 0;
+  private cssHeight = 0;
+  private frame = 0;
+
+  constructor(
+    private readonly mod: BoardModule,
+    private readonly session: Session,
+    private readonly canvas: HTMLCanvasElement,
+    private readonly scroller: HTMLElement,
+  ) {
+    this.ctx = canvas.getContext("2d", { alpha: false })!;
+    this.schemes = [0, 1].map((i) => JSON.parse(mod.Session.scheme(i)) as number[]);
+    new ResizeObserver(() => this.resize()).observe(scroller);
+    matchMedia(`(resolution: ${devicePixelRatio}dppx)`).addEventListener("change", () => this.resize());
+  }
+
+  pacing(): Pacing {
+    return JSON.parse(this.session.pacing()) as Pacing;
+  }
+
+  // Everything the core has drawn since the last clear.
+  reload(): void {
+    this.ops = parseOps(this.session.ops(0));
+  }
+
+  // The height the drawing needs, so that the board scrolls to all of it.
+  private extent(): number {
+    let bottom = 0;
+    for (const op of this.ops) if (op.kind <= RECT) bottom = Math.max(bottom, op.y1, op.y2);
+    return bottom + 60;
+  }
+
+  resize(): void {
+    const w = this.scroller.clientWidth;
+    const h = Math.max(this.scroller.clientHeight, this.extent());
+    const dpr = devicePixelRatio || 1;
+    if (w !== this.cssWidth || h !== this.cssHeight || this.canvas.width !== Math.round(w * dpr)) {
+      this.cssWidth = w;
+      this.cssHeight = h;
+      this.canvas.style.width = `${w}px`;
+      this.canvas.style.height = `${h}px`;
+      this.canvas.width = Math.round(w * dpr);
+      this.canvas.height = Math.round(h * dpr);
+    }
+    this.paint();
+  }
+
+  // Paints in the next frame (at most once a frame).
+  schedule(): void {
+    if (this.frame) return;
+    this.frame = requestAnimationFrame(() => {
+      this.frame = 0;
+      this.paint();
+    });
+  }
+
+  paint(): void {
+    if (this.frame) {
+      cancelAnimationFrame(this.frame);
+      this.frame = 0;
+    }
+    if (this.extent() > this.cssHeight) {
+      this.resize();
+      return;
+    }
+    const p = this.pacing();
+    const scheme = this.schemes[p.scheme] ?? this.schemes[0];
+    const colour = (op: Op) => css(op.role === FIXED_ROLE ? op.rgb : scheme[op.role]);
+    const ctx = this.ctx;
+    const dpr = this.canvas.width / Math.max(1, this.cssWidth);
+    ctx.setTransform(dpr, 0, 0, dpr, 0, 0);
+    ctx.fillStyle = css(scheme[0]);
+    ctx.fillRect(0, 0, this.cssWidth, this.cssHeight);
+    ctx.textBaseline = "alphabetic";
+    const n = Math.min(this.revealed, this.ops.length);
+    for (let i = 0; i < n; i++) {
+      const op = this.ops[i];
+      if (op.stepOnly && p.step !== 1) continue;
+      if (op.kind === TEXT) {
+        const px = this.mod.Session.fontPixels(op.size);
+        ctx.font = `${op.bold ? "bold " : ""}${px}px ${FONT_FAMILY}`;
+        ctx.fillStyle = colour(op);
+        const y = op.y1 + this.mod.Session.cellAscent(op.size);
+        ctx.fillText(op.text, op.x1, y);
+        if (op.underline) {
+          const t = Math.max(1, Math.round(px / 20));
+          ctx.fillRect(op.x1, y + Math.round(px / 10), op.x2 - op.x1, t);
+        }
+      } else if (op.kind === LINE) {
+        const w = Math.max(1, op.width);
+        ctx.strokeStyle = colour(op);
+        ctx.lineWidth = w;
+        ctx.lineCap = "butt";
+        ctx.setLineDash(op.dotted ? [w, 2 * w] : []);
+        ctx.beginPath();
+        ctx.moveTo(op.x1, op.y1);
+        ctx.lineTo(op.x2, op.y2);
+        ctx.stroke();
+      } else if (op.kind === RECT) {
+        ctx.fillStyle = colour(op);
+        ctx.fillRect(op.x1, op.y1, op.x2 - op.x1, op.y2 - op.y1);
+      }
+    }
+    ctx.setLineDash([]);
+    this.paintCursor(scheme);
+  }
+
+  private paintCursor(scheme: number[]): void {
+    const c = JSON.parse(this.session.cursor()) as { x: number; y: number; on: number; w: number; h: number; typing: number };
+    if (c.typing !== 1 || c.on !== 1 || this.revealed < this.ops.length) return;
+    this.ctx.fillStyle = css(scheme[1]);
+    this.ctx.fillRect(c.x, c.y + c.h - Math.max(3, Math.round(c.h / 10)), c.w, Math.max(3, Math.round(c.h / 10)));
+  }
+}
+
+type PlayerState = "idle" | "drawing" | "guard" | "waiting";
+
+// Reveals a run op by op: a pause waits its units x the stroke delay x
+// 100 ms, a step point in manual stepping waits for G or a tap (after a
+// short guard, so a double tap does not skip a step). The delay and the
+// stepping are read at each mark, so a change during the run counts from
+// the next mark on.
+export class Player {
+  state: PlayerState = "idle";
+  private timer = 0;
+
+  constructor(
+    private readonly board: Board,
+    private readonly onFinished: () => void,
+    private readonly beep: () => void,
+  ) {}
+
+  get running(): boolean {
+    return this.state !== "idle";
+  }
+
+  start(from: number): void {
+    if (this.running) this.finish();
+    this.board.revealed = Math.min(from, this.board.ops.length);
+    this.advance();
+  }
+
+  private advance(): void {
+    this.state = "drawing";
+    const ops = this.board.ops;
+    while (this.board.revealed < ops.length) {
+      const op = ops[this.board.revealed++];
+      if (op.kind !== PAUSE && op.kind !== STEP) continue;
+      const p = this.board.pacing();
+      if (op.stepOnly && p.step !== 1) continue;
+      if (op.kind === PAUSE) {
+        const ms = op.units * Math.max(0, p.delay) * 100;
+        if (ms <= 0) continue;
+        this.board.schedule();
+        this.timer = window.setTimeout(() => this.advance(), ms);
+        return;
+      }
+      if (p.step !== 1) continue;
+      this.board.schedule();
+      this.state = "guard";
+      this.timer = window.setTimeout(() => {
+        this.state = "waiting";
+        if (p.beep === 1) this.beep();
+      }, 200);
+      return;
+    }
+    this.end();
+  }
+
+  // G or a tap: on from the step point.
+  go(): void {
+    if (this.state === "waiting") this.advance();
+  }
+
+  // Everything at once.
+  finish(): void {
+    if (!this.running) return;
+    this.end();
+  }
+
+  private end(): void {
+    clearTimeout(this.timer);
+    this.state = "idle";
+    this.board.revealed = this.board.ops.length;
+    this.board.paint();
+    this.onFinished();
+  }
+}
