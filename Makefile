@@ -4,7 +4,7 @@ CMAKE_FLAGS ?= -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 PREFIX ?= /usr/local
 
-.PHONY: deps configure build run test bench format clean install package
+.PHONY: deps configure build run test bench format clean install package web web-build
 
 deps:
 	@bash scripts/install-deps
@@ -18,8 +18,17 @@ build: configure
 run: build
 	./$(BUILD)/hissan
 
-test: build
+test: build web-build
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$$(nproc)
+
+# The browser board: the core in WebAssembly and the page, in web/dist.
+web-build: deps
+	@bash scripts/build-web
+
+# Builds the page and serves it from this machine (Ctrl+C stops it).
+web: web-build
+	@echo "筆算黒板: http://127.0.0.1:8080/"
+	@cd web/dist && python3 -m http.server 8080 --bind 127.0.0.1
 
 bench: build
 	@for b in $(BUILD)/bench/*_bench; do $$b --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done

@@ -101,11 +101,11 @@ export class ConditionsPanel {
       this.controls.set(c.name, control);
       fs.append(label);
     }
-    this.refresh();
+    this.refresh(false);
   }
 
   // The controls from the session's conditions, and the kept copy.
-  refresh(): void {
+  refresh(keep = true): void {
     const all = this.list();
     for (const c of all) {
       const control = this.controls.get(c.name);
@@ -113,6 +113,7 @@ export class ConditionsPanel {
       if (control instanceof HTMLInputElement && control.type === "checkbox") control.checked = c.value === 1;
       else control.value = String(c.value);
     }
+    if (!keep) return;
     try {
       const kept: Record<string, number> = {};
       for (const c of all) kept[c.name] = c.value;
