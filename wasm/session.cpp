@@ -1,6 +1,7 @@
 #include "wasm/session.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <initializer_list>
 
@@ -371,21 +372,29 @@ std::string Session::ops(size_t from) const {
     // One array per op: kind, part, stepOnly, bold, underline, dotted,
     // x1, y1, x2, y2, size, width, units, role, rgb, text.
     const hissan::DisplayList& list = keisan_.ops();
-    std::string out = "[";
-    char buf[160];
+    std::string out;
+    out.reserve((list.size() - std::min(from, list.size())) * 48 + 2);
+    out += '[';
+    char buf[16];
+    const auto num = [&](long v) {
+        const auto r = std::to_chars(buf, buf + sizeof buf, v);
+        out.append(buf, r.ptr);
+        out += ',';
+    };
     for (size_t i = from; i < list.size(); ++i) {
         const hissan::Op& op = list[i];
         if (i > from) out += ',';
-        std::snprintf(buf, sizeof buf, "[%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%u,",
-                      static_cast<int>(op.kind), static_cast<int>(op.part), op.stepOnly ? 1 : 0,
-                      op.bold ? 1 : 0, op.underline ? 1 : 0, op.dotted ? 1 : 0, op.x1, op.y1, op.x2,
-                      op.y2, op.size, op.width, op.units, static_cast<int>(op.colour.role),
-                      static_cast<unsigned>(op.colour.rgb));
-        out += buf;
+        out += '[';
+        for (long v :
+             {long(op.kind), long(op.part), long(op.stepOnly), long(op.bold), long(op.underline),
+              long(op.dotted), long(op.x1), long(op.y1), long(op.x2), long(op.y2), long(op.size),
+              long(op.width), long(op.units), long(op.colour.role), long(op.colour.rgb)})
+            num(v);
         out += quoted(op.text);
         out += ']';
     }
-    return out + "]";
+    out += ']';
+    return out;
 }
 
 std::string Session::status() const {

@@ -118,6 +118,17 @@ export class Board {
     });
   }
 
+  private sizes = new Map<number, [number, number]>();
+  // The em in pixels and the baseline in the cell of a point size, from the core.
+  private metrics(size: number): [number, number] {
+    let m = this.sizes.get(size);
+    if (!m) {
+      m = [this.mod.Session.fontPixels(size), this.mod.Session.cellAscent(size)];
+      this.sizes.set(size, m);
+    }
+    return m;
+  }
+
   paint(): void {
     if (this.frame) {
       cancelAnimationFrame(this.frame);
@@ -129,7 +140,14 @@ export class Board {
     }
     const p = this.pacing();
     const scheme = this.schemes[p.scheme] ?? this.schemes[0];
-    const colour = (op: Op) => css(op.role === FIXED_ROLE ? op.rgb : scheme[op.role]);
+    const colours = new Map<number, string>();
+    const colour = (op: Op) => {
+      const rgb = op.role === FIXED_ROLE ? op.rgb : scheme[op.role];
+      let c = colours.get(rgb);
+      if (!c) colours.set(rgb, (c = css(rgb)));
+      return c;
+    };
+    let font = "";
     const ctx = this.ctx;
     const dpr = this.canvas.width / Math.max(1, this.cssWidth);
     ctx.setTransform(dpr, 0, 0, dpr, 0, 0);
@@ -141,10 +159,11 @@ export class Board {
       const op = this.ops[i];
       if (op.stepOnly && p.step !== 1) continue;
       if (op.kind === TEXT) {
-        const px = this.mod.Session.fontPixels(op.size);
-        ctx.font = `${op.bold ? "bold " : ""}${px}px ${FONT_FAMILY}`;
+        const [px, ascent] = this.metrics(op.size);
+        const f = `${op.bold ? "bold " : ""}${px}px ${FONT_FAMILY}`;
+        if (f !== font) ctx.font = font = f;
         ctx.fillStyle = colour(op);
-        const y = op.y1 + this.mod.Session.cellAscent(op.size);
+        const y = op.y1 + ascent;
         ctx.fillText(op.text, op.x1, y);
         if (op.underline) {
           const t = Math.max(1, Math.round(px / 20));
@@ -207,10 +226,13 @@ export class Player {
   private advance(): void {
     this.state = "drawing";
     const ops = this.board.ops;
+    // Read when the first mark is reached; nothing changes it until this
+    // call returns.
+    let p: Pacing | undefined;
     while (this.board.revealed < ops.length) {
       const op = ops[this.board.revealed++];
       if (op.kind !== PAUSE && op.kind !== STEP) continue;
-      const p = this.board.pacing();
+      p ??= this.board.pacing();
       if (op.stepOnly && p.step !== 1) continue;
       if (op.kind === PAUSE) {
         const ms = op.units * Math.max(0, p.delay) * 100;
@@ -222,9 +244,10 @@ export class Player {
       if (p.step !== 1) continue;
       this.board.schedule();
       this.state = "guard";
+      const beep = p.beep === 1;
       this.timer = window.setTimeout(() => {
         this.state = "waiting";
-        if (p.beep === 1) this.beep();
+        if (beep) this.beep();
       }, 200);
       return;
     }
