@@ -87,11 +87,32 @@ export class Board {
     this.ops = parseOps(this.session.ops(0));
   }
 
+  // The drawing's right and bottom edges.
+  private bounds(): [number, number] {
+    let right = 0, bottom = 0;
+    const stepping = this.ops.some((op) => op.stepOnly) && this.pacing().step === 1;
+    for (const op of this.ops)
+      if (op.kind <= RECT && (stepping || !op.stepOnly)) {
+        right = Math.max(right, op.x1, op.x2);
+        bottom = Math.max(bottom, op.y1, op.y2);
+      }
+    return [right, bottom];
+  }
+
+  // A drawing wider than the board (a phone, a long product) is shown
+  // smaller as a whole, never cut off: the same picture at a smaller scale.
+  // A low board (a phone on its side) shows the whole calculation too,
+  // down to half size; a longer one scrolls.
+  scale(): number {
+    const [right, bottom] = this.bounds();
+    const wide = this.scroller.clientWidth / Math.max(1, right + 16);
+    const high = Math.max(0.5, this.scroller.clientHeight / Math.max(1, bottom + 56));
+    return Math.min(1, wide, high);
+  }
+
   // The height the drawing needs, so that the board scrolls to all of it.
   private extent(): number {
-    let bottom = 0;
-    for (const op of this.ops) if (op.kind <= RECT) bottom = Math.max(bottom, op.y1, op.y2);
-    return bottom + 60;
+    return Math.ceil((this.bounds()[1] + 60) * this.scale());
   }
 
   resize(): void {
@@ -153,6 +174,8 @@ export class Board {
     ctx.setTransform(dpr, 0, 0, dpr, 0, 0);
     ctx.fillStyle = css(scheme[0]);
     ctx.fillRect(0, 0, this.cssWidth, this.cssHeight);
+    const k = this.scale();
+    ctx.setTransform(dpr * k, 0, 0, dpr * k, 0, 0);
     ctx.textBaseline = "alphabetic";
     const n = Math.min(this.revealed, this.ops.length);
     for (let i = 0; i < n; i++) {
