@@ -29,38 +29,6 @@ std::string_view trim(std::string_view s) {
     return s;
 }
 
-// UTF-16LE text (after its byte order mark) as UTF-8.
-std::string fromUtf16le(std::string_view b) {
-    std::string out;
-    for (size_t i = 0; i + 1 < b.size(); i += 2) {
-        char32_t cp = static_cast<unsigned char>(b[i]) | static_cast<unsigned char>(b[i + 1]) << 8;
-        if (cp >= 0xD800 && cp <= 0xDBFF && i + 3 < b.size()) {
-            const char32_t lo =
-                static_cast<unsigned char>(b[i + 2]) | static_cast<unsigned char>(b[i + 3]) << 8;
-            if (lo >= 0xDC00 && lo <= 0xDFFF) {
-                cp = 0x10000 + ((cp - 0xD800) << 10) + (lo - 0xDC00);
-                i += 2;
-            }
-        }
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (cp >> 18));
-            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
-    }
-    return out;
-}
-
 // A whole decimal number with an optional sign, within 32 bits.
 bool wholeNumber(std::string_view v, int& out) {
     if (!v.empty() && v.front() == '+') v.remove_prefix(1);
@@ -99,7 +67,7 @@ bool readIniText(hissan::TJouken& jk, std::string_view bytes, std::string& why) 
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
         text = std::string(bytes.substr(3));
     else if (bytes.substr(0, 2) == "\xFF\xFE")
-        text = fromUtf16le(bytes.substr(2));
+        text = core::convertLenient(bytes.substr(2), "UTF-8", "UTF-16LE");
     else
         text = core::convertLenient(bytes, "UTF-8", "CP932");
 

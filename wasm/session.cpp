@@ -581,18 +581,22 @@ std::string Session::pacing() const {
         .field("scheme", jk_.DSP_CL_TYPE)
         .field("hayasa", jk_.YOMIAGEHAYASA)
         .field("ookisa", jk_.YOMIAGEOOKISA)
+        .field("blink", jk_.CUR_SEC)
         .str();
 }
 
 std::string Session::cursor() const {
+    // The block cursor inside its cell, as the desktop board draws it:
+    // yellow on the blackboard, green on the whiteboard.
     const hissan::Grid& g = keisan_.grid();
     return Json()
-        .field("x", keisan_.cursorX())
-        .field("y", keisan_.cursorY())
-        .field("on", keisan_.cursorOn())
-        .field("w", g.DigitW)
-        .field("h", g.CharH)
-        .field("typing", keisan_.NyuryokuKa())
+        .field("x", keisan_.cursorX() + 2)
+        .field("y", keisan_.cursorY() + 2)
+        .field("w", g.DigitW - 4)
+        .field("h", g.CharH - 4)
+        .field("line", g.LineH)
+        .field("rgb", jk_.DSP_CL_TYPE == 0 ? 0xFFFF00 : 0x008000)
+        .field("on", keisan_.cursorOn() == 1 && keisan_.NyuryokuKa() == 1)
         .str();
 }
 

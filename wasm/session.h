@@ -76,7 +76,8 @@ class Session {
     // delay, stepping, the step beep, the scheme, the speech rate and volume.
     std::string pacing() const;
 
-    // The cursor cell and blink phase, as JSON {x, y, on, w, h}.
+    // The block cursor as JSON: its rectangle {x, y, w, h}, colour {rgb},
+    // whether it shows now {on}, and the board's line height {line}.
     std::string cursor() const;
     bool blink() { return keisan_.blinkCursor(); }
 

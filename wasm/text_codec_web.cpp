@@ -149,6 +149,29 @@ char32_t nextEuc(std::string_view in, size_t& i, bool& incomplete) {
     return 0;
 }
 
+// UTF-16LE: a pair of surrogates is one character.
+char32_t nextUtf16(std::string_view in, size_t& i, bool& incomplete) {
+    const auto unit = [&](size_t at) {
+        return static_cast<char32_t>(static_cast<unsigned char>(in[at]) |
+                                     static_cast<unsigned char>(in[at + 1]) << 8);
+    };
+    if (i + 1 >= in.size()) {
+        incomplete = true;
+        ++i;
+        return 0;
+    }
+    const char32_t u = unit(i);
+    if (u >= 0xD800 && u <= 0xDBFF && i + 3 < in.size()) {
+        const char32_t lo = unit(i + 2);
+        if (lo >= 0xDC00 && lo <= 0xDFFF) {
+            i += 4;
+            return 0x10000 + ((u - 0xD800) << 10) + (lo - 0xDC00);
+        }
+    }
+    i += 2;
+    return u >= 0xD800 && u <= 0xDFFF ? 0 : u;
+}
+
 bool named(const char* name, const char* a, const char* b = nullptr) {
     return std::strcmp(name, a) == 0 || (b && std::strcmp(name, b) == 0);
 }
@@ -161,18 +184,22 @@ std::string convertLenient(std::string_view in, const char* to, const char* from
     const bool fromUtf8 = named(from, "UTF-8", "UTF8");
     const bool fromSjis = named(from, "CP932", "SHIFT_JIS");
     const bool fromEuc = named(from, "EUC-JP", "EUCJP");
+    const bool fromUtf16 = named(from, "UTF-16LE");
     const bool toUtf8 = named(to, "UTF-8", "UTF8");
     const bool toSjisCode = named(to, "CP932", "SHIFT_JIS");
-    if (!(fromUtf8 || fromSjis || fromEuc) || !(toUtf8 || toSjisCode)) return std::string(in);
+    if (!(fromUtf8 || fromSjis || fromEuc || fromUtf16) || !(toUtf8 || toSjisCode))
+        return std::string(in);
     std::string out;
     out.reserve(in.size() * 3 / 2);
     for (size_t i = 0; i < in.size();) {
         const size_t at = i;
         bool incomplete = false;
-        const char32_t cp = fromUtf8   ? nextUtf8(in, i)
-                            : fromSjis ? nextSjis(in, i, incomplete)
-                                       : nextEuc(in, i, incomplete);
-        bool bad = cp == 0 && in[at] != 0;
+        const char32_t cp = fromUtf8    ? nextUtf8(in, i)
+                            : fromSjis  ? nextSjis(in, i, incomplete)
+                            : fromUtf16 ? nextUtf16(in, i, incomplete)
+                                        : nextEuc(in, i, incomplete);
+        bool bad =
+            cp == 0 && (fromUtf16 ? in.substr(at, 2) != std::string_view("\0\0", 2) : in[at] != 0);
         if (!bad) {
             if (toUtf8) {
                 putUtf8(out, cp);

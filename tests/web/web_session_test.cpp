@@ -107,6 +107,41 @@ TEST(WebSession, StatusLineAndKeys) {
     EXPECT_EQ(s.whileDrawing(static_cast<int>(Key::Digit1), 0), "later");
 }
 
+// Browser key events in the core's key names: the pad by where the key is,
+// the main keyboard's minus key wherever its character is, the rest by what
+// it types or names.
+TEST(WebSession, BrowserKeysInTheCoresNames) {
+    constexpr int pad = 0x100;
+    struct Case {
+        const char* code;
+        const char* key;
+        int expected;
+    } cases[] = {
+        {"Digit4", "4", int(Key::Digit4)},
+        {"Numpad4", "4", pad | int(Key::Digit4)},
+        {"NumpadDivide", "/", pad | int(Key::Slash)},
+        {"NumpadSubtract", "-", pad | int(Key::Minus)},
+        {"NumpadEnter", "Enter", pad | int(Key::Enter)},
+        {"NumpadDecimal", ".", pad | int(Key::Period)},
+        {"Minus", "-", int(Key::Minus)},
+        {"Minus", "=", int(Key::Minus)},  // Shift on a Japanese layout
+        {"Slash", "/", int(Key::Slash)},
+        {"Semicolon", "+", int(Key::Plus)},
+        {"Quote", "*", int(Key::Asterisk)},
+        {"Enter", "Enter", int(Key::Enter)},
+        {"KeyG", "g", int(Key::G)},
+        {"KeyA", "A", int(Key::A)},
+        {"F6", "F6", int(Key::F6)},
+        {"F13", "F13", int(Key::Other)},
+        {"ArrowUp", "ArrowUp", int(Key::Up)},
+        {"", "Escape", int(Key::Escape)},  // a touch keyboard gives no code
+        {"IntlYen", "¥", int(Key::Other)},
+        {"Space", " ", int(Key::Other)},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(web::Session::domKey(c.code, c.key), c.expected) << c.code << " " << c.key;
+}
+
 TEST(WebSession, KeypadButtonsTypeWhatTheyName) {
     web::Session s;
     const std::string pad = s.keypad();
@@ -158,6 +193,14 @@ TEST(WebSession, SettingsFileRoundTripAndMending) {
         {"[DSPORNOT]\nKURIAGARI=0\nKURIAGARI=1\n[FONT]\nFONTSIZE=24pt\n", 0, 40, 0},
         {"\xEF\xBB\xBF[SPEED]\r\nPOINTMAX=3\r\n", 1, 40, 3},
     };
+    // A file saved as UTF-16 by Notepad.
+    const std::string utf16(
+        "\xFF\xFE[\0S\0P\0E\0E\0D\0]\0\n\0P\0O\0I\0N\0T\0M\0A\0X\0=\0"
+        "5\0",
+        38);
+    hissan::TJouken u;
+    ASSERT_TRUE(web::readIniText(u, utf16, why));
+    EXPECT_EQ(u.POINTMAX, 5);
     for (const Case& c : cases) {
         hissan::TJouken r;
         r.KURIAGARI = 5;

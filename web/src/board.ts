@@ -208,14 +208,14 @@ export class Board {
       }
     }
     ctx.setLineDash([]);
-    this.paintCursor(scheme);
+    this.paintCursor();
   }
 
-  private paintCursor(scheme: number[]): void {
-    const c = JSON.parse(this.session.cursor()) as { x: number; y: number; on: number; w: number; h: number; typing: number };
-    if (c.typing !== 1 || c.on !== 1 || this.revealed < this.ops.length) return;
-    this.ctx.fillStyle = css(scheme[1]);
-    this.ctx.fillRect(c.x, c.y + c.h - Math.max(3, Math.round(c.h / 10)), c.w, Math.max(3, Math.round(c.h / 10)));
+  private paintCursor(): void {
+    const c = JSON.parse(this.session.cursor()) as { x: number; y: number; w: number; h: number; rgb: number; on: boolean };
+    if (!c.on || this.revealed < this.ops.length) return;
+    this.ctx.fillStyle = css(c.rgb);
+    this.ctx.fillRect(c.x, c.y, c.w, c.h);
   }
 }
 

@@ -179,7 +179,7 @@ async function main(): Promise<void> {
   }
 
   async function ui(what: string): Promise<void> {
-    const line = JSON.parse(session.cursor()).h as number;
+    const line = JSON.parse(session.cursor()).line as number;
     switch (what) {
       case "beep":
         beep();
@@ -273,9 +273,11 @@ async function main(): Promise<void> {
   });
 
   // The cursor blinks as the desktop's does.
-  setInterval(() => {
+  const blink = () => {
     if (session.blink() && !player.running) board.schedule();
-  }, 500);
+    setTimeout(blink, (JSON.parse(session.pacing()) as { blink: number }).blink);
+  };
+  blink();
 
   panel.restore();
   await Promise.all([
