@@ -73,7 +73,10 @@ export class Board {
     private readonly scroller: HTMLElement,
   ) {
     this.ctx = canvas.getContext("2d", { alpha: false })!;
-    this.schemes = [0, 1].map((i) => JSON.parse(mod.Session.scheme(i)) as number[]);
+    // Every scheme the conditions offer.
+    const conditions = JSON.parse(session.conditions()) as { name: string; hi: number }[];
+    const count = (conditions.find((c) => c.name === "DSP_CL_TYPE")?.hi ?? 1) + 1;
+    this.schemes = Array.from({ length: count }, (_, i) => JSON.parse(mod.Session.scheme(i)) as number[]);
     new ResizeObserver(() => this.resize()).observe(scroller);
     matchMedia(`(resolution: ${devicePixelRatio}dppx)`).addEventListener("change", () => this.resize());
   }

@@ -154,7 +154,7 @@ async function main(): Promise<void> {
           }
           break;
         case "speak":
-          speech.say(e.text ?? "");
+          void speech.say(e.text ?? "");
           break;
         case "inputs":
           setInputs(e.on ?? true);

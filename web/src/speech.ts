@@ -17,10 +17,20 @@ export class Speech {
     return voices.find((v) => v.lang === "ja-JP") ?? voices.find((v) => v.lang.startsWith("ja"));
   }
 
+  // The voices, once the browser has loaded them (Chromium loads them late).
+  private async voices(): Promise<void> {
+    if (speechSynthesis.getVoices().length > 0) return;
+    await new Promise<void>((resolve) => {
+      speechSynthesis.addEventListener("voiceschanged", () => resolve(), { once: true });
+      setTimeout(resolve, 1500);
+    });
+  }
+
   // Says a reading text (as the session's speak events give it).
-  say(reading: string): void {
+  async say(reading: string): Promise<void> {
     if (!reading) return;
     if (!("speechSynthesis" in window)) return this.noVoice();
+    await this.voices();
     const voice = this.voice();
     if (!voice) return this.noVoice();
     const u = new SpeechSynthesisUtterance(reading);
