@@ -9,6 +9,18 @@ namespace {
 std::string ops(const web::Session& s, int from) {
     return s.ops(from < 0 ? 0 : static_cast<size_t>(from));
 }
+// The ops as {numbers: Int32Array, texts: string}: no text to parse.
+emscripten::val opsPacked(const web::Session& s, int from) {
+    static std::vector<int32_t> numbers;
+    static std::string texts;
+    s.opsPacked(from < 0 ? 0 : static_cast<size_t>(from), numbers, texts);
+    emscripten::val out = emscripten::val::object();
+    out.set("numbers",
+            emscripten::val(emscripten::typed_memory_view(numbers.size(), numbers.data()))
+                .call<emscripten::val>("slice"));
+    out.set("texts", texts);
+    return out;
+}
 int opCount(const web::Session& s) {
     return static_cast<int>(s.opCount());
 }
@@ -52,6 +64,7 @@ EMSCRIPTEN_BINDINGS(hissan_board) {
         .function("keypad", &web::Session::keypad)
         .function("press", &web::Session::press)
         .function("ops", &ops)
+        .function("opsPacked", &opsPacked)
         .function("opCount", &opCount)
         .function("runStart", &runStart)
         .function("status", &web::Session::status)

@@ -1,6 +1,7 @@
 #include "wasm/session.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cstdio>
 #include <initializer_list>
@@ -368,33 +369,48 @@ std::string Session::press(int button) {
     return run({});
 }
 
+namespace {
+
+// One op's numbers, in the order the page reads them.
+std::array<long, 15> opNumbers(const hissan::Op& op) {
+    return {long(op.kind),      long(op.part),        long(op.stepOnly),  long(op.bold),
+            long(op.underline), long(op.dotted),      long(op.x1),        long(op.y1),
+            long(op.x2),        long(op.y2),          long(op.size),      long(op.width),
+            long(op.units),     long(op.colour.role), long(op.colour.rgb)};
+}
+
+}  // namespace
+
 std::string Session::ops(size_t from) const {
     // One array per op: kind, part, stepOnly, bold, underline, dotted,
     // x1, y1, x2, y2, size, width, units, role, rgb, text.
     const hissan::DisplayList& list = keisan_.ops();
-    std::string out;
-    out.reserve((list.size() - std::min(from, list.size())) * 48 + 2);
-    out += '[';
+    std::string out = "[";
     char buf[16];
-    const auto num = [&](long v) {
-        const auto r = std::to_chars(buf, buf + sizeof buf, v);
-        out.append(buf, r.ptr);
-        out += ',';
-    };
     for (size_t i = from; i < list.size(); ++i) {
-        const hissan::Op& op = list[i];
         if (i > from) out += ',';
         out += '[';
-        for (long v :
-             {long(op.kind), long(op.part), long(op.stepOnly), long(op.bold), long(op.underline),
-              long(op.dotted), long(op.x1), long(op.y1), long(op.x2), long(op.y2), long(op.size),
-              long(op.width), long(op.units), long(op.colour.role), long(op.colour.rgb)})
-            num(v);
-        out += quoted(op.text);
+        for (long v : opNumbers(list[i])) {
+            const auto r = std::to_chars(buf, buf + sizeof buf, v);
+            out.append(buf, r.ptr);
+            out += ',';
+        }
+        out += quoted(list[i].text);
         out += ']';
     }
     out += ']';
     return out;
+}
+
+void Session::opsPacked(size_t from, std::vector<int32_t>& numbers, std::string& texts) const {
+    const hissan::DisplayList& list = keisan_.ops();
+    numbers.clear();
+    texts.clear();
+    for (size_t i = from; i < list.size(); ++i) {
+        for (long v : opNumbers(list[i])) numbers.push_back(static_cast<int32_t>(v));
+        if (i > from) texts += '\x1F';
+        texts += list[i].text;
+    }
 }
 
 std::string Session::status() const {

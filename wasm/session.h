@@ -6,8 +6,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/bun_ex.h"
 #include "core/keisan.h"
@@ -37,6 +39,9 @@ class Session {
 
     // The board's ops from index `from` on, as JSON arrays (see session.cpp).
     std::string ops(size_t from) const;
+    // The same as 15 numbers per op (in the order of ops()) and the ops'
+    // texts joined by '\x1F', for the page, which reads them without parsing.
+    void opsPacked(size_t from, std::vector<int32_t>& numbers, std::string& texts) const;
     size_t opCount() const { return keisan_.ops().size(); }
     size_t runStart() const { return keisan_.runStart(); }
     // The expression and its answer as one line of text, "14÷4＝3あまり2"

@@ -25,25 +25,18 @@ const TEXT = 0, LINE = 1, RECT = 2, PAUSE = 3, STEP = 4;
 const FIXED_ROLE = 16;
 export const FONT_FAMILY = "HissanBoard";
 
-export function parseOps(json: string): Op[] {
-  const rows = JSON.parse(json) as (number | string)[][];
-  return rows.map((r) => ({
-    kind: r[0] as number,
-    stepOnly: r[2] === 1,
-    bold: r[3] === 1,
-    underline: r[4] === 1,
-    dotted: r[5] === 1,
-    x1: r[6] as number,
-    y1: r[7] as number,
-    x2: r[8] as number,
-    y2: r[9] as number,
-    size: r[10] as number,
-    width: r[11] as number,
-    units: r[12] as number,
-    role: r[13] as number,
-    rgb: r[14] as number,
-    text: r[15] as string,
-  }));
+export function unpackOps(packed: { numbers: Int32Array; texts: string }): Op[] {
+  const n = packed.numbers;
+  const texts = packed.texts.split("\x1f");
+  const ops: Op[] = new Array(n.length / 15);
+  for (let i = 0, k = 0; k < n.length; i++, k += 15)
+    ops[i] = {
+      kind: n[k], stepOnly: n[k + 2] === 1, bold: n[k + 3] === 1, underline: n[k + 4] === 1,
+      dotted: n[k + 5] === 1, x1: n[k + 6], y1: n[k + 7], x2: n[k + 8], y2: n[k + 9],
+      size: n[k + 10], width: n[k + 11], units: n[k + 12], role: n[k + 13], rgb: n[k + 14] >>> 0,
+      text: texts[i] ?? "",
+    };
+  return ops;
 }
 
 export interface Pacing {
@@ -87,7 +80,7 @@ export class Board {
 
   // Everything the core has drawn since the last clear.
   reload(): void {
-    this.ops = parseOps(this.session.ops(0));
+    this.ops = unpackOps(this.session.opsPacked(0));
   }
 
   // The drawing's right and bottom edges.

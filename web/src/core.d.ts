@@ -6,6 +6,7 @@ declare module "*/hissan_board.mjs" {
     keypad(): string;
     press(button: number): string;
     ops(from: number): string;
+    opsPacked(from: number): { numbers: Int32Array; texts: string };
     opCount(): number;
     runStart(): number;
     status(): string;
