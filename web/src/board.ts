@@ -223,8 +223,19 @@ type PlayerState = "idle" | "drawing" | "guard" | "waiting";
 // stepping are read at each mark, so a change during the run counts from
 // the next mark on.
 export class Player {
-  state: PlayerState = "idle";
+  private current: PlayerState = "idle";
   private timer = 0;
+  // Told when the run starts or stops waiting at a step point.
+  onWaiting: (waiting: boolean) => void = () => undefined;
+
+  get state(): PlayerState {
+    return this.current;
+  }
+  private set state(s: PlayerState) {
+    const was = this.current === "waiting";
+    this.current = s;
+    if (was !== (s === "waiting")) this.onWaiting(s === "waiting");
+  }
 
   constructor(
     private readonly board: Board,

@@ -251,8 +251,20 @@ async function main(): Promise<void> {
     await apply(session.key(key, mods, false));
   }
 
-  // A tap on the board goes on from a step point.
+  // A tap on the board, or the step box's button, goes on from a step point.
   canvas.addEventListener("pointerdown", () => player.go());
+  const stepBox = $("step-box");
+  player.onWaiting = (waiting) => {
+    stepBox.hidden = !waiting;
+  };
+  $("step-go").addEventListener("click", () => player.go());
+  $("step-end").addEventListener("click", () =>
+    enqueue(async () => {
+      if (!player.running) return;
+      player.finish();
+      await apply(session.stepEscaped());
+    }),
+  );
 
   // The keypad: the session's buttons, named by their captions.
   const buttons = JSON.parse(session.keypad()) as { caption: string; hint: string }[];

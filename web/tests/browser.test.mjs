@@ -135,11 +135,18 @@ test("a manual step run goes on with taps on the board", async () => {
   await page.keyboard.type("34");
   await page.keyboard.press("Enter");
   let taps = 0;
-  for (; taps < 60; taps++) {
+  for (let i = 0; i < 200; i++) {
     const state = await page.evaluate(() => window.hissan.player.state);
     if (state === "idle") break;
-    if (state === "waiting") await page.locator("#board").click({ position: { x: 20, y: 20 } });
-    else await page.waitForTimeout(60);
+    if (state !== "waiting") {
+      await page.waitForTimeout(60);
+      continue;
+    }
+    // A tap on the board or on the step box's button goes on.
+    const next = page.getByRole("button", { name: "次へ（G）" });
+    assert.ok(await next.isVisible(), "the step box shows at a step point");
+    if (taps++ % 2) await next.click();
+    else await page.locator("#board").click({ position: { x: 20, y: 20 } });
   }
   assert.ok(taps >= 2, `the run waited at ${taps} step points`);
   await status(page).filter({ hasText: "56×34＝1904" }).waitFor();
