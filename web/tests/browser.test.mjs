@@ -170,3 +170,30 @@ test("after the first load the page works with the network off", async () => {
   await status(page).filter({ hasText: "12＋9＝21" }).waitFor();
   await context.close();
 });
+
+test("conditions come in from pkt_m41.ini, stay after a reload and go out again", async () => {
+  const { context, page } = await openBoard();
+  await page.getByRole("button", { name: "条件（J）" }).click();
+  const carries = page.getByRole("checkbox", { name: "くり上がりを表示（A）" });
+  assert.equal(await carries.isChecked(), true);
+  await page.locator("#ini-import").setInputFiles({
+    name: "pkt_m41.ini",
+    mimeType: "text/plain",
+    buffer: Buffer.from("[DSPORNOT]\r\nKURIAGARI=0\r\n[SPEED]\r\nPOINTMAX=3\r\n"),
+  });
+  await page.waitForFunction(() => !document.querySelector("input[name=KURIAGARI]").checked);
+  await page.reload();
+  await page.waitForSelector("body[data-ready='1']");
+  await page.getByRole("button", { name: "条件（J）" }).click();
+  assert.equal(await carries.isChecked(), false, "kept in the browser");
+  const [download] = await Promise.all([page.waitForEvent("download"), page.getByRole("button", { name: "設定ファイルに書き出す" }).click()]);
+  const text = readFileSync(await download.path(), "latin1");
+  assert.match(text, /\[DSPORNOT\]\r\nKURIAGARI=0\r\n/);
+  assert.match(text, /POINTMAX=3\r\nPNTDSPFLAG=3\r\n/);
+  // Another program's file is refused with a message and changes nothing.
+  await page.locator("#ini-import").setInputFiles({ name: "x.ini", mimeType: "text/plain", buffer: Buffer.from("[Colors]\r\nKURIAGARI=1\r\n") });
+  await page.locator("#message").waitFor();
+  await page.getByRole("button", { name: "OK" }).click();
+  assert.equal(await carries.isChecked(), false);
+  await context.close();
+});
