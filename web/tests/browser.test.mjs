@@ -197,3 +197,17 @@ test("conditions come in from pkt_m41.ini, stay after a reload and go out again"
   assert.equal(await carries.isChecked(), false);
   await context.close();
 });
+
+test("a refused calculation is told in a message box, and nothing waits for a step", async () => {
+  const { context, page } = await openBoard();
+  await page.keyboard.press("Digit5");
+  await page.keyboard.press("NumpadDivide");
+  await page.keyboard.press("Digit0");
+  await page.keyboard.press("Enter");
+  await page.locator("#message").waitFor();
+  assert.equal(await page.textContent("#message-text"), "０で割ることはできません。");
+  assert.equal(await page.locator("#step-box").isVisible(), false);
+  await page.getByRole("button", { name: "OK" }).click();
+  assert.equal(await status(page).textContent(), "5÷0");
+  await context.close();
+});
