@@ -2,7 +2,8 @@
 
 #include <QObject>
 
-#include "app/kokuban_form.h"
+#include "app/board_screen.h"
+#include "app/key_commands.h"
 #include "dialogs/jouken_set_form.h"
 #include "dialogs/keypad.h"
 #include "dialogs/senex_form.h"
@@ -13,125 +14,122 @@ namespace {
 
 class FormLink : public QObject, public dialogs::SenExHost {
   public:
-    explicit FormLink(TKokubanFormM& form) : QObject(&form), f_(form) {}
+    explicit FormLink(const FormParts& parts)
+        : QObject(parts.window), k_(*parts.keisan), c_(*parts.controls) {}
 
     dialogs::ReibunInput reibunInput() const override {
-        const Keisan& k = f_.keisan();
         dialogs::ReibunInput in;
-        in.ReibunOn = f_.ReibunOn;
-        in.AmariMode = f_.AmariMode;
-        in.ShikiNyuryoku = k.ShikiNyuryoku();
-        in.EnzanshiNyuryoku = k.EnzanshiNyuryoku();
-        in.ZenkouShosuKeta = k.ZenkouShosuKeta();
-        in.KoukouShosuKeta = k.KoukouShosuKeta();
-        in.Kotae = k.Kotae();
+        in.ReibunOn = c_.ReibunOn;
+        in.AmariMode = c_.AmariMode;
+        in.ShikiNyuryoku = k_.ShikiNyuryoku();
+        in.EnzanshiNyuryoku = k_.EnzanshiNyuryoku();
+        in.ZenkouShosuKeta = k_.ZenkouShosuKeta();
+        in.KoukouShosuKeta = k_.KoukouShosuKeta();
+        in.Kotae = k_.Kotae();
         return in;
     }
 
   private:
-    TKokubanFormM& f_;
+    const Keisan& k_;
+    const ConditionsControl& c_;
 };
 
-}  // namespace
-
-CompanionLinks linkCompanions(TKokubanFormM& form) {
-    auto* link = new FormLink(form);
-    return CompanionLinks{link};
-}
-
-namespace {
+const auto direct = Qt::DirectConnection;
 
 // A tool window's handing back of the focus and its typed keys: the board's.
 template <class W>
-void toBoard(W& w, TKokubanFormM* f) {
+void toBoard(W& w, const FormParts& p) {
+    QWidget* window = p.window;
+    BoardView* board = p.screen->view();
     QObject::connect(
-        &w, &W::boardFocusRequested, f,
-        [f] {
-            f->activateWindow();
-            f->board()->setFocus();
+        &w, &W::boardFocusRequested, window,
+        [window, board] {
+            window->activateWindow();
+            board->setFocus();
         },
-        Qt::DirectConnection);
-    QObject::connect(&w, &W::keyTyped, f, &TKokubanFormM::keyPressed, Qt::DirectConnection);
+        direct);
+    QObject::connect(&w, &W::keyTyped, p.keys, &KeyCommands::keyPressed, direct);
+}
+
+// Connects `signal` of `w` to carrying out the report of `operation`.
+template <class W, class Signal>
+void toEntry(W& w, Signal signal, const FormParts& p, EntryReport (Keisan::*operation)()) {
+    QObject::connect(
+        &w, signal, p.window,
+        [apply = p.actions.apply, k = p.keisan, operation] { apply((k->*operation)()); }, direct);
 }
 
 }  // namespace
 
-void wireWordProblem(TKokubanFormM& form, dialogs::TSenExForm& w) {
-    using S = dialogs::TSenExForm;
-    TKokubanFormM* f = &form;
-    const auto direct = Qt::DirectConnection;
-    QObject::connect(
-        &w, &S::eraseRequested, f, [f] { f->apply(f->keisan().VK_DeleteKey()); }, direct);
-    toBoard(w, f);
+CompanionLinks linkCompanions(const FormParts& parts) {
+    return CompanionLinks{new FormLink(parts)};
 }
 
-void wireKeypad(TKokubanFormM& form, dialogs::TInputFormM& pad) {
+void wireWordProblem(const FormParts& p, dialogs::TSenExForm& w) {
+    toEntry(w, &dialogs::TSenExForm::eraseRequested, p, &Keisan::VK_DeleteKey);
+    toBoard(w, p);
+}
+
+void wireKeypad(const FormParts& p, dialogs::TInputFormM& pad) {
     using P = dialogs::TInputFormM;
-    TKokubanFormM* f = &form;
-    const auto direct = Qt::DirectConnection;
     QObject::connect(
-        &pad, &P::charTyped, f, [f](char ch) { f->apply(f->keisan().MojiInput(ch)); }, direct);
+        &pad, &P::charTyped, p.window,
+        [apply = p.actions.apply, k = p.keisan](char ch) { apply(k->MojiInput(ch)); }, direct);
+    toEntry(pad, &P::backSpaceRequested, p, &Keisan::BackSpace);
+    toEntry(pad, &P::restoreRequested, p, &Keisan::Hukkatu);
     QObject::connect(
-        &pad, &P::backSpaceRequested, f, [f] { f->apply(f->keisan().BackSpace()); }, direct);
-    QObject::connect(
-        &pad, &P::restoreRequested, f, [f] { f->apply(f->keisan().Hukkatu()); }, direct);
-    QObject::connect(
-        &pad, &P::eraseRequested, f,
-        [f] {
-            f->companions().hide(Companion::WordProblem);
-            f->apply(f->keisan().VK_DeleteKey());
+        &pad, &P::eraseRequested, p.window,
+        [apply = p.actions.apply, k = p.keisan, c = p.companions] {
+            c->hide(Companion::WordProblem);
+            apply(k->VK_DeleteKey());
         },
         direct);
-    QObject::connect(
-        &pad, &P::recalculateRequested, f, [f] { f->apply(f->keisan().ReCalcButtonClick()); },
-        direct);
-    QObject::connect(
-        &pad, &P::keyPosted, f, [f](int key) { f->injectKey(key); }, direct);
-    QObject::connect(&pad, &P::readAloudRequested, f, &TKokubanFormM::SpeedButton8Click, direct);
-    QObject::connect(&pad, &P::voiceSettingsRequested, f, &TKokubanFormM::VoiceK1Click, direct);
-    toBoard(pad, f);
+    toEntry(pad, &P::recalculateRequested, p, &Keisan::ReCalcButtonClick);
+    QObject::connect(&pad, &P::keyPosted, p.window, p.actions.postKey, direct);
+    QObject::connect(&pad, &P::readAloudRequested, p.controls, &ConditionsControl::readAnswer,
+                     direct);
+    QObject::connect(&pad, &P::voiceSettingsRequested, p.window, p.speechSettings, direct);
+    toBoard(pad, p);
 }
 
-void wireConditions(TKokubanFormM& form, dialogs::TJoukenSetFormM& dlg) {
+void wireConditions(const FormParts& p, dialogs::TJoukenSetFormM& dlg) {
     using D = dialogs::TJoukenSetFormM;
-    TKokubanFormM* f = &form;
-    const auto direct = Qt::DirectConnection;
+    using C = ConditionsControl;
+    C* c = p.controls;
     QObject::connect(
-        &dlg, &D::conditionsChanged, f,
-        [f](D::Change what) {
+        &dlg, &D::conditionsChanged, c,
+        [c](D::Change what) {
             switch (what) {
                 case D::Change::Layout:
-                    f->relayoutBoard();
+                    c->relayout();
                     break;
                 case D::Change::Captions:
-                    f->panelCaptions();
+                    c->panelCaptions();
                     break;
                 case D::Change::LineBreak:
-                    f->KaigyouToggle();
+                    c->lineBreakChanged();
                     break;
                 case D::Change::QuotientMode:
-                    f->quotientModeChanged();
+                    c->quotientModeChanged();
                     break;
                 case D::Change::PointMax:
-                    f->showPointMax();
+                    c->showPointMax();
                     break;
             }
         },
         direct);
-    QObject::connect(&dlg, &D::stepModeChosen, f, &TKokubanFormM::GB4Set, direct);
-    QObject::connect(&dlg, &D::strokeTimeEnabled, f, &TKokubanFormM::stepTimeEnabled, direct);
+    QObject::connect(&dlg, &D::stepModeChosen, c, &C::showStepMode, direct);
+    QObject::connect(&dlg, &D::strokeTimeEnabled, c, &C::stepTimeEnabled, direct);
+    toEntry(dlg, &D::recalculateRequested, p, &Keisan::ReCalcButtonClick);
+    QObject::connect(&dlg, &D::schemeChosen, c, &C::selectScheme, direct);
     QObject::connect(
-        &dlg, &D::recalculateRequested, f, [f] { f->apply(f->keisan().ReCalcButtonClick()); },
+        &dlg, &D::fontRequested, p.screen, [s = p.screen, w = p.window] { s->chooseFont(w); },
         direct);
-    QObject::connect(&dlg, &D::schemeChosen, f, &TKokubanFormM::selectScheme, direct);
-    QObject::connect(&dlg, &D::fontRequested, f, &TKokubanFormM::Font1Click, direct);
-    QObject::connect(&dlg, &D::biggerRequested, f, &TKokubanFormM::MojiBigButtonClick, direct);
-    QObject::connect(&dlg, &D::smallerRequested, f, &TKokubanFormM::MojiSmallButtonClick, direct);
-    QObject::connect(&dlg, &D::helpRequested, f, &TKokubanFormM::Contents1Click, direct);
-    QObject::connect(
-        &dlg, &D::notice, f,
-        [f](const QString& text, const QString& title) { f->message(text, title); }, direct);
-    QObject::connect(&dlg, &D::keyTyped, f, &TKokubanFormM::keyPressed, direct);
+    QObject::connect(&dlg, &D::biggerRequested, p.screen, &BoardScreen::bigger, direct);
+    QObject::connect(&dlg, &D::smallerRequested, p.screen, &BoardScreen::smaller, direct);
+    QObject::connect(&dlg, &D::helpRequested, p.window, p.help, direct);
+    QObject::connect(&dlg, &D::notice, p.window, p.actions.message, direct);
+    QObject::connect(&dlg, &D::keyTyped, p.keys, &KeyCommands::keyPressed, direct);
 }
 
 }  // namespace app

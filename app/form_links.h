@@ -4,7 +4,10 @@
 // window.
 #pragma once
 
+#include <functional>
+
 #include "app/companions.h"
+#include "app/conditions_control.h"
 
 namespace dialogs {
 class TInputFormM;
@@ -14,16 +17,30 @@ class TSenExForm;
 
 namespace app {
 
-class TKokubanFormM;
+class BoardScreen;
+class KeyCommands;
 
-// Makes the links of `form` (owned by the form) for the companion owner.
-CompanionLinks linkCompanions(TKokubanFormM& form);
+// What the companion windows' signals reach.
+struct FormParts {
+    QWidget* window = nullptr;
+    Keisan* keisan = nullptr;
+    Companions* companions = nullptr;
+    ConditionsControl* controls = nullptr;
+    BoardScreen* screen = nullptr;
+    KeyCommands* keys = nullptr;
+    WindowActions actions;
+    std::function<void()> help;
+    std::function<void()> speechSettings;
+};
 
-// Connects the conditions dialog's signals to `form`, once, when the dialog
-// is built. The connections are direct: the dialog's handlers go on only
-// after the window has answered, as their order of effects needs.
-void wireConditions(TKokubanFormM& form, dialogs::TJoukenSetFormM& dlg);
-void wireKeypad(TKokubanFormM& form, dialogs::TInputFormM& pad);
-void wireWordProblem(TKokubanFormM& form, dialogs::TSenExForm& w);
+// Makes the links (owned by `parts.window`) for the companion owner.
+CompanionLinks linkCompanions(const FormParts& parts);
+
+// Connects a companion window's signals, once, when it is built. The
+// connections are direct: the dialog's handlers go on only after the window
+// has answered, as their order of effects needs.
+void wireConditions(const FormParts& parts, dialogs::TJoukenSetFormM& dlg);
+void wireKeypad(const FormParts& parts, dialogs::TInputFormM& pad);
+void wireWordProblem(const FormParts& parts, dialogs::TSenExForm& w);
 
 }  // namespace app

@@ -1,20 +1,14 @@
-// The main window: construction, menus, carrying out the key map's commands, the
-// timer, the companion windows and closing. The board view and the settings
-// panel are in kokuban_panel.cpp.
+// The main window: construction, wiring, menus, printing and closing.
 #include "app/kokuban_form.h"
 
-#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
-#include <QButtonGroup>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -23,16 +17,19 @@
 #include <QPrinter>
 #include <QRandomGenerator>
 #include <QScreen>
-#include <QScrollBar>
-#include <QSpinBox>
+#include <QTimer>
 #include <QUrl>
-#include <QWheelEvent>
 
 #include "app/form_links.h"
 #include "app/settings.h"
 #include "core/yomi.h"
 #include "dialogs/about_form.h"
 #include "dialogs/help_window.h"
+#include "dialogs/jouken_set_form.h"
+#include "dialogs/keypad.h"
+#include "dialogs/senex_form.h"
+#include "speech/face_s.h"
+#include "speech/voice_set_form.h"
 #include "ui/data_paths.h"
 
 namespace app {
@@ -42,13 +39,11 @@ FormHooks& formHooks() {
     return hooks;
 }
 
-const std::array<const char*, 9> TKokubanFormM::kFaceNames = {"FACE00",  "MOUTH_A",  "MOUTH_I",
-                                                              "MOUTH_U", "MOUTH_E",  "MOUTH_O",
-                                                              "MOUTH_N", "EYE_OPEN", "EYE_CLOSE"};
-
 namespace {
 
-const QColor kGreen(0, 128, 0);
+const std::array<const char*, 9> kFaceNames = {"FACE00",  "MOUTH_A",  "MOUTH_I",
+                                               "MOUTH_U", "MOUTH_E",  "MOUTH_O",
+                                               "MOUTH_N", "EYE_OPEN", "EYE_CLOSE"};
 
 // The address opened by "ヘルプ[HomePage] (&W)"; the item is disabled while
 // no home page is known.
@@ -57,57 +52,8 @@ const char* const kHomePageUrl = "";
 // The program's help, looked for among its data files.
 const char* const kHelpFile = "help/hissan-help.html";
 
-QString u8(const std::string& s) {
-    return QString::fromStdString(s);
-}
-
-// The minus key of the main keyboard: "=" with or without Shift. Shift turns
-// it into "_" on a US layout and "=" on a Japanese one; X11 reports scan code
-// 20 for it on either.
-bool isMinusKey(int key, Qt::KeyboardModifiers mods, quint32 scan) {
-    if (mods & Qt::KeypadModifier) return false;
-    if (key == Qt::Key_Minus) return true;
-    const bool shift = mods & Qt::ShiftModifier;
-    if (shift && (key == Qt::Key_Underscore || key == Qt::Key_Equal)) return true;
-    return scan == 20 && QGuiApplication::platformName() == QLatin1String("xcb");
-}
-
-// A Qt key in the board's key names.
-core::Key boardKey(int key, Qt::KeyboardModifiers mods, quint32 scan) {
-    using core::Key;
-    if (isMinusKey(key, mods, scan)) return Key::Minus;
-    auto from = [](int key, int first, Key firstKey) {
-        return static_cast<Key>(static_cast<int>(firstKey) + (key - first));
-    };
-    if (key >= Qt::Key_0 && key <= Qt::Key_9) return from(key, Qt::Key_0, Key::Digit0);
-    if (key >= Qt::Key_A && key <= Qt::Key_Z) return from(key, Qt::Key_A, Key::A);
-    if (key >= Qt::Key_F1 && key <= Qt::Key_F12) return from(key, Qt::Key_F1, Key::F1);
-    static const std::pair<int, Key> kNamed[] = {
-        {Qt::Key_Period, Key::Period},     {Qt::Key_Comma, Key::Comma},
-        {Qt::Key_Plus, Key::Plus},         {Qt::Key_Minus, Key::Minus},  // the numeric pad's
-        {Qt::Key_Asterisk, Key::Asterisk}, {Qt::Key_Slash, Key::Slash},
-        {Qt::Key_Return, Key::Enter},      {Qt::Key_Enter, Key::Enter},
-        {Qt::Key_Escape, Key::Escape},     {Qt::Key_Backspace, Key::Backspace},
-        {Qt::Key_Delete, Key::Delete},     {Qt::Key_Insert, Key::Insert},
-        {Qt::Key_Home, Key::Home},         {Qt::Key_End, Key::End},
-        {Qt::Key_Left, Key::Left},         {Qt::Key_Up, Key::Up},
-        {Qt::Key_Right, Key::Right},       {Qt::Key_Down, Key::Down},
-        {Qt::Key_PageUp, Key::PageUp},     {Qt::Key_PageDown, Key::PageDown},
-    };
-    for (const auto& [qt, named] : kNamed)
-        if (key == qt) return named;
-    return Key::Other;
-}
-
-unsigned boardMods(Qt::KeyboardModifiers mods) {
-    unsigned m = core::Mods::None;
-    if (mods & Qt::ShiftModifier) m |= core::Mods::Shift;
-    if (mods & Qt::ControlModifier) m |= core::Mods::Ctrl;
-    if (mods & Qt::AltModifier) m |= core::Mods::Alt;
-    if (mods & Qt::KeypadModifier) m |= core::Mods::Keypad;
-    if (mods & (Qt::MetaModifier | Qt::GroupSwitchModifier)) m |= core::Mods::Other;
-    return m;
-}
+// The face blinks and moves its mouth on every fourth tick of the timer.
+const int kBlinkPeriod = 3;
 
 }  // namespace
 
@@ -120,35 +66,55 @@ TKokubanFormM::TKokubanFormM(const QString& settingsDir, QWidget* parent) : QMai
     setWindowTitle(QStringLiteral("縦書き計算器"));
     resize(975, 629);
     move(168, 306);
-    auto* central = new QWidget(this);
-    central->setAutoFillBackground(true);
-    QPalette pal = central->palette();
-    pal.setColor(QPalette::Window, kGreen);
-    central->setPalette(pal);
-    auto* row = new QHBoxLayout(central);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(0);
-    board_ = new BoardView(central);
-    vbar_ = new QScrollBar(Qt::Vertical, central);
-    vbar_->setFocusPolicy(Qt::NoFocus);
-    row->addWidget(board_, 1);
-    row->addWidget(vbar_);
-    setCentralWidget(central);
-    buildMenus();
-    panel_ = new SettingsPanel(jk_, board_);
+    screen_ = new BoardScreen(jk_, this);
+    setCentralWidget(screen_->widget());
+    panel_ = new SettingsPanel(jk_, screen_->view());
     panel_->hide();
 
-    ExeDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+    const QString exeDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
     std::string readPath;
     if (settingsDir.isEmpty()) {
-        readPath = settingsReadPath(ExeDir.toStdString());
-        iniWritePath_ = QString::fromStdString(settingsFilePath(ExeDir.toStdString()));
+        readPath = settingsReadPath(exeDir.toStdString());
+        iniWritePath_ = QString::fromStdString(settingsFilePath(exeDir.toStdString()));
     } else {
         iniWritePath_ = QDir(settingsDir).filePath(QString::fromLatin1(kSettingsFileName));
         readPath = iniWritePath_.toStdString();
     }
     const bool firstStart = !QFileInfo::exists(QString::fromStdString(readPath));
     IniRead(jk_, readPath);
+
+    // Board font and metrics; the entry starts on a cleared board.
+    keisan_ = std::make_unique<Keisan>(jk_, screen_->loadFont());
+    runs_ = new RunQueue(jk_, *keisan_, *screen_, comp_, this);
+    screen_->attach(*keisan_, runs_->player());
+    screen_->setRelayout([this](const QtMetrics& m) {
+        runs_->settle();
+        apply(keisan_->relayout(m));
+    });
+    const WindowActions actions{
+        [this](const EntryReport& r) { apply(r); },
+        [this](const QString& text, const QString& title) { message(text, title); },
+        [this](const std::string& text) { Yomiage(text); }, [this](int k) { injectKey(k); }};
+    controls_ =
+        new ConditionsControl(jk_, *keisan_, *panel_, comp_, *screen_, *runs_, actions, this);
+    keys_ = new KeyCommands(jk_, *keisan_, *runs_, *screen_, *controls_, comp_, actions, this);
+    buildMenus();
+    connect(runs_, &RunQueue::beep, this, &TKokubanFormM::beep);
+    connect(keys_, &KeyCommands::beep, this, &TKokubanFormM::beep);
+    connect(keys_, &KeyCommands::speechSettingsRequested, this, &TKokubanFormM::VoiceK1Click);
+    connect(runs_, &RunQueue::stepModeEnded, controls_, &ConditionsControl::showStepMode);
+    connect(controls_, &ConditionsControl::panelMarked, this, [this](bool on) {
+        actPanel->setChecked(on);
+        actPanelCtx->setChecked(on);
+    });
+    connect(controls_, &ConditionsControl::stepMarked, this, [this](bool on) {
+        actStepView->setChecked(on);
+        actStepCtx->setChecked(on);
+    });
+    connect(controls_, &ConditionsControl::trailingZerosMarked, this, [this](bool kake, bool wari) {
+        actMatsubiKake->setChecked(kake);
+        actMatsubiWari->setChecked(wari);
+    });
 
     if (jk_.PANELFLAG == 1) panel_->ensureBuilt();
     panel_->setVisible(jk_.PANELFLAG == 1);
@@ -158,10 +124,8 @@ TKokubanFormM::TKokubanFormM(const QString& settingsDir, QWidget* parent) : QMai
     actPanelCtx->setChecked(jk_.PANELFLAG == 1);
 
     jk_.PNTDSPFLAG00 = jk_.POINTMAX;
-    showPointMax();
-
+    controls_->showPointMax();
     if (jk_.FONTSIZE < 10) jk_.FONTSIZE = 10;
-
     actJk1st->setChecked(jk_.JK1ST_FLAG != 0);
 
     // Window bounds from the settings (WIDTH and HEIGHT are the outer frame),
@@ -186,98 +150,74 @@ TKokubanFormM::TKokubanFormM(const QString& settingsDir, QWidget* parent) : QMai
 
     // The window always opens in the blackboard scheme.
     jk_.DSP_CL_TYPE = 0;
-    IroSet(0);
+    screen_->setScheme(0);
 
-    // Board font and metrics; the entry starts on a cleared board.
-    metrics_ = std::make_unique<QtMetrics>(boardFontFamily(jk_.FONTNAME));
-    keisan_ = std::make_unique<Keisan>(jk_, *metrics_);
-    player_ = std::make_unique<Player>(
-        jk_, [this]() -> const hissan::DisplayList& { return keisan_->ops(); });
-    connect(player_.get(), &Player::progressed, board_, qOverload<>(&QWidget::update));
-    connect(player_.get(), &Player::finished, this, &TKokubanFormM::onRunFinished);
-    connect(player_.get(), &Player::beep, this, &TKokubanFormM::beep);
-    connect(player_.get(), &Player::stepModeEnded, this, &TKokubanFormM::stepEscaped);
-    board_->setFrameSource([this] { return frame(); });
-    connect(board_, &BoardView::painted, this, &TKokubanFormM::afterPaint);
-    connect(board_, &BoardView::leftClicked, this, [this] {
-        if (drawing()) player_->stepGo();
+    connect(screen_->view(), &BoardView::painted, this, &TKokubanFormM::afterPaint);
+    connect(screen_->view(), &BoardView::leftClicked, this, [this] {
+        if (drawing()) player().stepGo();
     });
-    // A wheel notch scrolls as far as over any Qt scroll bar (the keys keep
-    // their small steps); only a finished calculation scrolls.
-    connect(board_, &BoardView::wheelTurned, this, [this](QWheelEvent* e) {
-        if (keisan_->NyuryokuKa() == 0) QCoreApplication::sendEvent(vbar_, e);
-    });
-
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    PageH = static_cast<int>((screen ? screen->logicalDotsPerInchY() : 96.0) * 11.7);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->stop();
     jk_.CUR_SEC = std::clamp(jk_.CUR_SEC, 200, 1000);
     Timer1->setInterval(jk_.CUR_SEC);
     connect(Timer1, &QTimer::timeout, this, &TKokubanFormM::Timer1Timer);
     Timer1->start();
 
     panel_->showStrokeDelay(jk_.ENZANSPEED);
-
-    vbar_->setSingleStep(5);
-    vbar_->setFixedWidth(25);
-    updateScrollRange();
-    vbar_->setValue(0);
-    vbar_->show();
-    connect(vbar_, &QScrollBar::valueChanged, this, [this](int v) {
-        scrollY_ = v;
-        board_->update();
-    });
-
     panel_->showShou0();
-
     // Every toggle shows the stored state from the start.
-    panelCaptions();
-
+    controls_->panelCaptions();
     loadFaceBitmaps();
-
-    BlinkTick = 0;
     actStepView->setChecked(false);
     actStepCtx->setChecked(false);
-
-    Closing = 0;
-
-    ReibunOn = 0;
     panel_->showWordProblem(false);
     panel_->showQuotientMode();
-    wirePanel();
     apply(keisan_->R1Click());
 
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
         if (s == Qt::ApplicationActive) AppActivated = 1;
     });
     qApp->installEventFilter(this);
-    board_->setFocus();
+    screen_->view()->setFocus();
+    buildCompanions();
+}
 
-    // The companion windows, in their fixed order after the main window.
-    // Reading aloud: failures are told once, after the key that asked.
+TKokubanFormM::~TKokubanFormM() {
+    qApp->removeEventFilter(this);
+}
+
+// The companion windows: built when first shown, in their fixed order. Reading
+// aloud: failures are told once, after the key that asked.
+void TKokubanFormM::buildCompanions() {
     SpVoice1 = std::make_unique<speech::SpeechEngine>();
     connect(
         SpVoice1.get(), &speech::SpeechEngine::failure, this,
         [this](const QString& m) { message(m, speech::speechTitle(), hissan::Message::Warning); },
         Qt::QueuedConnection);
     speak = [this](const std::string& reading) { speech::Hanasu(*SpVoice1, jk_, reading); };
-    // The companion windows: built when first shown, in their fixed order;
-    // at start the conditions dialog (its boxes are the switches of the keys
-    // and panels), the word-problem window (it holds the examples), the
-    // keypad and the face.
     speech::TVoiceSetForm::levelsInRange(jk_);  // as the speech settings show them
-    const CompanionLinks links = linkCompanions(*this);
+    FormParts parts{
+        this,
+        keisan_.get(),
+        &comp_,
+        controls_,
+        screen_,
+        keys_,
+        {[this](const EntryReport& r) { apply(r); },
+         [this](const QString& text, const QString& title) { message(text, title); },
+         [this](const std::string& text) { Yomiage(text); }, [this](int k) { injectKey(k); }},
+        [this] { Contents1Click(); },
+        [this] { VoiceK1Click(); }};
+    const CompanionLinks links = linkCompanions(parts);
     comp_.setUp(CompanionParts{
-        this, &jk_, links, &FaceBitmaps, SpVoice1.get(), [this](Companion c, ToolWindow* w) {
+        this, &jk_, links, &FaceBitmaps, SpVoice1.get(), [this, parts](Companion c, ToolWindow* w) {
             if (c == Companion::Conditions)
-                wireConditions(*this, *static_cast<dialogs::TJoukenSetFormM*>(w));
-            if (c == Companion::Keypad) wireKeypad(*this, *static_cast<dialogs::TInputFormM*>(w));
+                wireConditions(parts, *static_cast<dialogs::TJoukenSetFormM*>(w));
+            if (c == Companion::Keypad) wireKeypad(parts, *static_cast<dialogs::TInputFormM*>(w));
             if (c == Companion::WordProblem) {
-                wireWordProblem(*this, *static_cast<dialogs::TSenExForm*>(w));
-                ReiGet();  // the patterns live there
+                wireWordProblem(parts, *static_cast<dialogs::TSenExForm*>(w));
+                controls_->readExamples();  // the patterns live there
             }
             if (c == Companion::Face)
                 connect(w, &ToolWindow::activated, this, [this, w] {
@@ -285,80 +225,88 @@ TKokubanFormM::TKokubanFormM(const QString& settingsDir, QWidget* parent) : QMai
                     if (AppActivated == 1 && !isActiveWindow()) activateWindow();
                 });
         }});
-    // The conditions dialog sets its controls from the conditions (rounding
-    // stored at the ones place starts at the first decimal place there);
+    // At start the conditions dialog (its boxes are the switches of the keys
+    // and panels; it sets its controls from the conditions, rounding stored
+    // at the ones place starting at the first decimal place there), the
+    // word-problem window (it holds the examples), the keypad and the face;
     // then the step group's look and the step box.
     comp_.conditions();
     comp_.wordProblem();
     comp_.conditions()->FormCreate(JoukenTop + jk_.HARUFA, JoukenLeft);
     comp_.keypad();
     comp_.face();
-    GB4Set();
-    GB4Set();
-}
-
-TKokubanFormM::~TKokubanFormM() {
-    qApp->removeEventFilter(this);
-    // The player may still hold a timer into the board's list.
-    if (player_) player_->disconnect(this);
+    controls_->showStepMode();
+    controls_->showStepMode();
 }
 
 void TKokubanFormM::buildMenus() {
-    auto add = [this](QMenu* m, const QString& text, void (TKokubanFormM::*slot)(),
+    auto add = [this](QMenu* m, const QString& text, std::function<void()> slot,
                       const QKeySequence& key = QKeySequence()) {
         QAction* a = m->addAction(text);
         if (!key.isEmpty()) a->setShortcut(key);
-        if (slot) connect(a, &QAction::triggered, this, [this, slot] { (this->*slot)(); });
+        if (slot) connect(a, &QAction::triggered, this, std::move(slot));
         return a;
     };
+    auto own = [this](void (TKokubanFormM::*slot)()) { return [this, slot] { (this->*slot)(); }; };
+    auto ctl = [this](void (ConditionsControl::*slot)()) {
+        return [this, slot] { (controls_->*slot)(); };
+    };
+    auto key = [this](int k) { return [this, k] { injectKey(k); }; };
+    auto toggle = [this](dialogs::TJoukenSetFormM::Switch s) {
+        return [this, s] { comp_.conditions()->toggle(s); };
+    };
+    using Switch = dialogs::TJoukenSetFormM::Switch;
     QMenuBar* bar = menuBar();
 
     QMenu* f = bar->addMenu(QStringLiteral("黒板(&F)"));
-    add(f, QStringLiteral("印刷(&P)..."), &TKokubanFormM::Print1Click);
+    add(f, QStringLiteral("印刷(&P)..."), own(&TKokubanFormM::Print1Click));
     add(f, QStringLiteral("ページ設定(&R)..."), nullptr)->setEnabled(false);
-    add(f, QStringLiteral("画面を前の大きさにする(&R)"), &TKokubanFormM::ResClick);
-    add(f, QStringLiteral("画面の最大化(&Z)"), &TKokubanFormM::Z1Click);
-    add(f, QStringLiteral("画面既定値サイズ(&D)"), &TKokubanFormM::N3Click,
+    add(f, QStringLiteral("画面を前の大きさにする(&R)"), own(&TKokubanFormM::ResClick));
+    add(f, QStringLiteral("画面の最大化(&Z)"), own(&TKokubanFormM::Z1Click));
+    add(f, QStringLiteral("画面既定値サイズ(&D)"), own(&TKokubanFormM::N3Click),
         QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_V));
     connect(add(f, QStringLiteral("文章題の例を読み込む(&E)"), nullptr), &QAction::triggered, this,
             [this] {
                 // Asked for: a file that is there but cannot be used is told at once.
-                ReiGet();
+                controls_->readExamples();
                 if (comp_.wordProblem()->readFault().kind > dialogs::BunExFault::Missing)
                     message(comp_.wordProblem()->noStoriesMessage(), QStringLiteral("★☆お願い☆★"));
             });
-    add(f, QStringLiteral("終了(&X)"), &TKokubanFormM::Exit1Click);
+    add(f, QStringLiteral("終了(&X)"), [this] { close(); });
 
     QMenu* c = bar->addMenu(QStringLiteral("条件設定（&C)"));
-    actPanel = add(c, QStringLiteral("設定パネルを表示/非表示(&P)"), &TKokubanFormM::P1Click,
-                   QKeySequence(Qt::CTRL | Qt::Key_P));
+    actPanel = add(c, QStringLiteral("設定パネルを表示/非表示(&P)"),
+                   ctl(&ConditionsControl::togglePanel), QKeySequence(Qt::CTRL | Qt::Key_P));
     actPanel->setCheckable(true);
-    add(c, QStringLiteral("条件設定ボックスを表示/非表示(&J)"), &TKokubanFormM::SokudoClick);
-    add(c, QStringLiteral("読み上げ設定(&K)"), &TKokubanFormM::VoiceK1Click);
-    add(c, QStringLiteral("ステップ表示/非表示(&Y)"), &TKokubanFormM::Y1Click);
-    actJk1st = add(c, QStringLiteral("条件ボックスを起動時に表示"), &TKokubanFormM::N12Click,
+    add(c, QStringLiteral("条件設定ボックスを表示/非表示(&J)"), own(&TKokubanFormM::SokudoClick));
+    add(c, QStringLiteral("読み上げ設定(&K)"), own(&TKokubanFormM::VoiceK1Click));
+    add(c, QStringLiteral("ステップ表示/非表示(&Y)"), key(Qt::Key_Y));
+    actJk1st = add(c, QStringLiteral("条件ボックスを起動時に表示"), own(&TKokubanFormM::N12Click),
                    QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_J));
     actJk1st->setCheckable(true);
     add(c, QStringLiteral("詳細設定(&A)"), nullptr)->setEnabled(false);
 
     QMenu* v = bar->addMenu(QStringLiteral("表示(&V)"));
-    add(v, QStringLiteral("フォント(&F)"), &TKokubanFormM::Font1Click);
-    add(v, QStringLiteral("フォント大きく(&O)"), &TKokubanFormM::MojiBigButtonClick);
-    add(v, QStringLiteral("フォント小さく(&T)"), &TKokubanFormM::MojiSmallButtonClick);
-    actStepView = add(v, QStringLiteral("ステップ表示(&Y)"), &TKokubanFormM::Y1Click);
+    add(v, QStringLiteral("フォント(&F)"), [this] { screen_->chooseFont(this); });
+    add(v, QStringLiteral("フォント大きく(&O)"), [this] { screen_->bigger(); });
+    add(v, QStringLiteral("フォント小さく(&T)"), [this] { screen_->smaller(); });
+    actStepView = add(v, QStringLiteral("ステップ表示(&Y)"), key(Qt::Key_Y));
     actStepView->setCheckable(true);
-    add(v, QStringLiteral("「ピコタ」の表示(&S)"), &TKokubanFormM::Button1Click,
+    add(v, QStringLiteral("「ピコタ」の表示(&S)"), own(&TKokubanFormM::Button1Click),
         QKeySequence(Qt::Key_F4));
     // The same command as in the board menu; one accelerator serves both.
-    QAction* n3 = add(v, QStringLiteral("既定値サイズ(&D)"), &TKokubanFormM::N3Click,
+    QAction* n3 = add(v, QStringLiteral("既定値サイズ(&D)"), own(&TKokubanFormM::N3Click),
                       QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_V));
     n3->setShortcutContext(Qt::WidgetShortcut);
 
     QMenu* h = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
-    add(h, QStringLiteral("ヘルプ(&C)"), &TKokubanFormM::Contents1Click, QKeySequence(Qt::Key_F1));
-    actHomePage = add(h, QStringLiteral("ヘルプ[HomePage] (&W)"), &TKokubanFormM::HomePage1Click);
+    add(h, QStringLiteral("ヘルプ(&C)"), own(&TKokubanFormM::Contents1Click),
+        QKeySequence(Qt::Key_F1));
+    QAction* actHomePage = add(h, QStringLiteral("ヘルプ[HomePage] (&W)"), [] {
+        QDesktopServices::openUrl(QUrl(QString::fromUtf8(kHomePageUrl)));
+    });
     actHomePage->setEnabled(kHomePageUrl[0] != '\0');
-    add(h, QStringLiteral("バージョン情報(&A)"), &TKokubanFormM::About1Click);
+    add(h, QStringLiteral("バージョン情報(&A)"), own(&TKokubanFormM::About1Click));
     add(h, QStringLiteral("Test(&Q)"), nullptr, QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_T))
         ->setVisible(false);
 
@@ -366,32 +314,32 @@ void TKokubanFormM::buildMenus() {
     // shown here but served by the menu bar's items.
     contextMenu = new QMenu(this);
     actPanelCtx = add(contextMenu, QStringLiteral("設定パネルを表示する(&P)"),
-                      &TKokubanFormM::P1Click, QKeySequence(Qt::CTRL | Qt::Key_P));
+                      ctl(&ConditionsControl::togglePanel), QKeySequence(Qt::CTRL | Qt::Key_P));
     actPanelCtx->setShortcutContext(Qt::WidgetShortcut);
     actPanelCtx->setCheckable(true);
-    add(contextMenu, QStringLiteral("条件設定ボックスを開く(&J)"), &TKokubanFormM::J2Click);
+    add(contextMenu, QStringLiteral("条件設定ボックスを開く(&J)"), key(Qt::Key_J));
     actJk1stCtx = add(contextMenu, QStringLiteral("起動時にボックスを開く(&Z)"),
-                      &TKokubanFormM::N12Click, QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_J));
+                      own(&TKokubanFormM::N12Click), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_J));
     actJk1stCtx->setShortcutContext(Qt::WidgetShortcut);
     actJk1stCtx->setCheckable(true);
     actJk1stCtx->setChecked(true);
-    add(contextMenu, QStringLiteral("読み上げ設定(&K)"), &TKokubanFormM::VoiceK1Click);
-    actStepCtx = add(contextMenu, QStringLiteral("ステップ計算(&Y)"), &TKokubanFormM::Y1Click);
+    add(contextMenu, QStringLiteral("読み上げ設定(&K)"), own(&TKokubanFormM::VoiceK1Click));
+    actStepCtx = add(contextMenu, QStringLiteral("ステップ計算(&Y)"), key(Qt::Key_Y));
     actStepCtx->setCheckable(true);
     actMatsubiKake = add(contextMenu, QStringLiteral("末尾の０を分けてかけ算"),
-                         &TKokubanFormM::N11Click, QKeySequence(Qt::CTRL | Qt::Key_K));
+                         toggle(Switch::MatsubiKake), QKeySequence(Qt::CTRL | Qt::Key_K));
     actMatsubiKake->setCheckable(true);
     actMatsubiWari = add(contextMenu, QStringLiteral("末尾の０を消して割り算"),
-                         &TKokubanFormM::N15Click, QKeySequence(Qt::CTRL | Qt::Key_W));
+                         toggle(Switch::MatsubiWari), QKeySequence(Qt::CTRL | Qt::Key_W));
     actMatsubiWari->setCheckable(true);
-    QAction* g = add(contextMenu, QStringLiteral("文章題の例を示す"), &TKokubanFormM::Panel10Click,
-                     QKeySequence(Qt::CTRL | Qt::Key_G));
+    QAction* g =
+        add(contextMenu, QStringLiteral("文章題の例を示す"),
+            ctl(&ConditionsControl::toggleWordProblem), QKeySequence(Qt::CTRL | Qt::Key_G));
     // Accelerators only of the context menu work while the menu is closed.
     for (QAction* a : {actMatsubiKake, actMatsubiWari, g}) addAction(a);
     QAction* bubunWa = new QAction(this);
     bubunWa->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_B));
-    connect(bubunWa, &QAction::triggered, this,
-            [this] { comp_.conditions()->toggle(dialogs::TJoukenSetFormM::Switch::BubunWa); });
+    connect(bubunWa, &QAction::triggered, this, toggle(Switch::BubunWa));
     addAction(bubunWa);
     // A checkable item flips its own mark before its handler runs; the
     // handlers set the marks from the state, so they are the only source.
@@ -448,7 +396,7 @@ void TKokubanFormM::apply(const EntryReport& report) {
     for (const EntryEvent& e : report.events) {
         switch (e.kind) {
             case EntryEvent::Board:
-                boardChanged(e.change);
+                runs_->boardChanged(e.change);
                 break;
             case EntryEvent::ShowMessage:
                 showMessage(e.message);
@@ -457,18 +405,17 @@ void TKokubanFormM::apply(const EntryReport& report) {
                 Yomiage(e.text);
                 break;
             case EntryEvent::InputWindows:
-                setInputWindowsEnabled(e.on);
+                runs_->setInputWindowsEnabled(e.on);
                 break;
             case EntryEvent::WordProblem:
-                wordProblem(e.answerMode);
+                controls_->wordProblem(e.answerMode);
                 break;
             case EntryEvent::WordProblemRedraw:
-                wordProblemRedraw();
+                controls_->redrawWordProblem();
                 break;
             case EntryEvent::Busy:
                 // Laying out takes a moment only; the board shows the busy
-                // cursor for as long as the drawing plays instead (see
-                // boardChanged / onRunFinished).
+                // cursor for as long as the drawing plays instead (RunQueue).
                 break;
         }
     }
@@ -490,7 +437,8 @@ void TKokubanFormM::showMessage(const hissan::Message& m) {
             case hissan::Message::NoIcon:
                 break;
         }
-        QMessageBox box(icon, u8(m.title), u8(m.text), QMessageBox::Ok, this);
+        QMessageBox box(icon, QString::fromStdString(m.title), QString::fromStdString(m.text),
+                        QMessageBox::Ok, this);
         box.exec();
     }
     if (m.then == hissan::Message::ClearAndRestore) {
@@ -515,95 +463,29 @@ void TKokubanFormM::Yomiage(const std::string& text) {
     if (speak && !text.empty()) speak(speech::YomiHenkan(text));
 }
 
-// The keypad and the conditions dialog take no input while a calculation is
-// drawn; they come back when the drawing is over.
-void TKokubanFormM::setInputWindowsEnabled(bool on) {
-    inputWindowsWanted_ = on;
-    enableInputWindows(on && !drawing());
-}
-
-void TKokubanFormM::enableInputWindows(bool on) {
-    for (Companion c : {Companion::Keypad, Companion::Conditions})
-        if (ToolWindow* w = comp_.built(c)) w->setEnabled(on);
-}
-
-void TKokubanFormM::wordProblem(int answerMode) {
-    // Only with stories to tell; the story comes once the calculation is drawn.
-    if (ReibunOn != 1 || ReibunAri != 1) return;
-    AmariMode = answerMode;
-    whenIdle([this] {
-        comp_.wordProblem()->show();
-        comp_.wordProblem()->update();
-    });
-}
-
-void TKokubanFormM::wordProblemRedraw() {
-    if (ToolWindow* w = comp_.built(Companion::WordProblem); ReibunOn == 1 && w) w->update();
-}
-
-void TKokubanFormM::boardChanged(BoardChange change) {
-    switch (change) {
-        case BoardChange::Cleared:
-            if (drawing()) player_->finish();
-            setScroll(0);
-            break;
-        case BoardChange::Typed:
-            break;
-        case BoardChange::Run:
-            if (!busyCursor_) {
-                board_->setCursor(Qt::BusyCursor);
-                busyCursor_ = true;
-            }
-            enableInputWindows(false);
-            player_->start(keisan_->runStart());
-            break;
-        case BoardChange::Relaid:
-            if (drawing()) player_->finish();
-            break;
+// After every paint: a window that moved since the last paint takes the
+// keypad along.
+void TKokubanFormM::afterPaint() {
+    if (y() != LastPaintTop || x() != LastPaintLeft) {
+        ToolWindow* pad = comp_.built(Companion::Keypad);
+        if (pad && !(pad->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)))
+            pad->move(x() + width() - 200, y() + height() - 220);
+        LastPaintTop = y();
+        LastPaintLeft = x();
     }
-    updateScrollRange();
-    board_->update();
-}
-
-void TKokubanFormM::onRunFinished() {
-    if (busyCursor_) {
-        board_->unsetCursor();
-        busyCursor_ = false;
+    // A hidden settings panel is built once the board is on the screen.
+    if (!painted_) {
+        painted_ = true;
+        QTimer::singleShot(0, this, [this] { panel_->ensureBuilt(); });
     }
-    enableInputWindows(inputWindowsWanted_);
-    board_->update();
-    if (!deferred_.empty()) QTimer::singleShot(0, this, &TKokubanFormM::drainDeferred);
+    emit boardPainted();
 }
-
-void TKokubanFormM::drainDeferred() {
-    while (!drawing() && !deferred_.empty()) {
-        auto action = std::move(deferred_.front());
-        deferred_.pop_front();
-        action();
-    }
-}
-
-void TKokubanFormM::whenIdle(std::function<void()> action) {
-    if (drawing())
-        deferred_.push_back(std::move(action));
-    else
-        action();
-}
-
-void TKokubanFormM::finishDrawing() {
-    for (int guard = 0; guard < 1000 && (drawing() || !deferred_.empty()); ++guard) {
-        player_->finish();
-        drainDeferred();
-    }
-}
-
-// ---- keyboard ---------------------------------------------------------------------
 
 bool TKokubanFormM::eventFilter(QObject* o, QEvent* e) {
     // The settings panel spans the board's width.
-    if (o == board_ && e->type() == QEvent::Resize && panel_) {
+    if (o == screen_->view() && e->type() == QEvent::Resize && panel_) {
         panel_->fitWidth(width());
-        updateScrollRange();
+        screen_->updateScrollRange();
         return false;
     }
     // A control of the panel changed its size (the division group's texts
@@ -628,185 +510,9 @@ void TKokubanFormM::injectKey(int key, Qt::KeyboardModifiers mods) {
     QCoreApplication::postEvent(this, new QKeyEvent(QEvent::KeyPress, key, mods));
 }
 
-void TKokubanFormM::keyPressed(int qtKey, Qt::KeyboardModifiers qtMods, quint32 scan) {
-    const core::Key key = boardKey(qtKey, qtMods, scan);
-    const unsigned mods = boardMods(qtMods);
-    if (drawing()) {
-        switch (core::whileDrawing(key, mods, keyState())) {
-            case core::WhileDrawing::StepEscape:
-                player_->stepEscape();
-                return;
-            case core::WhileDrawing::StepGo:
-                player_->stepGo();
-                return;
-            case core::WhileDrawing::Later:
-                deferred_.push_back([this, key, mods] { FormKeyDown(key, mods); });
-                return;
-            case core::WhileDrawing::AtOnce:
-                break;
-        }
-    }
-    FormKeyDown(key, mods);
-}
+// ---- the window's frame -------------------------------------------------------------
 
-core::KeyState TKokubanFormM::keyState() const {
-    return {.drawing = drawing(),
-            .manualStep = jk_.STEPFLAG == 1,
-            .typing = keisan_->NyuryokuKa() == 1,
-            .speechOn = jk_.YOMIAGEFLAG2 > 0,
-            .roundingAtOnePlace = jk_.SHOU_ITI == 1 && jk_.POINTMAX == 1};
-}
-
-void TKokubanFormM::FormKeyDown(core::Key key, unsigned mods) {
-    Keisan& k = *keisan_;
-    using C = core::Command;
-    using Switch = dialogs::TJoukenSetFormM::Switch;
-    switch (const C command = core::commandFor(key, mods, keyState())) {
-        case C::Nothing:
-            return;
-        case C::EndStepping:
-            jk_.STEPFLAG = 0;
-            jk_.StrokeDelay = 0;
-            stepEscaped();
-            return;
-        case C::MorePlaces:
-        case C::FewerPlaces:
-            jk_.POINTMAX = std::clamp(jk_.POINTMAX + (command == C::MorePlaces ? 1 : -1), 0, 10);
-            showPointMax();
-            comp_.conditions()->showPointMax();
-            if (jk_.RENDOFLAG == 1) apply(k.ReCalcButtonClick());
-            return;
-        case C::SlowerStrokes:
-        case C::FasterStrokes:
-            jk_.StrokeDelay =
-                std::clamp(jk_.StrokeDelay + (command == C::SlowerStrokes ? 1 : -1), 0, 100);
-            showStrokeDelay();
-            return;
-        case C::DeleteCalculation:
-            apply(k.VK_DeleteKey());
-            comp_.hide(Companion::WordProblem);
-            return;
-        case C::ToggleStepMode:
-            StepToggle();
-            return;
-        case C::ReadAloud:
-            SpeedButton8Click();
-            return;
-        case C::Beep:
-            beep();
-            return;
-        case C::ChooseFont:
-            Font1Click();
-            return;
-        case C::SpeechSettings:
-            VoiceK1Click();
-            return;
-        case C::ToggleDecimalLine:
-            comp_.conditions()->toggle(Switch::SyouPtLn);
-            return;
-        case C::ToggleRecalc:
-            Panel8Click();
-            return;
-        case C::ToggleQQ:
-            comp_.conditions()->toggle(Switch::QQ);
-            return;
-        case C::SwitchColours: {
-            const int item = IroChanged == 0 ? 1 : 1 - jk_.DSP_CL_TYPE;
-            panel_->selectScheme(item, false);
-            RadioGroup1Click();
-            return;
-        }
-        case C::Recalculate:
-            apply(k.ReCalcButtonClick());
-            return;
-        case C::ToggleLineBreak:
-            Panel4Click();
-            return;
-        case C::ToggleWordProblem:
-            Panel10Click();
-            return;
-        case C::BiggerFont:
-            MojiBigButtonClick();
-            return;
-        case C::SmallerFont:
-            MojiSmallButtonClick();
-            return;
-        case C::ToggleCarries:
-            comp_.conditions()->toggle(Switch::Kuriagari);
-            return;
-        case C::ToggleBorrows:
-            comp_.conditions()->toggle(Switch::Kurisagari);
-            return;
-        case C::RestoreExpression:
-            apply(k.Hukkatu());
-            return;
-        case C::Home:
-            HomeDsp();
-            return;
-        case C::ToggleConditions:
-            if (comp_.shown(Companion::Conditions)) {
-                comp_.hide(Companion::Conditions);
-                repaintBoard();
-            } else {
-                comp_.conditions()->show();
-            }
-            return;
-        case C::ToggleKeypad:
-            if (!comp_.keypad()->isMinimised()) {
-                comp_.keypad()->minimise();
-            } else {
-                comp_.keypad()->restoreNormal();
-                if (k.ShikiNyuryoku().empty()) {
-                    apply(k.reopenEmpty());
-                    repaintBoard();
-                }
-            }
-            return;
-        case C::ScrollUp:
-            ScrollUp();
-            return;
-        case C::ScrollDown:
-            ScrollDown();
-            return;
-        case C::TypePi:
-            apply(k.TypePi());
-            return;
-        case C::BackSpace:
-            apply(k.BackSpace());
-            return;
-        case C::TypeDigit:
-            apply(k.MojiInput(core::digitOf(key)));
-            return;
-        case C::TypePoint:
-            apply(k.MojiInput('.'));
-            return;
-        case C::TypePlus:
-            apply(k.MojiInput('+'));
-            return;
-        case C::TypeMinus:
-            apply(k.MojiInput('-'));
-            return;
-        case C::TypeTimes:
-            apply(k.MojiInput('*'));
-            return;
-        case C::TypeDivide:
-            apply(k.MojiInput('/'));
-            return;
-        case C::TypeEquals:
-            apply(k.MojiInput('='));
-            return;
-    }
-}
-
-// Stepping ended (Escape, or Y / End during a run): the step box goes, the
-// step panel shows "なし" and the dialog "無", while the rest is drawn.
-void TKokubanFormM::stepEscaped() {
-    GB4Set();
-}
-
-// ---- start-up and lifecycle ----------------------------------------------------------
-
-void TKokubanFormM::FormResize() {
+void TKokubanFormM::placeCompanions() {
     if (Closing == 1) return;
     if (panel_) panel_->fitWidth(width());
     comp_.place(QRect(x(), y(), width(), height()));
@@ -815,14 +521,14 @@ void TKokubanFormM::FormResize() {
 void TKokubanFormM::moveEvent(QMoveEvent* e) {
     QMainWindow::moveEvent(e);
     fitPendingFrame();
-    FormResize();
+    placeCompanions();
 }
 
 void TKokubanFormM::resizeEvent(QResizeEvent* e) {
     QMainWindow::resizeEvent(e);
     fitPendingFrame();
-    updateScrollRange();
-    FormResize();
+    if (screen_) screen_->updateScrollRange();
+    placeCompanions();
 }
 
 void TKokubanFormM::resizeFrame(QSize frame) {
@@ -841,9 +547,8 @@ void TKokubanFormM::fitPendingFrame() {
 }
 
 void TKokubanFormM::Timer1Timer() {
-    // The face blinks and moves its mouth on every fourth tick.
     BlinkTick += 1;
-    if (BlinkTick > BlinkPeriod) {
+    if (BlinkTick > kBlinkPeriod) {
         if (auto* f = static_cast<speech::TFaceS*>(comp_.built(Companion::Face))) {
             f->move(f->x(), y() + jk_.HARUFA + 65);
             const int viseme = static_cast<int>(QRandomGenerator::global()->generate() % 11);
@@ -857,12 +562,8 @@ void TKokubanFormM::Timer1Timer() {
         for (Companion c : {Companion::Keypad, Companion::Face, Companion::Conditions})
             if (active && active == comp_.built(c)) activateWindow();
     }
-    // The block cursor blinks; with input disabled it is erased once and
-    // then stays off.
-    const bool wasOn = keisan_->cursorOn() == 1;
-    if (!keisan_->blinkCursor()) return;
-    cursorShown_ = wasOn;
-    board_->update(cursorRect().translated(0, -scrollY_).adjusted(-1, -1, 1, 1));
+    // The block cursor blinks.
+    screen_->blinkCursor();
 }
 
 void TKokubanFormM::closeEvent(QCloseEvent* e) {
@@ -883,10 +584,6 @@ void TKokubanFormM::closeEvent(QCloseEvent* e) {
     for (ToolWindow* w : comp_.all())
         if (w) w->hide();
     e->accept();
-}
-
-void TKokubanFormM::Exit1Click() {
-    close();
 }
 
 void TKokubanFormM::N3Click() {
@@ -912,20 +609,12 @@ void TKokubanFormM::ResClick() {
 void TKokubanFormM::SokudoClick() {
     if (!comp_.shown(Companion::Conditions)) {
         comp_.conditions()->show();
-        HomeDsp();
+        screen_->home();
     }
 }
 
 void TKokubanFormM::VoiceK1Click() {
     comp_.voice()->setVisible(!comp_.shown(Companion::Voice));
-}
-
-void TKokubanFormM::Y1Click() {
-    injectKey(Qt::Key_Y);
-}
-
-void TKokubanFormM::J2Click() {
-    injectKey(Qt::Key_J);
 }
 
 void TKokubanFormM::N12Click() {
@@ -934,29 +623,13 @@ void TKokubanFormM::N12Click() {
     actJk1stCtx->setChecked(jk_.JK1ST_FLAG != 0);
 }
 
-void TKokubanFormM::N11Click() {
-    comp_.conditions()->toggle(dialogs::TJoukenSetFormM::Switch::MatsubiKake);
-}
-
-void TKokubanFormM::N15Click() {
-    comp_.conditions()->toggle(dialogs::TJoukenSetFormM::Switch::MatsubiWari);
-}
-
 void TKokubanFormM::Button1Click() {
     jk_.PKTIMAGE = 1 - jk_.PKTIMAGE;
-    PktImgDsp();
-}
-
-void TKokubanFormM::PktImgDsp() {
     comp_.face()->setVisible(jk_.PKTIMAGE == 1);
 }
 
-void TKokubanFormM::ReiGet() {
-    ReibunAri = comp_.wordProblem()->ReiGet(dialogs::bunExPath()) == 1 ? 1 : 0;
-}
-
 void TKokubanFormM::Print1Click() {
-    setScroll(0);
+    screen_->setScroll(0);
     if (keisan_->ShikiNyuryoku().empty()) {
         message(QStringLiteral("印刷する式がありません。"), QStringLiteral("お知らせ"));
         return;
@@ -972,7 +645,7 @@ void TKokubanFormM::Print1Click() {
 }
 
 bool TKokubanFormM::printOn(QPrinter& printer) {
-    QtMetrics pm(metrics_->family(), &printer);
+    QtMetrics pm(screen_->metrics().family(), &printer);
     const hissan::DisplayList ops = keisan_->printLayout(pm);
     QPainter p;
     if (!p.begin(&printer)) return false;
@@ -1000,10 +673,6 @@ void TKokubanFormM::Contents1Click() {
                 QStringLiteral("お知らせ"));
     else
         dialogs::HelpWindow::showFile(this, help);
-}
-
-void TKokubanFormM::HomePage1Click() {
-    if (kHomePageUrl[0] != '\0') QDesktopServices::openUrl(QUrl(QString::fromUtf8(kHomePageUrl)));
 }
 
 void TKokubanFormM::About1Click() {

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "app/kokuban_form.h"
+#include "dialogs/senex_form.h"
 #include "bench/offscreen_app.h"
 
 namespace {
@@ -44,8 +45,8 @@ void BM_SenExPaint(benchmark::State& state) {
     k.jouken().POINTMAX = 0;
     for (char c : in.ShikiNyuryoku) k.MojiInput(c);
     form->finishDrawing();
-    form->ReibunOn = 1;
-    form->AmariMode = 4;
+    form->controls().ReibunOn = 1;
+    form->controls().AmariMode = 4;
     dialogs::TSenExForm& w = *form->companions().wordProblem();
     QImage img(w.size(), QImage::Format_RGB32);
     for (auto _ : state) {

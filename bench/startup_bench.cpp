@@ -2,6 +2,8 @@
 // process: the built program is started again and again on the X display,
 // and the screen is watched until the board's green shows. Needs an X
 // display: run it as `xvfb-run -a bench/startup_bench` in the build folder.
+// HISSAN_STARTUP_PROGRAM names another program to time the same way (the
+// bare window of startup_compare.sh).
 #include <benchmark/benchmark.h>
 
 #include <QColor>
@@ -39,7 +41,10 @@ void BM_StartToFirstPaintedBoard(benchmark::State& state) {
         return;
     }
     QScreen* screen = QGuiApplication::primaryScreen();
-    const QString built = QCoreApplication::applicationDirPath() + QStringLiteral("/../hissan");
+    const QString other = qEnvironmentVariable("HISSAN_STARTUP_PROGRAM");
+    const QString built =
+        !other.isEmpty() ? other
+                         : QCoreApplication::applicationDirPath() + QStringLiteral("/../hissan");
     QTemporaryDir dir;
     const QString prog = dir.filePath(QStringLiteral("hissan"));
     if (!QFile::copy(built, prog)) {

@@ -25,7 +25,7 @@ struct Board {
         form = std::make_unique<app::TKokubanFormM>(dir.path());
         form->resize(975, 629);
         form->show();
-        if (panel) form->P1Click();
+        if (panel) form->controls().togglePanel();
         QCoreApplication::processEvents();
         for (const char* c = expr; *c; ++c) {
             if (*c >= '0' && *c <= '9')

@@ -10,7 +10,9 @@
 #include <memory>
 
 #include "app/kokuban_form.h"
+#include "dialogs/jouken_set_form.h"
 #include "dialogs/senex_form.h"
+#include "speech/voice_set_form.h"
 
 namespace {
 

@@ -48,7 +48,7 @@ TEST_F(KokubanTest, OpensWithDefaultsOnAGreenBoard) {
     EXPECT_EQ(part<QTimer>(f, "Timer1")->interval(), 500);
     EXPECT_FALSE(part<QWidget>(f, "Panel1")->isVisible());
     EXPECT_EQ(f.scrollBar()->singleStep(), 5);
-    EXPECT_EQ(f.scrollBar()->maximum() + f.scrollBar()->pageStep(), f.PageH);
+    EXPECT_EQ(f.scrollBar()->maximum() + f.scrollBar()->pageStep(), f.screen().pageHeight());
     EXPECT_EQ(f.joukenStart().y(), f.y() + 230);
     EXPECT_EQ(f.joukenStart().x(), f.x() + f.frameGeometry().width() - 270);
 
@@ -518,14 +518,14 @@ TEST_F(KokubanTest, ScrollRangeReachesTheWholeDrawing) {
     type("123456789012345678*12345678901=");
     form->finishDrawing();
     const int bottom = app::opsExtent(form->keisan().ops()).bottom();
-    ASSERT_GT(bottom, form->PageH);
+    ASSERT_GT(bottom, form->screen().pageHeight());
     QScrollBar* bar = form->scrollBar();
     EXPECT_GE(bar->maximum() + bar->pageStep(), bottom);
     bar->setValue(bar->maximum());
     EXPECT_GE(form->scrollY() + form->board()->height(), bottom);
     // A cleared board has one page again.
     key(Qt::Key_Delete);
-    EXPECT_EQ(bar->maximum() + bar->pageStep(), form->PageH);
+    EXPECT_EQ(bar->maximum() + bar->pageStep(), form->screen().pageHeight());
 }
 
 TEST_F(KokubanTest, HidingThePanelMovesTheLine65PixelsUp) {
@@ -599,7 +599,7 @@ TEST_F(KokubanTest, QuotientPlacesWithCtrlUpAndDown) {
     form->resize(520, 300);  // the panel is placed for this mode's texts
     settle();
     form->jouken().SHOU_ITI = 0;
-    form->GB2_set();
+    form->controls().showQuotientMode();
     settle();
     EXPECT_TRUE(part<QSpinBox>(*form, "Edit1")->isVisible());
     unsqueezed();
@@ -666,19 +666,19 @@ TEST_F(KokubanTest, TogglePanelsFollowTheirFlags) {
     EXPECT_EQ(part<QToolButton>(*form, "SpeedButton7")->text(), QStringLiteral("●"));
 
     // "文" after a calculation without example file: its message, panel off.
-    form->ReibunAri = 0;
+    form->controls().ReibunAri = 0;
     type("1+2=");
     form->finishDrawing();
     key(Qt::Key_Z);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].title, "★☆お願い☆★");
-    EXPECT_EQ(form->ReibunOn, 0);
+    EXPECT_EQ(form->controls().ReibunOn, 0);
     EXPECT_EQ(part<app::ClickPanel>(*form, "Panel10")->back(), QColor(192, 192, 192));
     // With the examples loaded, before a calculation only the look changes.
-    form->ReibunAri = 1;
+    form->controls().ReibunAri = 1;
     key(Qt::Key_Delete);
     key(Qt::Key_Z);
-    EXPECT_EQ(form->ReibunOn, 1);
+    EXPECT_EQ(form->controls().ReibunOn, 1);
     EXPECT_EQ(part<app::ClickPanel>(*form, "Panel10")->back(), QColor(0, 255, 0));
     EXPECT_EQ(messages.size(), 1u);
 }

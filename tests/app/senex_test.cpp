@@ -425,8 +425,8 @@ class SenExTest : public ::testing::Test {
     void division(const std::string& shiki, int zen, int kou, const std::string& kotae) {
         app::Keisan& k = form->keisan();
         hissan::TJouken& jk = k.jouken();
-        const int reibun = form->ReibunOn;
-        form->ReibunOn = 0;
+        const int reibun = form->controls().ReibunOn;
+        form->controls().ReibunOn = 0;
         bool found = false;
         for (int shouIti = 0; shouIti <= 1 && !found; ++shouIti)
             for (int n = 0; n <= 3 && !found; ++n) {
@@ -437,7 +437,7 @@ class SenExTest : public ::testing::Test {
                 form->finishDrawing();
                 found = k.Kotae() == kotae;
             }
-        form->ReibunOn = reibun;
+        form->controls().ReibunOn = reibun;
         EXPECT_TRUE(found) << shiki << " never gives " << kotae;
         EXPECT_EQ(k.ZenkouShosuKeta(), zen) << shiki;
         EXPECT_EQ(k.KoukouShosuKeta(), kou) << shiki;
@@ -453,7 +453,7 @@ class SenExTest : public ::testing::Test {
 
 TEST_F(SenExTest, ShippedFileIsFoundAndTheWindowIsItsOwnSize) {
     EXPECT_FALSE(dialogs::bunExPath().isEmpty());
-    EXPECT_EQ(form->ReibunAri, 1);
+    EXPECT_EQ(form->controls().ReibunAri, 1);
     EXPECT_EQ(senEx().size(), QSize(811, 342));
     EXPECT_EQ(senEx().windowTitle(), QStringLiteral("文章題の例文"));
     EXPECT_EQ(senEx().Image1->geometry(), QRect(663, 202, 140, 100));
@@ -462,8 +462,8 @@ TEST_F(SenExTest, ShippedFileIsFoundAndTheWindowIsItsOwnSize) {
 
 TEST_F(SenExTest, DivisionWithRemainderIsDrawn) {
     division("14/4=", 0, 0, "3R2");
-    form->ReibunOn = 1;
-    form->AmariMode = 4;
+    form->controls().ReibunOn = 1;
+    form->controls().AmariMode = 4;
     const QImage img = senEx().grab().toImage();
     const dialogs::Reibun& r = senEx().shown();
     EXPECT_EQ(senEx().ReibunType, 17);
@@ -483,7 +483,7 @@ TEST_F(SenExTest, DivisionWithRemainderIsDrawn) {
     EXPECT_GT(count(img, QRect(0, 0, 811, 342), Qt::white), 811 * 342 / 2);
 
     // With the panel off the story goes; the title and the headings stay.
-    form->ReibunOn = 0;
+    form->controls().ReibunOn = 0;
     const QImage blank = senEx().grab().toImage();
     EXPECT_GT(count(blank, QRect(30, 10, 500, 30), QColor(0, 0, 255)), 100);
     EXPECT_EQ(count(blank, QRect(130, 60, 600, 110), Qt::black), 0);
@@ -492,7 +492,7 @@ TEST_F(SenExTest, DivisionWithRemainderIsDrawn) {
 
 TEST_F(SenExTest, EqualsShowsTheStoryOnlyWithThePanelOnAndAFile) {
     key(Qt::Key_Z);  // panel on before the calculation
-    EXPECT_EQ(form->ReibunOn, 1);
+    EXPECT_EQ(form->controls().ReibunOn, 1);
     EXPECT_TRUE(messages.empty());
     type("1.5+2=");
     ASSERT_TRUE(senEx().isVisible());
@@ -506,7 +506,7 @@ TEST_F(SenExTest, EqualsShowsTheStoryOnlyWithThePanelOnAndAFile) {
     EXPECT_TRUE(senEx().isVisible());
     key(Qt::Key_Z);
     EXPECT_FALSE(senEx().isVisible());
-    EXPECT_EQ(form->ReibunOn, 0);
+    EXPECT_EQ(form->controls().ReibunOn, 0);
     key(Qt::Key_Z);  // on again after the calculation: shown at once
     EXPECT_TRUE(senEx().isVisible());
     EXPECT_EQ(senEx().ReibunType, 1);
@@ -514,7 +514,7 @@ TEST_F(SenExTest, EqualsShowsTheStoryOnlyWithThePanelOnAndAFile) {
     QTest::keyClick(&senEx(), Qt::Key_Escape);
     EXPECT_FALSE(senEx().isVisible());
     EXPECT_TRUE(form->keisan().ShikiNyuryoku().empty());
-    EXPECT_EQ(form->ReibunOn, 1);
+    EXPECT_EQ(form->controls().ReibunOn, 1);
 }
 
 TEST_F(SenExTest, PacedDrawingShowsTheStoryOnceTheCalculationIsDrawn) {
@@ -530,16 +530,16 @@ TEST_F(SenExTest, PacedDrawingShowsTheStoryOnceTheCalculationIsDrawn) {
 }
 
 TEST_F(SenExTest, WithoutTheFileNothingEmptyIsShownAndThePanelSaysSo) {
-    form->ReibunAri = 0;
+    form->controls().ReibunAri = 0;
     key(Qt::Key_Z);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].text,
               "文章題の例文ファイル<>がありません。\nご確認をお願いします。\n"
               "なくても文章例がないだけです。");
     EXPECT_EQ(messages[0].title, "★☆お願い☆★");
-    EXPECT_EQ(form->ReibunOn, 0);
+    EXPECT_EQ(form->controls().ReibunOn, 0);
     // Even with the panel forced on, "=" shows no empty window.
-    form->ReibunOn = 1;
+    form->controls().ReibunOn = 1;
     type("12+34=");
     EXPECT_FALSE(senEx().isVisible());
     key(Qt::Key_Z);  // off: no message, nothing left on screen
@@ -547,7 +547,7 @@ TEST_F(SenExTest, WithoutTheFileNothingEmptyIsShownAndThePanelSaysSo) {
     EXPECT_FALSE(senEx().isVisible());
     // The menu item reads the file again.
     form->ReiGet();
-    EXPECT_EQ(form->ReibunAri, 1);
+    EXPECT_EQ(form->controls().ReibunAri, 1);
 }
 
 TEST_F(SenExTest, RoundedQuotientIsToldAndReadAsAbout) {
@@ -562,7 +562,7 @@ TEST_F(SenExTest, RoundedQuotientIsToldAndReadAsAbout) {
     ASSERT_EQ(form->keisan().Kotae(), "3");
     ASSERT_FALSE(spoken.empty());
     EXPECT_EQ(spoken.back(), "やく3");
-    form->SpeedButton8Click();  // "読" says it again, the same way
+    form->controls().readAnswer();  // "読" says it again, the same way
     EXPECT_EQ(spoken.back(), "やく3");
     senEx().grab();
     EXPECT_EQ(senEx().shown().expression, " 10÷3≒3");
@@ -574,7 +574,7 @@ TEST_F(SenExTest, FileThatCannotBeUsedMeansNoStoriesAndSaysWhichAndWhere) {
     const QString folder = dir.filePath(QStringLiteral("bunExPtrn.txt"));
     ASSERT_TRUE(QDir().mkpath(folder));
     EXPECT_EQ(senEx().ReiGet(folder), -1);
-    form->ReibunAri = 0;
+    form->controls().ReibunAri = 0;
     key(Qt::Key_Z);
     ASSERT_EQ(messages.size(), 1u);
     const QString text = QString::fromStdString(messages[0].text);
@@ -585,7 +585,7 @@ TEST_F(SenExTest, FileThatCannotBeUsedMeansNoStoriesAndSaysWhichAndWhere) {
     EXPECT_TRUE(text.contains(QStringLiteral("ふつうのファイルではありません")))
         << text.toStdString();
     for (const QString& d : dialogs::bunExDirs()) EXPECT_TRUE(text.contains(d)) << d.toStdString();
-    EXPECT_EQ(form->ReibunOn, 0);
+    EXPECT_EQ(form->controls().ReibunOn, 0);
     // The window's table still holds the stories read at start.
     EXPECT_FALSE(senEx().table[1].Bun1.empty());
 }
@@ -605,11 +605,11 @@ TEST_F(SenExTest, ShippedStoriesFitQuotientsThatAreNotWhole) {
     };
     // Counters of whole things.
     const char* const kWhole[] = {"本", "ふくろ", "こ", "まい", "人", "台", "箱", "つ", "回"};
-    form->ReibunOn = 1;
+    form->controls().ReibunOn = 1;
     for (const Sample& s : samples) {
         SCOPED_TRACE(s.shiki);
         division(s.shiki, s.zen, s.kou, s.kotae);
-        form->AmariMode = std::string(s.kotae).find('R') != std::string::npos ? 4 : 0;
+        form->controls().AmariMode = std::string(s.kotae).find('R') != std::string::npos ? 4 : 0;
         senEx().grab();
         const dialogs::Reibun& r = senEx().shown();
         const size_t at = r.answer.find(r.kotae);
@@ -642,13 +642,13 @@ TEST_F(SenExTest, EveryShippedStoryFillsItsPlaceholders) {
         {"7/1.5=", '/', 0, 1, "4R1"},  {"9.5/1.2=", '/', 1, 1, "7R1.1"},
     };
     const QString shots = qEnvironmentVariable("HISSAN_SENEX_SHOTS");
-    form->ReibunOn = 1;
+    form->controls().ReibunOn = 1;
     for (int type = 1; type <= 20; ++type) {
         const Sample& s = samples[type - 1];
         SCOPED_TRACE(s.shiki);
         division(s.shiki, s.zen, s.kou, s.kotae);
         ASSERT_EQ(form->keisan().EnzanshiNyuryoku(), s.op);  // set by typing the expression
-        form->AmariMode = std::string(s.kotae).find('R') != std::string::npos ? 4 : 0;
+        form->controls().AmariMode = std::string(s.kotae).find('R') != std::string::npos ? 4 : 0;
         const QImage img = senEx().grab().toImage();
         const dialogs::Reibun& r = senEx().shown();
         ASSERT_EQ(r.type, type);

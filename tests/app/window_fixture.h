@@ -20,6 +20,11 @@
 #include <sstream>
 
 #include "app/kokuban_form.h"
+#include "dialogs/jouken_set_form.h"
+#include "dialogs/keypad.h"
+#include "dialogs/senex_form.h"
+#include "speech/face_s.h"
+#include "speech/voice_set_form.h"
 
 QT_BEGIN_NAMESPACE
 // Readable QStrings in failure messages.

@@ -323,7 +323,7 @@ TEST_F(BoardFixture, PointsAreReadAsTheEntryMeetsThem) {
 
 TEST_F(BoardFixture, ReadButtonOnAnEmptyBoardSaysOnlyEquals) {
     open();
-    form->SpeedButton8Click();
+    form->controls().readAnswer();
     const std::vector<std::string> expected = {"イコール"};
     EXPECT_EQ(spoken, expected);  // the empty answer makes no request at all
     // V needs reading at "=" switched on.
