@@ -89,6 +89,11 @@ void wireKeypad(TKokubanFormM& form, dialogs::TInputFormM& pad) {
         &pad, &P::keyPosted, f, [f](int key) { f->injectKey(key); }, direct);
     QObject::connect(&pad, &P::readAloudRequested, f, &TKokubanFormM::SpeedButton8Click, direct);
     QObject::connect(&pad, &P::voiceSettingsRequested, f, &TKokubanFormM::VoiceK1Click, direct);
+    // The keypad's size is kept in the settings file.
+    pad.setLarge(f->jouken().KEYPADSIZE == 1);
+    QObject::connect(
+        &pad, &P::sizeChosen, f, [f](bool large) { f->jouken().KEYPADSIZE = large ? 1 : 0; },
+        direct);
     toBoard(pad, f);
 }
 

@@ -61,20 +61,22 @@ QString u8(const std::string& s) {
     return QString::fromStdString(s);
 }
 
-// The minus key of the main keyboard: "=" with or without Shift. Shift turns
-// it into "_" on a US layout and "=" on a Japanese one; X11 reports scan code
-// 20 for it on either.
+// The minus key of the main keyboard, with or without Shift. Shift turns it
+// into "_" on a US layout and "=" on a Japanese one (that "=" is the "=" key,
+// see boardKey); X11 reports scan code 20 for it on either.
 bool isMinusKey(int key, Qt::KeyboardModifiers mods, quint32 scan) {
     if (mods & Qt::KeypadModifier) return false;
     if (key == Qt::Key_Minus) return true;
-    const bool shift = mods & Qt::ShiftModifier;
-    if (shift && (key == Qt::Key_Underscore || key == Qt::Key_Equal)) return true;
+    if ((mods & Qt::ShiftModifier) && key == Qt::Key_Underscore) return true;
     return scan == 20 && QGuiApplication::platformName() == QLatin1String("xcb");
 }
 
-// A Qt key in the board's key names.
+// A Qt key in the board's key names. "+", "*", "/" and "=" are the same
+// names from the main keyboard (with Shift where the layout needs it) and
+// from the numeric pad.
 core::Key boardKey(int key, Qt::KeyboardModifiers mods, quint32 scan) {
     using core::Key;
+    if (key == Qt::Key_Equal) return Key::Equals;
     if (isMinusKey(key, mods, scan)) return Key::Minus;
     auto from = [](int key, int first, Key firstKey) {
         return static_cast<Key>(static_cast<int>(firstKey) + (key - first));
@@ -465,6 +467,9 @@ void TKokubanFormM::apply(const EntryReport& report) {
             case EntryEvent::WordProblemRedraw:
                 wordProblemRedraw();
                 break;
+            case EntryEvent::Hint:
+                board_->showHint(u8(e.text));
+                break;
             case EntryEvent::Busy:
                 // Laying out takes a moment only; the board shows the busy
                 // cursor for as long as the drawing plays instead (see
@@ -654,7 +659,8 @@ core::KeyState TKokubanFormM::keyState() const {
             .manualStep = jk_.STEPFLAG == 1,
             .typing = keisan_->NyuryokuKa() == 1,
             .speechOn = jk_.YOMIAGEFLAG2 > 0,
-            .roundingAtOnePlace = jk_.SHOU_ITI == 1 && jk_.POINTMAX == 1};
+            .roundingAtOnePlace = jk_.SHOU_ITI == 1 && jk_.POINTMAX == 1,
+            .firstOperand = keisan_->firstOperandOnly()};
 }
 
 void TKokubanFormM::FormKeyDown(core::Key key, unsigned mods) {
@@ -711,7 +717,8 @@ void TKokubanFormM::FormKeyDown(core::Key key, unsigned mods) {
             comp_.conditions()->toggle(Switch::QQ);
             return;
         case C::SwitchColours: {
-            const int item = IroChanged == 0 ? 1 : 1 - jk_.DSP_CL_TYPE;
+            // M goes round the schemes: 黒板風, 白板風, 見やすい色.
+            const int item = IroChanged == 0 ? 1 : (jk_.DSP_CL_TYPE + 1) % hissan::kSchemeCount;
             panel_->selectScheme(item, false);
             RadioGroup1Click();
             return;

@@ -111,7 +111,7 @@ class TKokubanFormM : public QMainWindow {
     void ScrollUp();
     void ScrollDown();
     void IroSet(int scheme);
-    void IroChange();
+    void IroChange(int scheme);
     void RadioGroup1Click();
     void Font1Click();
     void FontDialog1Apply(const QFont& font);

@@ -127,8 +127,8 @@ void TKokubanFormM::ScrollDown() {
 // ---- colour schemes ---------------------------------------------------------------------
 
 void TKokubanFormM::IroSet(int scheme) {
-    scheme_ = scheme == 1 ? 1 : 0;
-    cursorColour_ = scheme_ == 0 ? kYellow : kGreen;
+    scheme_ = scheme >= 0 && scheme < hissan::kSchemeCount ? scheme : hissan::kSchemeBlackboard;
+    cursorColour_ = scheme_ == hissan::kSchemeWhiteboard ? kGreen : kYellow;
     // The form's colour: what shows around the board (the menu bar keeps
     // the desktop's colours).
     if (QWidget* c = centralWidget()) {
@@ -139,20 +139,23 @@ void TKokubanFormM::IroSet(int scheme) {
     if (board_) board_->update();
 }
 
-void TKokubanFormM::IroChange() {
+void TKokubanFormM::IroChange(int scheme) {
     if (keisan_->NyuryokuKa() == 1 && !keisan_->ShikiNyuryoku().empty()) return;
-    jk_.DSP_CL_TYPE = 1 - jk_.DSP_CL_TYPE;
+    jk_.DSP_CL_TYPE = scheme;
     IroSet(jk_.DSP_CL_TYPE);
 }
 
 void TKokubanFormM::RadioGroup1Click() {
+    const int chosen = panel_->selectedScheme();
     if (IroChanged == 0) {
-        // The first change of a run always goes to the whiteboard.
+        // The first change of a run is never refused; it goes to the
+        // whiteboard unless 見やすい色 was chosen.
         IroChanged = 1;
-        IroSet(1);
-        jk_.DSP_CL_TYPE = 1;
-    } else if (panel_->selectedScheme() != jk_.DSP_CL_TYPE) {
-        IroChange();
+        jk_.DSP_CL_TYPE =
+            chosen == hissan::kSchemeContrast ? hissan::kSchemeContrast : hissan::kSchemeWhiteboard;
+        IroSet(jk_.DSP_CL_TYPE);
+    } else if (chosen != jk_.DSP_CL_TYPE) {
+        IroChange(chosen);
     }
     // Both selectors show the scheme in force, also when the change was refused.
     panel_->selectScheme(jk_.DSP_CL_TYPE, false);
