@@ -3,7 +3,7 @@
 # laptop without a numeric pad. With a US and then a Japanese keyboard layout
 # types 52-18⏎, 12*3⏎ and 84/4⏎ with main-keyboard keys only (the minus key,
 # Shift+8 or Shift+: for *, the slash key) and checks that each board shows
-# the red answer and is, pixel for pixel, the board the numeric pad's
+# the red answer and is, pixel for pixel (give or take a shade), the board the numeric pad's
 # operators and Enter draw for the same expression. Then checks that an
 # operator typed after an operator puts a hint on the board's status line.
 # With LAPTOP_E2E_SHOTS set to a folder, the screenshots are kept there.
@@ -66,8 +66,9 @@ sleep 0.5
 focus() { xdotool windowactivate --sync "$win" 2>/dev/null || xdotool windowfocus --sync "$win"; }
 focus
 
-# The board without the menu bar (the window stands at the top left).
-board=940x540+0+40
+# The board without the menu bar (the window stands at the top left), left
+# of the face window (it blinks) and the keypad.
+board=760x540+0+40
 snap() { # NAME: the board now, as NAME.png
     sleep 1.5
     import -window root "$shot" || fail "no screenshot"
@@ -116,9 +117,12 @@ for layout in us jp; do
     for e in 52-18 12x3 84d4; do
         red=$(count "$WORK/$layout-$e.png" FF0000)
         [ "$red" -gt 200 ] || { cp "$WORK/$layout-$e.png" "$shot"; fail "$layout $e: no red answer ($red)"; }
-        diff=$(compare -metric AE "$WORK/$layout-$e.png" "$WORK/pad-$e.png" null: 2>&1)
+        # The division's bracket is drawn as it plays: its edge pixels may
+        # blend a shade apart from one run to the next.
+        diff=$(compare -metric AE -fuzz 10% "$WORK/$layout-$e.png" "$WORK/pad-$e.png" null: 2>&1)
         if [ "$diff" != 0 ]; then
             cp "$WORK/$layout-$e.png" "$shot"
+            [ -n "${LAPTOP_E2E_SHOTS:-}" ] && cp "$WORK/pad-$e.png" "$LAPTOP_E2E_SHOTS/pad.png"
             fail "$layout $e: the board differs from the numeric pad's in $diff pixels"
         fi
         summary="$summary $layout:$e red $red;"
@@ -131,8 +135,8 @@ setxkbmap us
 type_keys 5 2 minus asterisk
 sleep 0.3
 import -window root "$shot" || fail "no screenshot"
-foot=$(convert "$shot" -crop 900x60+0+520 +repage "$WORK/foot.png" && count "$WORK/foot.png" FFFFFF)
-[ "$foot" -gt 100 ] || fail "no hint on the status line after 52-* ($foot)"
+foot=$(convert "$shot" -crop 700x30+0+598 +repage "$WORK/foot.png" && count "$WORK/foot.png" FFFFFF)
+[ "$foot" -gt 40 ] || fail "no hint on the status line after 52-* ($foot)"
 keep hint
 
 kill "$pid"
