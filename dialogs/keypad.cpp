@@ -192,7 +192,6 @@ void TInputFormM::setLarge(bool large) {
     large_ = large;
     const QSize before = size();
     layOut();
-    if (!isVisible()) return;
     // The keypad stands in the board's lower right corner: it grows and
     // shrinks towards the board and stays on its screen.
     QPoint at = pos() - QPoint(width() - before.width(), height() - before.height());
@@ -233,6 +232,10 @@ void TInputFormM::layOut() {
     place(sizeSwitch_, kSizeSwitch.x(), kSizeSwitch.y(), kSizeSwitch.width(), kSizeSwitch.height());
     sizeSwitch_->setText(large_ ? QStringLiteral("▼ 小さくする") : QStringLiteral("▲ 大きくする"));
     setFont(sizeSwitch_, 9, false);
+}
+
+QSize TInputFormM::normalSize() {
+    return QSize(kWidth, kHeight);
 }
 
 QToolButton* TInputFormM::button(const QString& name) const {

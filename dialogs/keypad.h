@@ -25,6 +25,9 @@ class TInputFormM : public app::ToolWindow {
     // touch screen); the size switch on the keypad changes it too.
     void setLarge(bool large);
     bool isLarge() const { return large_; }
+    // The window's size with normal buttons; a large keypad grows from its
+    // lower right corner.
+    static QSize normalSize();
 
     // A button by its name ("SpeedButton19", "EqualButton", "SizeButton", ...).
     QToolButton* button(const QString& name) const;

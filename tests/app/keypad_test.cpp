@@ -104,6 +104,9 @@ TEST_F(KeypadTest, SizeSwitchMakesTheButtonsLargeAndIsRemembered) {
     form->show();
     QCoreApplication::processEvents();
     EXPECT_TRUE(pad().isLarge());
+    // Placed as the normal keypad would be, by its lower right corner.
+    EXPECT_EQ(pad().y() + pad().height(), form->y() + form->height() - 220 + 208);
+    EXPECT_EQ(pad().x() + pad().width(), form->x() + form->width() - 210 + 162);
     click({"SizeButton"});
     EXPECT_FALSE(pad().isLarge());
     EXPECT_EQ(pad().size(), QSize(162, 208));
