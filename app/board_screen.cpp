@@ -4,8 +4,8 @@
 #include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFontDialog>
-#include <QGuiApplication>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QScreen>
@@ -132,8 +132,8 @@ void BoardScreen::scrollDown() {
 // ---- colours ---------------------------------------------------------------------
 
 void BoardScreen::setScheme(int scheme) {
-    scheme_ = scheme == 1 ? 1 : 0;
-    cursorColour_ = scheme_ == 0 ? kYellow : kGreen;
+    scheme_ = scheme >= 0 && scheme < hissan::kSchemeCount ? scheme : hissan::kSchemeBlackboard;
+    cursorColour_ = scheme_ == hissan::kSchemeWhiteboard ? kGreen : kYellow;
     // What shows around the board takes the board's colour (the menu bar
     // keeps the desktop's colours).
     QPalette pal = frame_->palette();

@@ -198,7 +198,10 @@ void Companions::placeOne(Companion c) {
         if (win->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)) return;
         win->move(windowCoord(left), windowCoord(top));
     };
-    place(Companion::Keypad, l + w - 210, t + h - 220);
+    // A large keypad keeps the normal one's lower right corner.
+    const ToolWindow* pad = built(Companion::Keypad);
+    const QSize padGrowth = pad ? pad->size() - dialogs::TInputFormM::normalSize() : QSize();
+    place(Companion::Keypad, l + w - 210 - padGrowth.width(), t + h - 220 - padGrowth.height());
     place(Companion::Conditions, l + w - 290, t + 230);
     place(Companion::StepBox, l + w - 220, t + 300);
     place(Companion::Face, l + w - 180, t + 60);

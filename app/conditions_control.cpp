@@ -141,20 +141,23 @@ void ConditionsControl::showQuotientMode() {
 
 // ---- colours ----------------------------------------------------------------------
 
-void ConditionsControl::switchScheme() {
+void ConditionsControl::switchScheme(int scheme) {
     if (keisan_.NyuryokuKa() == 1 && !keisan_.ShikiNyuryoku().empty()) return;
-    jk_.DSP_CL_TYPE = 1 - jk_.DSP_CL_TYPE;
+    jk_.DSP_CL_TYPE = scheme;
     screen_.setScheme(jk_.DSP_CL_TYPE);
 }
 
 void ConditionsControl::schemeClicked() {
+    const int chosen = panel_.selectedScheme();
     if (schemeChanged_ == 0) {
-        // The first change of a run always goes to the whiteboard.
+        // The first change of a run is never refused; it goes to the
+        // whiteboard unless 見やすい色 was chosen.
         schemeChanged_ = 1;
-        screen_.setScheme(1);
-        jk_.DSP_CL_TYPE = 1;
-    } else if (panel_.selectedScheme() != jk_.DSP_CL_TYPE) {
-        switchScheme();
+        jk_.DSP_CL_TYPE =
+            chosen == hissan::kSchemeContrast ? hissan::kSchemeContrast : hissan::kSchemeWhiteboard;
+        screen_.setScheme(jk_.DSP_CL_TYPE);
+    } else if (chosen != jk_.DSP_CL_TYPE) {
+        switchScheme(chosen);
     }
     // Both selectors show the scheme in force, also when the change was refused.
     panel_.selectScheme(jk_.DSP_CL_TYPE, false);
@@ -163,7 +166,8 @@ void ConditionsControl::schemeClicked() {
 }
 
 void ConditionsControl::cycleScheme() {
-    const int item = schemeChanged_ == 0 ? 1 : 1 - jk_.DSP_CL_TYPE;
+    // M goes round the schemes: 黒板風, 白板風, 見やすい色.
+    const int item = schemeChanged_ == 0 ? 1 : (jk_.DSP_CL_TYPE + 1) % hissan::kSchemeCount;
     panel_.selectScheme(item, false);
     schemeClicked();
 }

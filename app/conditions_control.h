@@ -67,7 +67,7 @@ class ConditionsControl : public QObject {
     // The panel's scheme selection was clicked: the first change of a run
     // goes to the whiteboard, later ones switch while the board allows.
     void schemeClicked();
-    // M: the other scheme, through the panel's selection.
+    // M: the next scheme, through the panel's selection.
     void cycleScheme();
     // The dialog chose `item`.
     void selectScheme(int item);
@@ -104,7 +104,7 @@ class ConditionsControl : public QObject {
     void trailingZerosMarked(bool kake, bool wari);
 
   private:
-    void switchScheme();
+    void switchScheme(int scheme);
     void showStrokeDelay();
 
     hissan::TJouken& jk_;

@@ -89,6 +89,11 @@ void wireKeypad(const FormParts& p, dialogs::TInputFormM& pad) {
     QObject::connect(&pad, &P::readAloudRequested, p.controls, &ConditionsControl::readAnswer,
                      direct);
     QObject::connect(&pad, &P::voiceSettingsRequested, p.window, p.speechSettings, direct);
+    // The keypad's size is kept in the settings file.
+    pad.setLarge(p.jouken->KEYPADSIZE == 1);
+    QObject::connect(
+        &pad, &P::sizeChosen, p.window,
+        [jk = p.jouken](bool large) { jk->KEYPADSIZE = large ? 1 : 0; }, direct);
     toBoard(pad, p);
 }
 

@@ -12,20 +12,22 @@ namespace app {
 
 namespace {
 
-// The minus key of the main keyboard: "=" with or without Shift. Shift turns
-// it into "_" on a US layout and "=" on a Japanese one; X11 reports scan code
-// 20 for it on either.
+// The minus key of the main keyboard, with or without Shift. Shift turns it
+// into "_" on a US layout and "=" on a Japanese one (that "=" is the "=" key,
+// see boardKey); X11 reports scan code 20 for it on either.
 bool isMinusKey(int key, Qt::KeyboardModifiers mods, quint32 scan) {
     if (mods & Qt::KeypadModifier) return false;
     if (key == Qt::Key_Minus) return true;
-    const bool shift = mods & Qt::ShiftModifier;
-    if (shift && (key == Qt::Key_Underscore || key == Qt::Key_Equal)) return true;
+    if ((mods & Qt::ShiftModifier) && key == Qt::Key_Underscore) return true;
     return scan == 20 && QGuiApplication::platformName() == QLatin1String("xcb");
 }
 
-// A Qt key in the board's key names.
+// A Qt key in the board's key names. "+", "*", "/" and "=" are the same
+// names from the main keyboard (with Shift where the layout needs it) and
+// from the numeric pad.
 core::Key boardKey(int key, Qt::KeyboardModifiers mods, quint32 scan) {
     using core::Key;
+    if (key == Qt::Key_Equal) return Key::Equals;
     if (isMinusKey(key, mods, scan)) return Key::Minus;
     auto from = [](int key, int first, Key firstKey) {
         return static_cast<Key>(static_cast<int>(firstKey) + (key - first));
@@ -87,7 +89,8 @@ core::KeyState KeyCommands::state() const {
             .manualStep = jk_.STEPFLAG == 1,
             .typing = keisan_.NyuryokuKa() == 1,
             .speechOn = jk_.YOMIAGEFLAG2 > 0,
-            .roundingAtOnePlace = jk_.SHOU_ITI == 1 && jk_.POINTMAX == 1};
+            .roundingAtOnePlace = jk_.SHOU_ITI == 1 && jk_.POINTMAX == 1,
+            .firstOperand = keisan_.firstOperandOnly()};
 }
 
 void KeyCommands::command(core::Key key, unsigned mods) {

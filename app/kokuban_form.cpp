@@ -208,7 +208,8 @@ void TKokubanFormM::buildCompanions() {
          [this](const QString& text, const QString& title) { message(text, title); },
          [this](const std::string& text) { Yomiage(text); }, [this](int k) { injectKey(k); }},
         [this] { Contents1Click(); },
-        [this] { VoiceK1Click(); }};
+        [this] { VoiceK1Click(); },
+        &jk_};
     const CompanionLinks links = linkCompanions(parts);
     comp_.setUp(CompanionParts{
         this, &jk_, links, &FaceBitmaps, SpVoice1.get(), [this, parts](Companion c, ToolWindow* w) {
@@ -412,6 +413,9 @@ void TKokubanFormM::apply(const EntryReport& report) {
                 break;
             case EntryEvent::WordProblemRedraw:
                 controls_->redrawWordProblem();
+                break;
+            case EntryEvent::Hint:
+                screen_->view()->showHint(QString::fromStdString(e.text));
                 break;
             case EntryEvent::Busy:
                 // Laying out takes a moment only; the board shows the busy

@@ -16,6 +16,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "hissan/canvas.h"
+
 namespace app {
 namespace {
 
@@ -138,12 +140,19 @@ void SettingsPanel::build() {
     RadioGroup1Items = new QButtonGroup(RadioGroup1);
     {
         auto* v = new QVBoxLayout(RadioGroup1);
-        v->setContentsMargins(3, 2, 3, 1);
+        v->setContentsMargins(1, 2, 1, 1);
         v->setSpacing(0);
+        // Three items in the height of the panel, as narrow as they can be
+        // so the row still fits the first-start width.
+        QFont itemFont = font();
+        itemFont.setPixelSize(10);
         int id = 0;
-        for (const QString& item : {QStringLiteral("黒板風"), QStringLiteral("白板風")}) {
+        for (const QString& item :
+             {QStringLiteral("黒板風"), QStringLiteral("白板風"), QStringLiteral("見やすい色")}) {
             auto* r = new QRadioButton(item, RadioGroup1);
             r->setFocusPolicy(Qt::NoFocus);
+            r->setFont(itemFont);
+            r->setStyleSheet(QStringLiteral("QRadioButton { spacing: 1px; }"));
             RadioGroup1Items->addButton(r, id++);
             v->addWidget(r);
         }
@@ -520,7 +529,7 @@ void SettingsPanel::setStepTimeEnabled(bool on) {
 }
 
 void SettingsPanel::selectScheme(int item, bool run) {
-    item = item == 1 ? 1 : 0;
+    if (item < 0 || item >= hissan::kSchemeCount) item = hissan::kSchemeBlackboard;
     if (!built_) {
         // As the group does: a change of selection runs its handler.
         const bool changed = item != scheme_;

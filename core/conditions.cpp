@@ -45,7 +45,7 @@ constexpr Condition kConditions[] = {
     row("DSPORNOT", "RENDOFLAG", S::Int, &J::RENDOFLAG, kFlag, false, Switch::Rendo),
     row("KAIGYO", "KAIGYO_FLAG", S::Int, &J::KAIGYO_FLAG, kFlag, kSet, Switch::Kaigyo),
     row("EXPLAIN", "EXPLAIN_FLAG", S::Int, &J::EXPLAIN_FLAG, kFlag),
-    row("DSPCLTYPE", "DSP_CL_TYPE", S::Int, &J::DSP_CL_TYPE, kFlag),
+    row("DSPCLTYPE", "DSP_CL_TYPE", S::Int, &J::DSP_CL_TYPE, {0, 2, true}),
     row("SPEED", "POINTMAX", S::Int, &J::POINTMAX, {0, 10}, kSet),
     row("SPEED", "PNTDSPFLAG", S::PointCopy, nullptr),
     row("SPEED", "PNTDSPFLAG00", S::Int, &J::PNTDSPFLAG00, {0, 10}),
@@ -63,6 +63,7 @@ constexpr Condition kConditions[] = {
     row("YOMIAGE", "REIYOMIAGE", S::Int, &J::REIYOMIAGE, kFlag),
     row("YOMIAGE", "YOMIAGEHAYASA", S::Int, &J::YOMIAGEHAYASA, {0, 10}),
     row("YOMIAGE", "YOMIAGEOOKISA", S::Int, &J::YOMIAGEOOKISA),
+    row("KEYPAD", "KEYPADSIZE", S::Int, &J::KEYPADSIZE, kFlag),
     // for this run only
     runFlag("MatsubiZeroKake", &J::MatsubiZeroKake, Switch::MatsubiKake),
     runFlag("MatsubiZeroWari", &J::MatsubiZeroWari, Switch::MatsubiWari),

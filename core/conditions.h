@@ -58,7 +58,7 @@ struct Condition {
 // which the file is read and written.
 std::span<const Condition> conditions();
 // How many the settings file keeps.
-inline constexpr std::size_t kStoredConditionCount = 35;
+inline constexpr std::size_t kStoredConditionCount = 36;
 // Only those the settings file keeps.
 std::span<const Condition> storedConditions();
 // The condition of that name, nullptr when there is none.

@@ -27,6 +27,13 @@ const char* const kWarizanOver = "割る数、割られる数は１７桁以下�
 const char* const kWarareruOver = "わられる数が、18ケタをオーバー!!";
 const char* const kChuui = "ご注意！";
 
+// Hints for a key that cannot act now, shown on the board's status line.
+const char* const kHintNumberFirst = "はじめに数を入れてください。";
+const char* const kHintOneOperator = "＋ － × ÷ は１つの式に１つだけです。";
+const char* const kHintOperatorNext = "＋ － × ÷ のどれかと、つぎの数を入れてください。";
+const char* const kHintSecondNumber = "つぎの数を入れてから ＝ です。";
+const char* const kHintNextProblem = "答えが出ました。つぎの問題は Delete キーで。";
+
 bool isOperator(char ch) {
     return ch == '+' || ch == '-' || ch == '*' || ch == '/';
 }
@@ -165,6 +172,12 @@ std::vector<std::string> EntryReport::readings() const {
     return out;
 }
 
+std::string EntryReport::hint() const {
+    for (const EntryEvent& e : events)
+        if (e.kind == EntryEvent::Hint) return e.text;
+    return {};
+}
+
 std::vector<BoardChange> EntryReport::changes() const {
     std::vector<BoardChange> out;
     for (const EntryEvent& e : events)
@@ -219,6 +232,14 @@ void Keisan::record(EntryEvent event) {
     if (report_) report_->events.push_back(std::move(event));
 }
 
+void Keisan::hint(const char* text) {
+    if (quiet_ || !report_ || !report_->hint().empty()) return;
+    EntryEvent e;
+    e.kind = EntryEvent::Hint;
+    e.text = text;
+    record(std::move(e));
+}
+
 void Keisan::showMessage(const std::string& text, const std::string& title, Message::Icon icon) {
     if (quiet_) return;
     EntryEvent e;
@@ -271,9 +292,16 @@ EntryReport Keisan::MojiInput(char ch) {
 void Keisan::input(char ch) {
     ErrorFlag_ = 0;
     if (!isEntryChar(ch)) return;
-    if (nyuryokuKa_ == 0) return;
+    // A finished calculation takes no more input: Delete starts the next.
+    if (nyuryokuKa_ == 0) {
+        if (KotaeZumi_ == 1) hint(kHintNextProblem);
+        return;
+    }
     lineY_ = grid_.OriginY - grid_.ScrollY + jk_.HARUFA;
-    if (KotaeZumi_ == 1) return;
+    if (KotaeZumi_ == 1) {
+        hint(kHintNextProblem);
+        return;
+    }
     if (ShikiNyuryoku_.empty()) {
         eraseCursor();
         ShikiClear();
@@ -287,7 +315,10 @@ void Keisan::input(char ch) {
 
     hissan::TShiki& s = shiki_;
     if (isOperator(ch)) {
-        if (ZenkouKeta_ == 0 || EnzanshiAri_ == 1) return;
+        if (ZenkouKeta_ == 0 || EnzanshiAri_ == 1) {
+            hint(EnzanshiAri_ == 1 ? kHintOneOperator : kHintNumberFirst);
+            return;
+        }
         if (s.ZenkouSeisuKeta + s.ZenkouShosuKeta > 18) {
             showMessage(kWarareruOver, kChuui);
             return;
@@ -383,6 +414,9 @@ void Keisan::Equal() {
     const bool stepping = jk_.STEPFLAG == 1 && !quiet_;
     if (stepping) record(inputWindowsEvent(false));
     if (EnzanshiAri_ == 0 || KoukouKeta_ == 0) {
+        hint(ZenkouKeta_ == 0    ? kHintNumberFirst
+             : EnzanshiAri_ == 0 ? kHintOperatorNext
+                                 : kHintSecondNumber);
         if (stepping) record(inputWindowsEvent(true));
         return;
     }

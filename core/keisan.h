@@ -80,6 +80,8 @@ struct EntryEvent {
                             // `answerMode` is 4 when the answer has a remainder
         WordProblemRedraw,  // after a recalculation: draw the example again
         Busy,               // the busy cursor on (`on`) or off around a layout
+        Hint,               // a typed key could not act now: `text` says what
+                            // to type instead, for the board's status line
     };
     Kind kind = Board;
     BoardChange change = BoardChange::Typed;
@@ -98,6 +100,9 @@ struct EntryReport {
     std::vector<hissan::Message> messages() const;
     std::vector<std::string> readings() const;
     std::vector<BoardChange> changes() const;
+    // The hint of the report, empty when there is none (a report holds one
+    // at most).
+    std::string hint() const;
 };
 
 class Keisan {
@@ -201,6 +206,10 @@ class Keisan {
     int KoukouTenX() const { return KoukouTenX_; }
     // 1 while a finished calculation is on the board.
     int KotaeZumi() const { return KotaeZumi_; }
+    // True while the first operand is typed and no operator yet.
+    bool firstOperandOnly() const {
+        return nyuryokuKa_ == 1 && KotaeZumi_ == 0 && ZenkouKeta_ > 0 && EnzanshiAri_ == 0;
+    }
     // 1 when the last "=" was refused.
     int ErrorFlag() const { return ErrorFlag_; }
     // The expression on the board becomes the previous one, the one Hukkatu
@@ -225,6 +234,8 @@ class Keisan {
     void showMessage(const std::string& text, const std::string& title,
                      hissan::Message::Icon icon = hissan::Message::NoIcon);
     void notify(BoardChange change);
+    // Tells why a typed key did nothing; once per report, never in a rebuild.
+    void hint(const char* text);
     void record(EntryEvent event);
     class Reporting;
     void rebuild();

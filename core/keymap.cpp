@@ -16,6 +16,7 @@ enum class When : std::uint8_t {
     Typing,               // an expression is being typed
     SpeechOn,             // reading aloud is on
     RoundingAtOnePlace,   // rounding the quotient, at its one place
+    FirstOperand,         // the first operand is typed, no operator yet
 };
 
 bool holds(When when, const KeyState& s) {
@@ -38,6 +39,8 @@ bool holds(When when, const KeyState& s) {
             return s.speechOn;
         case When::RoundingAtOnePlace:
             return s.roundingAtOnePlace;
+        case When::FirstOperand:
+            return s.firstOperand;
     }
     return false;
 }
@@ -100,10 +103,16 @@ const Row<Command> kKeyMap[] = {
     // Shift with the vertical arrows: slower or faster strokes.
     {{K::Up, K::PageUp}, Shift, None, When::Always, C::SlowerStrokes},
     {{K::Down, K::PageDown}, Shift, None, When::Always, C::FasterStrokes},
-    // Shift does nothing else, but the main keyboard's minus key still
-    // types "=" with it (on some layouts it needs Shift).
+    // Shift does nothing else, but the main keyboard's minus key, "=" and
+    // the operator characters still type with it (on most layouts "+" and
+    // "*" need Shift, and on a Japanese one "=" is Shift with the minus key).
     {{K::Minus}, Shift | Keypad, None, When::Always, C::Nothing},
-    {kAnyKey, Shift, None, When::Always, C::Nothing, {K::Minus}},
+    {kAnyKey,
+     Shift,
+     None,
+     When::Always,
+     C::Nothing,
+     {K::Minus, K::Plus, K::Asterisk, K::Slash, K::Equals}},
     {{K::D, K::Delete}, None, None, When::Always, C::DeleteCalculation},
     // End ends manual stepping, and any stepping of a drawing in progress.
     {{K::End}, None, None, When::DrawingOrManualStep, C::ToggleStepMode},
@@ -136,15 +145,19 @@ const Row<Command> kKeyMap[] = {
     {{K::Down}, None, None, When::Always, C::ScrollDown},
     {{K::P}, None, None, When::Always, C::TypePi},
     {{K::Left, K::Backspace}, None, None, When::Always, C::BackSpace},
-    // The operators come from the numeric pad only.
-    {{K::Plus}, Keypad, None, When::Always, C::TypePlus},
+    // The operators: from the numeric pad, and "+", "*" and "/" wherever the
+    // main keyboard has them.
+    {{K::Plus}, None, None, When::Always, C::TypePlus},
     {{K::Minus}, Keypad, None, When::Always, C::TypeMinus},
-    {{K::Asterisk}, Keypad, None, When::Always, C::TypeTimes},
-    {{K::Slash}, Keypad, None, When::Always, C::TypeDivide},
-    // Enter and the main keyboard's minus key type "="; not while a
-    // step-mode drawing plays.
-    {{K::Enter, K::Minus}, None, None, When::StepDrawing, C::Nothing},
-    {{K::Enter, K::Minus}, None, None, When::Always, C::TypeEquals},
+    {{K::Asterisk}, None, None, When::Always, C::TypeTimes},
+    {{K::Slash}, None, None, When::Always, C::TypeDivide},
+    // Enter, "=" and the main keyboard's minus key type "="; not while a
+    // step-mode drawing plays. "=" could only be refused while the first
+    // operand stands alone: the minus key types the operator then, so a
+    // keyboard without a numeric pad can subtract.
+    {{K::Enter, K::Minus, K::Equals}, None, None, When::StepDrawing, C::Nothing},
+    {{K::Minus}, None, None, When::FirstOperand, C::TypeMinus},
+    {{K::Enter, K::Minus, K::Equals}, None, None, When::Always, C::TypeEquals},
     {{K::Period}, None, None, When::Always, C::TypePoint},
     {{K::Comma}, Keypad, None, When::Always, C::TypePoint},
     {{K::Digit0, K::Digit1, K::Digit2, K::Digit3, K::Digit4, K::Digit5, K::Digit6, K::Digit7,
@@ -162,7 +175,7 @@ const Row<WhileDrawing> kWhileDrawing[] = {
     {{K::G}, None, None, When::Always, WhileDrawing::StepGo},
     {{K::Y, K::End}, None, None, When::Always, WhileDrawing::AtOnce},
     {{K::Up, K::Down, K::PageUp, K::PageDown}, Shift, None, When::Always, WhileDrawing::AtOnce},
-    {{K::Enter}, None, None, When::ManualStep, WhileDrawing::AtOnce},
+    {{K::Enter, K::Equals}, None, None, When::ManualStep, WhileDrawing::AtOnce},
     {{K::Minus}, None, Keypad, When::ManualStep, WhileDrawing::AtOnce},
 };
 

@@ -11,8 +11,10 @@ namespace core {
 // The keys the board knows. The digits, the operators and Enter come from
 // both the main keyboard and the numeric pad; `Mods::Keypad` tells which.
 // `Minus` without `Keypad` is the main keyboard's minus key wherever the
-// layout puts it (it types "=" on this board); with `Keypad` it is the pad's
-// minus operator.
+// layout puts it (it types "=" on this board, and "−" while only the first
+// operand is typed); with `Keypad` it is the pad's minus operator. `Plus`,
+// `Asterisk` and `Slash` are the operator characters wherever they are typed
+// (with Shift on most main keyboards); `Equals` is the "=" character.
 enum class Key : std::uint8_t {
     Other,  // a key the board does not use
     Digit0,
@@ -31,6 +33,7 @@ enum class Key : std::uint8_t {
     Minus,
     Asterisk,
     Slash,
+    Equals,
     Enter,
     Escape,
     Backspace,
@@ -101,6 +104,7 @@ struct KeyState {
     bool typing = false;              // the board accepts typed input
     bool speechOn = false;            // reading aloud is switched on
     bool roundingAtOnePlace = false;  // rounding the quotient, at its least one place
+    bool firstOperand = false;        // the first operand is typed, no operator yet
 };
 
 // What a key asks of the board when no drawing plays (or when it acts at

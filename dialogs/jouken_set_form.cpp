@@ -20,6 +20,7 @@
 #include <algorithm>
 
 #include "dialogs/about_form.h"
+#include "hissan/canvas.h"
 
 namespace dialogs {
 
@@ -181,7 +182,8 @@ void TJoukenSetFormM::build() {
         QVBoxLayout* v = column(r);
         RadioGroup1 = new QButtonGroup(r);
         int id = 0;
-        for (const QString& item : {QStringLiteral("黒板風"), QStringLiteral("白板風")}) {
+        for (const QString& item :
+             {QStringLiteral("黒板風"), QStringLiteral("白板風"), QStringLiteral("見やすい色")}) {
             auto* b = new QRadioButton(item, r);
             b->setFocusPolicy(Qt::NoFocus);
             RadioGroup1->addButton(b, id++);
@@ -426,7 +428,8 @@ void TJoukenSetFormM::showStrokeDelay(int delay) {
 
 void TJoukenSetFormM::showScheme(int item) {
     const QSignalBlocker block(RadioGroup1);
-    if (QAbstractButton* b = RadioGroup1->button(item == 1 ? 1 : 0)) b->setChecked(true);
+    if (item < 0 || item >= hissan::kSchemeCount) item = hissan::kSchemeBlackboard;
+    if (QAbstractButton* b = RadioGroup1->button(item)) b->setChecked(true);
 }
 
 void TJoukenSetFormM::setManualStep(bool on) {

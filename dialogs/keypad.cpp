@@ -2,13 +2,70 @@
 
 #include <QFrame>
 #include <QKeyEvent>
+#include <QRect>
+#include <QScreen>
 #include <QToolButton>
+#include <QTouchEvent>
+#include <algorithm>
 
 namespace dialogs {
 
 namespace {
 
 enum class Act { Char, BackSpace, Hukkatu, Delete, Recalc, Jouken, Pai, Yomi, Voice };
+
+// The keypad's size at normal scale: the buttons, and below them the strip
+// with the size switch. The large keypad doubles every length.
+constexpr int kWidth = 162, kHeight = 208;
+constexpr int kButtonH = 25;
+constexpr QRect kSizeSwitch(4, 181, 150, 22);
+constexpr int kLargeScale = 2;
+constexpr int kTouchMin = 48;  // a large button is at least this wide and high
+
+// A button that a finger works as a mouse does: a tap inside it clicks it
+// once, a touch that leaves it before it is lifted does nothing. Touch
+// screens (interactive whiteboards, tablets) send touch events, which a
+// plain button leaves to the window system's mouse emulation.
+class TouchButton : public QToolButton {
+  public:
+    explicit TouchButton(QWidget* parent) : QToolButton(parent) {
+        setAttribute(Qt::WA_AcceptTouchEvents);
+    }
+
+  protected:
+    bool event(QEvent* e) override {
+        switch (e->type()) {
+            case QEvent::TouchBegin:
+                if (!isEnabled()) break;
+                setDown(true);
+                e->accept();
+                return true;
+            case QEvent::TouchUpdate:
+                setDown(inside(static_cast<QTouchEvent*>(e)));
+                e->accept();
+                return true;
+            case QEvent::TouchEnd: {
+                const bool tap = isDown() && inside(static_cast<QTouchEvent*>(e));
+                setDown(false);
+                e->accept();
+                if (tap && isEnabled()) click();
+                return true;
+            }
+            case QEvent::TouchCancel:
+                setDown(false);
+                e->accept();
+                return true;
+            default:
+                break;
+        }
+        return QToolButton::event(e);
+    }
+
+  private:
+    bool inside(const QTouchEvent* e) const {
+        return !e->points().isEmpty() && rect().contains(e->points().first().position().toPoint());
+    }
+};
 
 struct ButtonSpec {
     const char* name;
@@ -19,7 +76,8 @@ struct ButtonSpec {
     char ch;
 };
 
-// Every button at its place (25 pixels high; 25 wide unless given).
+// Every button at its place at normal scale (25 pixels high; 25 wide unless
+// given).
 const ButtonSpec kButtons[] = {
     {"SpeedButton19", "×", 4, 6, 25, "", Act::Char, '*'},
     {"SpeedButton21", "÷", 33, 6, 25, "", Act::Char, '/'},
@@ -50,17 +108,18 @@ const ButtonSpec kButtons[] = {
 }  // namespace
 
 TInputFormM::TInputFormM(QWidget* owner)
-    : ToolWindow(owner, QStringLiteral("<入力パネル>　▼ Ｆ８ ▲"), QSize(162, 186), false) {
+    : ToolWindow(owner, QStringLiteral("<入力パネル>　▼ Ｆ８ ▲"), QSize(kWidth, kHeight), false) {
     setObjectName(QStringLiteral("InputFormM"));
-    setFixedSize(162, 186);
+    setFixedSize(kWidth, kHeight);
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor(0, 128, 0));
     setPalette(pal);
 
     auto* panel = new QFrame(this);
+    panel_ = panel;
     panel->setObjectName(QStringLiteral("Panel1"));
-    panel->setGeometry(0, 0, 162, 186);
+    panel->setGeometry(0, 0, kWidth, kHeight);
     panel->setStyleSheet(QStringLiteral(
         "QFrame#Panel1 { background: rgb(192, 220, 192); border: 1px solid black; }"
         "QToolButton { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #fdfdfd,"
@@ -71,16 +130,10 @@ TInputFormM::TInputFormM(QWidget* owner)
         "QToolButton:disabled { color: #909090; }"));
 
     for (const ButtonSpec& def : kButtons) {
-        auto* b = new QToolButton(panel);
+        auto* b = new TouchButton(panel);
         b->setObjectName(QLatin1String(def.name));
         b->setText(QString::fromUtf8(def.caption));
-        b->setGeometry(def.left, def.top, def.width, 25);
         b->setFocusPolicy(Qt::NoFocus);
-        QFont f = b->font();
-        const bool word = def.width > 25;  // a word caption; one glyph is drawn larger
-        f.setPointSize(word ? 9 : 13);
-        f.setBold(!word);
-        b->setFont(f);
         if (def.hint[0] != '\0') b->setToolTip(QString::fromUtf8(def.hint));
         if (def.act != Act::Yomi && def.act != Act::Voice) b->setCursor(Qt::PointingHandCursor);
         const Act act = def.act;
@@ -117,8 +170,72 @@ TInputFormM::TInputFormM(QWidget* owner)
             }
         });
     }
+    // The size switch: large buttons for a finger on a touch screen.
+    sizeSwitch_ = new TouchButton(panel);
+    sizeSwitch_->setObjectName(QStringLiteral("SizeButton"));
+    sizeSwitch_->setFocusPolicy(Qt::NoFocus);
+    sizeSwitch_->setCursor(Qt::PointingHandCursor);
+    sizeSwitch_->setToolTip(QStringLiteral("ボタンの大きさを切りかえる（タッチ画面・電子黒板用）"));
+    connect(sizeSwitch_, &QToolButton::clicked, this, [this] {
+        setLarge(!large_);
+        emit sizeChosen(large_);
+        emit boardFocusRequested();
+    });
+    layOut();
+
     // Left for another window: the timer of the board may take the focus back.
     connect(this, &ToolWindow::deactivated, this, [this] { KeypadActive = 0; });
+}
+
+void TInputFormM::setLarge(bool large) {
+    if (large == large_) return;
+    large_ = large;
+    const QSize before = size();
+    layOut();
+    // The keypad stands in the board's lower right corner: it grows and
+    // shrinks towards the board and stays on its screen.
+    QPoint at = pos() - QPoint(width() - before.width(), height() - before.height());
+    if (const QScreen* sc = screen()) {
+        const QRect avail = sc->availableGeometry();
+        at.setX(
+            std::clamp(at.x(), avail.left(), std::max(avail.left(), avail.right() + 1 - width())));
+        at.setY(
+            std::clamp(at.y(), avail.top(), std::max(avail.top(), avail.bottom() + 1 - height())));
+    }
+    move(at);
+}
+
+void TInputFormM::layOut() {
+    const int k = large_ ? kLargeScale : 1;
+    setFixedSize(kWidth * k, kHeight * k);
+    panel_->setGeometry(0, 0, kWidth * k, kHeight * k);
+    auto setFont = [k](QToolButton* b, int points, bool bold) {
+        QFont f = b->font();
+        f.setPointSize(points * k);
+        f.setBold(bold);
+        b->setFont(f);
+    };
+    // Large, every length doubles; no button is smaller than a fingertip.
+    auto place = [this, k](QToolButton* b, int left, int top, int w, int h) {
+        if (large_) {
+            w = std::max(w * k, kTouchMin);
+            h = std::max(h * k, kTouchMin);
+        }
+        b->setGeometry(left * k, top * k, w, h);
+    };
+    for (const ButtonSpec& def : kButtons) {
+        QToolButton* b = button(QLatin1String(def.name));
+        place(b, def.left, def.top, def.width, kButtonH);
+        const bool word = def.width > 25;  // a word caption; one glyph is drawn larger
+        setFont(b, word ? 9 : 13, !word);
+    }
+    place(sizeSwitch_, kSizeSwitch.x(), kSizeSwitch.y(), kSizeSwitch.width(), kSizeSwitch.height());
+    sizeSwitch_->setText(large_ ? QStringLiteral("▼ 小さくする") : QStringLiteral("▲ 大きくする"));
+    setFont(sizeSwitch_, 9, false);
+}
+
+QSize TInputFormM::normalSize() {
+    return QSize(kWidth, kHeight);
 }
 
 QToolButton* TInputFormM::button(const QString& name) const {

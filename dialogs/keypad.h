@@ -1,5 +1,5 @@
 // The on-screen keypad: a small stay-on-top window beside the blackboard with
-// which a pupil enters and edits the expression with the mouse. It keeps no
+// which a pupil enters and edits the expression with the mouse or a finger. It keeps no
 // state but its focus flag; every button hands its work to the main window.
 #pragma once
 
@@ -7,6 +7,7 @@
 
 #include "ui/tool_window.h"
 
+class QFrame;
 class QToolButton;
 
 namespace dialogs {
@@ -20,7 +21,15 @@ class TInputFormM : public app::ToolWindow {
     // activation, after which the main window's timer takes the focus back.
     int KeypadActive = 1;
 
-    // A button by its name ("SpeedButton19", "EqualButton", ...).
+    // Normal or large buttons (at least 48 pixels square, for a finger on a
+    // touch screen); the size switch on the keypad changes it too.
+    void setLarge(bool large);
+    bool isLarge() const { return large_; }
+    // The window's size with normal buttons; a large keypad grows from its
+    // lower right corner.
+    static QSize normalSize();
+
+    // A button by its name ("SpeedButton19", "EqualButton", "SizeButton", ...).
     QToolButton* button(const QString& name) const;
 
     // The buttons' handlers.
@@ -54,9 +63,19 @@ class TInputFormM : public app::ToolWindow {
     void boardFocusRequested();
     // A key typed while the keypad was the active window: the board's.
     void keyTyped(int key, Qt::KeyboardModifiers mods, quint32 scanCode);
+    // The size switch was used: the keypad is large now, or normal.
+    void sizeChosen(bool large);
 
   protected:
     void keyPressEvent(QKeyEvent* e) override;
+
+  private:
+    // Places the buttons and sets their captions for the current size.
+    void layOut();
+
+    QFrame* panel_ = nullptr;
+    QToolButton* sizeSwitch_ = nullptr;
+    bool large_ = false;
 };
 
 }  // namespace dialogs

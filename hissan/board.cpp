@@ -6,9 +6,17 @@
 
 namespace hissan {
 
+int komojiSizeFor(int mojiSize) {
+    // Never below 0.4 of the board size. Above the default size, where the
+    // board is read from further away, a little more: glyphs are drawn in
+    // whole pixels and a small digit would lose a pixel against 0.4.
+    if (mojiSize <= 40) return (mojiSize * 2 + 4) / 5;
+    return (mojiSize * 83 + 199) / 200;
+}
+
 void Grid::setMetrics(const Metrics& m, int mojiSize, bool printer) {
     MojiSize = mojiSize;
-    KomojiSize = static_cast<int>(mojiSize * 0.4 + 1e-9);
+    KomojiSize = komojiSizeFor(mojiSize);
     DigitW = m.textWidth("1234567890", mojiSize, false) / 10;
     CharH = m.textHeight(mojiSize);
     CellW = 2 * DigitW;

@@ -55,6 +55,10 @@ struct Message {
     Then then = Nothing;
 };
 
+// The size of the small digits (carries, borrow marks) on a board of
+// `mojiSize`: at least 0.4 of it, rounded up.
+int komojiSizeFor(int mojiSize);
+
 // The board's grid: font sizes, cell and line metrics, origin and scroll.
 struct Grid {
     int MojiSize = 40;
@@ -69,7 +73,8 @@ struct Grid {
     // HARUFA, the downward shift below the settings panel, is a condition.
 
     // Board metrics from the font: DigitW = width("1234567890")/10, CharH =
-    // its height, CellW = 2 DigitW, LineH = CharH, KomojiSize = 0.4 MojiSize.
+    // its height, CellW = 2 DigitW, LineH = CharH, KomojiSize =
+    // komojiSizeFor(MojiSize).
     // The screen origin is (2 CharH + 30, CharH); a printed page uses
     // (2 CharH, 3 CharH / 2).
     void setMetrics(const Metrics& m, int mojiSize, bool printer = false);

@@ -34,12 +34,50 @@ Scheme makeScheme(bool white) {
     return s;
 }
 
+// 見やすい色: the blackboard's roles on a deeper green, every colour at
+// least 4.5 times as light as the board (a washed-out projector keeps them
+// readable), and the red roles moved apart for pupils who see red and green
+// alike: the answer in pink, the borrow marks and the second rule in orange.
+// Pink, orange and yellow differ in lightness and in blue, which those
+// pupils still see.
+Scheme makeContrastScheme() {
+    Scheme s;
+    auto set = [&s](Role role, uint32_t value) { s.rgb[static_cast<int>(role)] = value; };
+    const uint32_t yellow = rgb(255, 255, 0), aqua = rgb(0, 255, 255);
+    const uint32_t pink = rgb(255, 150, 210), orange = rgb(255, 170, 50);
+    set(Role::Background, rgb(0, 72, 32));
+    set(Role::Digit, rgb(255, 255, 255));
+    set(Role::Sign, yellow);
+    set(Role::Point, yellow);
+    set(Role::Rule, yellow);
+    set(Role::Carry, yellow);
+    set(Role::Note, yellow);
+    set(Role::Answer, pink);
+    set(Role::Aux, aqua);
+    set(Role::AddedPoint, aqua);
+    set(Role::AquaLine, aqua);
+    set(Role::NewPoint, aqua);
+    set(Role::RedLine, orange);
+    set(Role::ReducedDigit, orange);
+    set(Role::Strike, yellow);
+    set(Role::PointStrike, orange);
+    return s;
+}
+
 }  // namespace
 
 const Scheme& schemeFor(int dspClType) {
     static const Scheme blackboard = makeScheme(false);
     static const Scheme whiteboard = makeScheme(true);
-    return dspClType == 1 ? whiteboard : blackboard;
+    static const Scheme contrast = makeContrastScheme();
+    switch (dspClType) {
+        case kSchemeWhiteboard:
+            return whiteboard;
+        case kSchemeContrast:
+            return contrast;
+        default:  // kSchemeBlackboard, and any number no scheme has
+            return blackboard;
+    }
 }
 
 int displayCells(std::string_view utf8) {

@@ -57,14 +57,22 @@ constexpr Colour kNewPoint = Colour::of(Role::NewPoint);
 constexpr Colour kRedLine = Colour::of(Role::RedLine);
 constexpr Colour kReducedDigit = Colour::of(Role::ReducedDigit);
 
-// Fixed colours, the same in both schemes.
+// Fixed colours, the same in every scheme.
 constexpr Colour kGrey = Colour::fixed(128, 128, 128);
 constexpr Colour kSilver = Colour::fixed(192, 192, 192);
 constexpr Colour kAqua = Colour::fixed(0, 255, 255);
 constexpr Colour kBlue = Colour::fixed(0, 0, 255);
 constexpr Colour kWhite = Colour::fixed(255, 255, 255);
 
-// One value per role for one scheme (0 blackboard, 1 whiteboard).
+// The colour schemes by their number (DSP_CL_TYPE): 黒板風, 白板風 and
+// 見やすい色 (high contrast on a deep green, for projectors and for pupils
+// who see red and green alike).
+constexpr int kSchemeBlackboard = 0;
+constexpr int kSchemeWhiteboard = 1;
+constexpr int kSchemeContrast = 2;
+constexpr int kSchemeCount = 3;
+
+// One value per role for one scheme.
 struct Scheme {
     std::array<uint32_t, kRoleCount> rgb{};
     uint32_t resolve(Colour c) const {

@@ -27,7 +27,7 @@ struct TJouken {
     int RENDOFLAG = 1;
     int KAIGYO_FLAG = 0;
     int EXPLAIN_FLAG = 0;
-    int DSP_CL_TYPE = 0;  // 0 blackboard, 1 whiteboard
+    int DSP_CL_TYPE = 0;  // 0 blackboard, 1 whiteboard, 2 見やすい色 (canvas.h)
     int POINTMAX = 0;     // 0..10 quotient decimal places
     int PNTDSPFLAG00 = 0;
     int AUTOSTEP = 0;
@@ -44,6 +44,7 @@ struct TJouken {
     int REIYOMIAGE = 0;
     int YOMIAGEHAYASA = 5;
     int YOMIAGEOOKISA = 50;
+    int KEYPADSIZE = 0;  // the on-screen keypad: 0 normal, 1 large (touch screens)
 
     // ---- for this run only ----
     int BubunWa = 0;

@@ -40,9 +40,9 @@ constexpr int kExitCantWrite = 73;  // the output file could not be written
 constexpr int kExitNoSpeech = 69;   // the speech synthesiser cannot be used
 
 const char* const kUsage =
-    "usage: hissan-render [-o FILE.png|.svg|.pdf] [--scheme black|white] [--font-size N]\n"
-    "                     [--set KEY=VALUE]... [--rows] [--reading] [--speak FILE.wav]\n"
-    "                     EXPRESSION\n"
+    "usage: hissan-render [-o FILE.png|.svg|.pdf] [--scheme black|white|contrast]\n"
+    "                     [--font-size N] [--set KEY=VALUE]... [--rows] [--reading]\n"
+    "                     [--speak FILE.wav] EXPRESSION\n"
     "       hissan-render --sheet COLSxROWS -o FILE.pdf [--problems [--answers]] [--title T]\n"
     "                     [--from FILE] [--random PATTERN [--count N] [--seed S]]\n"
     "                     [--font-size N] [--set KEY=VALUE]... [EXPRESSION...]\n";
@@ -57,7 +57,9 @@ const char* const kHelp =
     "                      the keys they stand for\n"
     "  -o FILE             write the finished board; the format follows the\n"
     "                      extension: .png, .svg or .pdf\n"
-    "  --scheme S          black (blackboard) or white (whiteboard, default)\n"
+    "  --scheme S          black (blackboard), white (whiteboard, default) or\n"
+    "                      contrast (見やすい色: strong colours on a deep green,\n"
+    "                      for projectors and for pupils who see red and green alike)\n"
     "  --font-size N       board font size in points, 5..50 (default 40)\n"
     "  --set KEY=VALUE     a calculation condition, repeatable:\n"
     "                        KURIAGARI, KURISAGARI, QQ_FLAG, KAIGYO_FLAG, SYOUPTLNDSP,\n"
@@ -135,8 +137,8 @@ void checkSheet(Options& o) {
     if (QFileInfo(QString::fromStdString(o.output)).suffix().toLower() != "pdf")
         usageError("a sheet is written as PDF: -o FILE.pdf, not '" + o.output + "'");
     if (o.rows) usageError("--rows shows one board, not a sheet");
-    if (o.schemeGiven && o.scheme == 0)
-        usageError("a sheet is printed in the whiteboard colours; leave out --scheme black");
+    if (o.schemeGiven && o.scheme != hissan::kSchemeWhiteboard)
+        usageError("a sheet is printed in the whiteboard colours; leave out --scheme");
     if (r.style.answers && !r.style.problems)
         usageError(
             "--answers follows the problems of --problems; a sheet without it shows the "
@@ -198,11 +200,13 @@ Options parseArgs(int argc, char** argv) {
         } else if (arg == "--scheme") {
             const std::string s = takeValue();
             if (s == "black")
-                o.scheme = 0;
+                o.scheme = hissan::kSchemeBlackboard;
             else if (s == "white")
-                o.scheme = 1;
+                o.scheme = hissan::kSchemeWhiteboard;
+            else if (s == "contrast")
+                o.scheme = hissan::kSchemeContrast;
             else
-                usageError("--scheme must be black or white, not '" + s + "'");
+                usageError("--scheme must be black, white or contrast, not '" + s + "'");
             o.schemeGiven = true;
         } else if (arg == "--font-size") {
             const std::string s = takeValue();

@@ -1,9 +1,12 @@
 #include "ui/board_view.h"
 
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QTimer>
 #include <QWheelEvent>
+#include <algorithm>
 
 #include "ui/renderer.h"
 
@@ -29,6 +32,49 @@ BoardView::BoardView(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     setContextMenuPolicy(Qt::DefaultContextMenu);
+}
+
+namespace {
+constexpr int kHintMs = 5000;  // how long a hint stays
+}
+
+void BoardView::showHint(const QString& text) {
+    if (!hint_) {
+        hint_ = new QLabel(this);
+        hint_->setObjectName(QStringLiteral("HintLine"));
+        // Light text on a dark strip reads on every scheme; clicks go through
+        // to the board.
+        hint_->setStyleSheet(QStringLiteral(
+            "QLabel { background: rgba(0, 0, 0, 200); color: white; padding: 4px 12px; }"));
+        hint_->setAttribute(Qt::WA_TransparentForMouseEvents);
+        QFont f = hint_->font();
+        f.setPointSizeF(std::max(f.pointSizeF(), 9.0) * 1.4);
+        hint_->setFont(f);
+        hintTimer_ = new QTimer(this);
+        hintTimer_->setSingleShot(true);
+        hintTimer_->setInterval(kHintMs);
+        connect(hintTimer_, &QTimer::timeout, hint_, &QWidget::hide);
+    }
+    hint_->setText(text);
+    placeHint();
+    hint_->show();
+    hint_->raise();
+    hintTimer_->start();
+}
+
+QString BoardView::hint() const {
+    return hint_ && !hint_->isHidden() ? hint_->text() : QString();
+}
+
+void BoardView::placeHint() {
+    if (!hint_) return;
+    const int h = hint_->sizeHint().height();
+    hint_->setGeometry(0, height() - h, width(), h);
+}
+
+void BoardView::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    placeHint();
 }
 
 void BoardView::paintEvent(QPaintEvent* e) {

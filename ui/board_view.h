@@ -10,7 +10,9 @@
 
 #include "hissan/display_list.h"
 
+class QLabel;
 class QPainter;
+class QTimer;
 class QWheelEvent;
 
 namespace app {
@@ -41,6 +43,12 @@ class BoardView : public QWidget {
     // Called at every paint for the frame to show.
     void setFrameSource(std::function<BoardFrame()> source) { source_ = std::move(source); }
 
+    // The status line along the board's foot: shows `text` for a few
+    // seconds (why a key did nothing, what to type instead).
+    void showHint(const QString& text);
+    // The text on the status line now; empty when it is hidden.
+    QString hint() const;
+
   signals:
     void painted();      // after every paint
     void leftClicked();  // left mouse button pressed on the board
@@ -51,9 +59,14 @@ class BoardView : public QWidget {
     void paintEvent(QPaintEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void wheelEvent(QWheelEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
 
   private:
+    void placeHint();
+
     std::function<BoardFrame()> source_;
+    QLabel* hint_ = nullptr;
+    QTimer* hintTimer_ = nullptr;
 };
 
 }  // namespace app

@@ -551,13 +551,30 @@ TEST_F(JoukenTest, ColourGroupsFollowEachOtherAndAClickOnTheSelectedItemChangesN
     click(dlgWhite);
     EXPECT_EQ(form->jouken().DSP_CL_TYPE, 1);
     key(Qt::Key_M);
-    EXPECT_EQ(dlg().RadioGroup1->checkedId(), 0);
+    EXPECT_EQ(dlg().RadioGroup1->checkedId(), 2);
+    EXPECT_EQ(dlg().RadioGroup1->button(2)->text(), "見やすい色");
     // Refused while an expression is being typed: both stay on the scheme.
     type("3");
     click(dlgWhite);
+    EXPECT_EQ(form->jouken().DSP_CL_TYPE, 2);
+    EXPECT_EQ(dlg().RadioGroup1->checkedId(), 2);
+    EXPECT_EQ(part<QButtonGroup>(*form, "RadioGroup1Items")->checkedId(), 2);
+    // The dialog chooses 見やすい色 and the black board again.
+    key(Qt::Key_Delete);
+    click(dlg().RadioGroup1->button(0));
     EXPECT_EQ(form->jouken().DSP_CL_TYPE, 0);
-    EXPECT_EQ(dlg().RadioGroup1->checkedId(), 0);
-    EXPECT_EQ(part<QButtonGroup>(*form, "RadioGroup1Items")->checkedId(), 0);
+    click(dlg().RadioGroup1->button(2));
+    EXPECT_EQ(form->jouken().DSP_CL_TYPE, 2);
+    EXPECT_EQ(form->grabBoard().pixelColor(300, 250), QColor(0, 72, 32));
+}
+
+// The first change of a run goes to the whiteboard, or to 見やすい色 when
+// that is what was chosen.
+TEST_F(JoukenTest, FirstChangeCanChooseTheContrastScheme) {
+    open("[FORMPOS]\r\nPANELFLAG=1\r\n");
+    click(dlg().RadioGroup1->button(2));
+    EXPECT_EQ(form->jouken().DSP_CL_TYPE, 2);
+    EXPECT_EQ(part<QButtonGroup>(*form, "RadioGroup1Items")->checkedId(), 2);
 }
 
 // ---- help, About, printing -----------------------------------------------------------------

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QPointingDevice>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -57,14 +58,14 @@ class KeypadTest : public ::testing::Test {
 
 TEST_F(KeypadTest, WindowButtonsAndCursors) {
     EXPECT_EQ(pad().windowTitle(), QStringLiteral("<入力パネル>　▼ Ｆ８ ▲"));
-    EXPECT_EQ(pad().size(), QSize(162, 186));
+    EXPECT_EQ(pad().size(), QSize(162, 208));
     EXPECT_FALSE(pad().windowFlags() & Qt::WindowCloseButtonHint);
     EXPECT_EQ(pad().y(), form->y() + form->height() - 220);
     // The buttons lie inside the window without covering one another.
     const QList<QToolButton*> buttons = pad().findChildren<QToolButton*>();
-    EXPECT_EQ(buttons.size(), 24);
+    EXPECT_EQ(buttons.size(), 25);
     for (QToolButton* a : buttons) {
-        EXPECT_TRUE(QRect(0, 0, 162, 186).contains(a->geometry())) << a->objectName().toStdString();
+        EXPECT_TRUE(QRect(0, 0, 162, 208).contains(a->geometry())) << a->objectName().toStdString();
         for (QToolButton* b : buttons)
             if (a != b) EXPECT_FALSE(a->geometry().intersects(b->geometry()));
     }
@@ -73,6 +74,89 @@ TEST_F(KeypadTest, WindowButtonsAndCursors) {
     EXPECT_EQ(button("SpeedButton3")->cursor().shape(), Qt::PointingHandCursor);
     EXPECT_EQ(button("SpeedButton5")->cursor().shape(), Qt::ArrowCursor);
     EXPECT_EQ(button("SpeedButton11")->cursor().shape(), Qt::ArrowCursor);
+}
+
+// The size switch makes every button large enough for a finger, with its
+// caption scaled, and the settings file keeps the choice for the next start.
+TEST_F(KeypadTest, SizeSwitchMakesTheButtonsLargeAndIsRemembered) {
+    auto fontOf = [this](const char* name) { return button(name)->font().pointSize(); };
+    const int digitPoints = fontOf("SpeedButton4"), wordPoints = fontOf("DeleteButton");
+    const QPoint bottomRight = pad().geometry().bottomRight();
+    click({"SizeButton"});
+    ASSERT_TRUE(pad().isLarge());
+    EXPECT_EQ(form->jouken().KEYPADSIZE, 1);
+    EXPECT_EQ(pad().geometry().bottomRight(), bottomRight);  // it grows towards the board
+    const QList<QToolButton*> buttons = pad().findChildren<QToolButton*>();
+    for (QToolButton* a : buttons) {
+        const std::string name = a->objectName().toStdString();
+        EXPECT_GE(a->width(), 48) << name;
+        EXPECT_GE(a->height(), 48) << name;
+        EXPECT_TRUE(pad().rect().contains(a->geometry())) << name;
+        for (QToolButton* b : buttons)
+            if (a != b) EXPECT_FALSE(a->geometry().intersects(b->geometry()));
+    }
+    EXPECT_EQ(fontOf("SpeedButton4"), 2 * digitPoints);
+    EXPECT_EQ(fontOf("DeleteButton"), 2 * wordPoints);
+    // The large buttons type as the small ones do.
+    click({"SpeedButton4", "SpeedButton18", "SpeedButton10", "EqualButton"});
+    EXPECT_EQ(typed(), "1+2=");
+
+    form->close();
+    form = std::make_unique<app::TKokubanFormM>(dir.path());
+    form->show();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(pad().isLarge());
+    // Placed as the normal keypad would be, by its lower right corner.
+    EXPECT_EQ(pad().y() + pad().height(), form->y() + form->height() - 220 + 208);
+    EXPECT_EQ(pad().x() + pad().width(), form->x() + form->width() - 210 + 162);
+    click({"SizeButton"});
+    EXPECT_FALSE(pad().isLarge());
+    EXPECT_EQ(pad().size(), QSize(162, 208));
+    EXPECT_EQ(form->jouken().KEYPADSIZE, 0);
+}
+
+// A finger's tap works every button as a click does, once; a touch that
+// slides off the button before it is lifted does nothing. The buttons take
+// the touch events themselves: they work also where no mouse events are
+// made up from touches.
+TEST_F(KeypadTest, TouchTapsWorkLikeClicks) {
+    struct NoEmulation {
+        NoEmulation() {
+            QCoreApplication::setAttribute(Qt::AA_SynthesizeMouseForUnhandledTouchEvents, false);
+        }
+        ~NoEmulation() {
+            QCoreApplication::setAttribute(Qt::AA_SynthesizeMouseForUnhandledTouchEvents, true);
+        }
+    } noEmulation;
+    QPointingDevice* screen = QTest::createTouchDevice();
+    auto tap = [&](const char* name) {
+        QToolButton* b = button(name);
+        const QPoint at = b->rect().center();
+        QTest::touchEvent(b, screen).press(0, at, b);
+        QTest::touchEvent(b, screen).release(0, at, b);
+        QCoreApplication::processEvents();
+        form->finishDrawing();
+    };
+    for (const char* name : {"SpeedButton7", "SpeedButton19", "SpeedButton15"}) tap(name);
+    EXPECT_EQ(typed(), "7*3");
+    tap("EqualButton");
+    EXPECT_EQ(typed(), "7*3=");
+    EXPECT_EQ(form->keisan().Kotae(), "21");
+    tap("DeleteButton");
+    EXPECT_EQ(typed(), "");
+    // Slid off: nothing typed, the button is up again.
+    QToolButton* seven = button("SpeedButton7");
+    QTest::touchEvent(seven, screen).press(0, seven->rect().center(), seven);
+    QTest::touchEvent(seven, screen).move(0, seven->rect().center() + QPoint(0, 80), seven);
+    QTest::touchEvent(seven, screen).release(0, seven->rect().center() + QPoint(0, 80), seven);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(typed(), "");
+    EXPECT_FALSE(seven->isDown());
+    // The size switch takes a tap too.
+    tap("SizeButton");
+    EXPECT_TRUE(pad().isLarge());
+    tap("SpeedButton8");
+    EXPECT_EQ(typed(), "8");
 }
 
 TEST_F(KeypadTest, CharacterButtonsTypeAndEvaluateLikeTheKeyboard) {

@@ -31,6 +31,7 @@
 #include "app/single_instance.h"
 #include "hissan/rows.h"
 #include "tests/app/window_fixture.h"
+#include "ui/board_view.h"
 
 namespace {
 
@@ -243,12 +244,8 @@ TEST_F(KokubanTest, KeyboardMapBuildsTheExpression) {
     EXPECT_EQ(typed(), "1.23");
     key(Qt::Key_Delete);
 
-    // Operators only from the numeric pad: the main keyboard's shifted keys
-    // and its slash do nothing, shifted digits neither.
+    // Shifted digits do nothing.
     type("4");
-    key(Qt::Key_Plus, Qt::ShiftModifier);
-    key(Qt::Key_Asterisk, Qt::ShiftModifier);
-    key(Qt::Key_Slash);
     key(Qt::Key_5, Qt::ShiftModifier);
     EXPECT_EQ(typed(), "4");
     // Numeric-pad digits and its decimal key.
@@ -335,10 +332,72 @@ TEST_F(KokubanTest, MinusKeyOfTheMainKeyboardIsEquals) {
         EXPECT_EQ(form->keisan().Kotae(), "5") << k;
         key(Qt::Key_Delete);
     }
-    // The "=" key of a US keyboard without Shift is not the minus key.
+    // The "=" key of a US keyboard types "=" as well.
     type("7-2");
     key(Qt::Key_Equal);
-    EXPECT_EQ(typed(), "7-2");
+    form->finishDrawing();
+    EXPECT_EQ(typed(), "7-2=");
+}
+
+// A laptop without a numeric pad: "+" and "*" with Shift (US and Japanese
+// layouts), "/" alone, "=" or Enter; the minus key after the first number is
+// the operator and "=" after a complete expression.
+TEST_F(KokubanTest, LaptopKeyboardTypesEveryOperator) {
+    open();
+    const Qt::KeyboardModifiers shift = Qt::ShiftModifier, none = Qt::NoModifier;
+    struct Case {
+        const char* first;
+        std::vector<std::pair<int, Qt::KeyboardModifiers>> keys;  // after the first number
+        const char* second;
+        int equals;  // the key that ends it (Shift for the Japanese "=")
+        Qt::KeyboardModifiers equalsMods;
+        const char* typed;
+        const char* answer;
+    };
+    const Case cases[] = {
+        {"52", {{Qt::Key_Minus, none}}, "18", Qt::Key_Return, none, "52-18=", "34"},
+        {"52", {{Qt::Key_Minus, none}}, "18", Qt::Key_Minus, none, "52-18=", "34"},
+        {"52", {{Qt::Key_Underscore, shift}}, "18", Qt::Key_Equal, shift, "52-18=", "34"},
+        {"12", {{Qt::Key_Asterisk, shift}}, "3", Qt::Key_Return, none, "12*3=", "36"},
+        {"84", {{Qt::Key_Slash, none}}, "4", Qt::Key_Equal, none, "84/4=", "21"},
+        {"38", {{Qt::Key_Plus, shift}}, "47", Qt::Key_Minus, none, "38+47=", "85"},
+        // An operator after an operator stays out.
+        {"38",
+         {{Qt::Key_Plus, shift}, {Qt::Key_Asterisk, shift}},
+         "47",
+         Qt::Key_Equal,
+         none,
+         "38+47=",
+         "85"},
+    };
+    for (const Case& c : cases) {
+        type(c.first);
+        for (auto [k, m] : c.keys) key(k, m);
+        type(c.second);
+        key(c.equals, c.equalsMods);
+        form->finishDrawing();
+        EXPECT_EQ(typed(), c.typed);
+        EXPECT_EQ(form->keisan().Kotae(), c.answer) << c.typed;
+        key(Qt::Key_Delete);
+    }
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(KokubanTest, KeysThatCannotActSayWhyOnTheStatusLine) {
+    open();
+    auto* board = form->findChild<app::BoardView*>();
+    ASSERT_NE(board, nullptr);
+    EXPECT_EQ(board->hint(), "");
+    type("52-");
+    key(Qt::Key_Asterisk, Qt::ShiftModifier);
+    EXPECT_EQ(typed(), "52-");
+    EXPECT_EQ(board->hint(), "＋ － × ÷ は１つの式に１つだけです。");
+    key(Qt::Key_Return);
+    EXPECT_EQ(board->hint(), "つぎの数を入れてから ＝ です。");
+    auto* line = board->findChild<QLabel*>(QStringLiteral("HintLine"));
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(line->geometry().bottom(), board->height() - 1);  // along the foot
+    EXPECT_EQ(beeps, 0);
 }
 
 TEST_F(KokubanTest, RefusedEqualsShowsItsMessageAndStaysEditable) {
@@ -391,13 +450,19 @@ TEST_F(KokubanTest, DivisionIsDrawnWithItsNoteAndAnswer) {
 
 // ---- the board view ----------------------------------------------------------------------
 
-TEST_F(KokubanTest, MSwitchesToTheWhiteboardFirstAndBackAgain) {
+TEST_F(KokubanTest, MGoesRoundTheThreeSchemesWhiteboardFirst) {
     open();
     key(Qt::Key_M);
     EXPECT_EQ(form->jouken().DSP_CL_TYPE, 1);
     EXPECT_EQ(form->grabBoard().pixelColor(300, 250), kWhiteboard);
     EXPECT_EQ(form->cursorColour(), QColor(0, 128, 0));
     EXPECT_EQ(part<QButtonGroup>(*form, "RadioGroup1Items")->checkedId(), 1);
+    key(Qt::Key_M);
+    EXPECT_EQ(form->jouken().DSP_CL_TYPE, 2);  // 見やすい色
+    EXPECT_EQ(form->grabBoard().pixelColor(300, 250), QColor(0, 72, 32));
+    EXPECT_EQ(form->cursorColour(), QColor(255, 255, 0));
+    EXPECT_EQ(part<QButtonGroup>(*form, "RadioGroup1Items")->button(2)->text(), "見やすい色");
+    EXPECT_EQ(part<QButtonGroup>(*form, "RadioGroup1Items")->checkedId(), 2);
     key(Qt::Key_M);
     EXPECT_EQ(form->jouken().DSP_CL_TYPE, 0);
     EXPECT_EQ(form->grabBoard().pixelColor(300, 250), kBlackboard);
@@ -433,7 +498,8 @@ TEST_F(KokubanTest, FontSizeStepsStayWithinFiveToFifty) {
     EXPECT_EQ(typed(), "12");
 }
 
-// Carries are written at 0.4 of the board size, as at start and in the
+// Carries are written at their small size (0.4 of the board's or a little
+// more), as at start and in the
 // exported pictures, also after the size was stepped with O and T.
 TEST_F(KokubanTest, CarriesKeepTheirSmallSizeAfterFontSteps) {
     struct Case {
@@ -464,8 +530,8 @@ TEST_F(KokubanTest, CarriesKeepTheirSmallSizeAfterFontSteps) {
         };
         const std::vector<int> board = carrySizes(form->keisan().ops());
         ASSERT_FALSE(board.empty());
-        for (int size : board) EXPECT_EQ(size, c.size * 2 / 5);
-        EXPECT_EQ(form->keisan().grid().KomojiSize, c.size * 2 / 5);
+        for (int size : board) EXPECT_EQ(size, hissan::komojiSizeFor(c.size));
+        EXPECT_EQ(form->keisan().grid().KomojiSize, hissan::komojiSizeFor(c.size));
         // The printed page writes them at the same size.
         app::QtMetrics page(form->boardMetrics().family());
         EXPECT_EQ(carrySizes(form->keisan().printLayout(page)), board);

@@ -84,6 +84,7 @@ const std::vector<std::pair<const char*, int TJouken::*>> kIntFields = {
     {"REIYOMIAGE", &TJouken::REIYOMIAGE},
     {"YOMIAGEHAYASA", &TJouken::YOMIAGEHAYASA},
     {"YOMIAGEOOKISA", &TJouken::YOMIAGEOOKISA},
+    {"KEYPADSIZE", &TJouken::KEYPADSIZE},
 };
 
 void expectAllDefaults(const TJouken& jk) {
@@ -177,7 +178,8 @@ TEST_F(SettingsFile, DefaultsGiveSectionsInFirstWriteOrderWithCrlfAndShiftJis) {
         "[SYOKIJK]\r\nJK1ST_FLAG=0\r\n"
         "[CURSOR]\r\nCUR_SEC=500\r\n"
         "[YOMIAGE]\r\nYOMIAGEFLAG1=0\r\nYOMIAGEFLAG2=0\r\nREIYOMIAGE=0\r\nYOMIAGEHAYASA=5\r\n"
-        "YOMIAGEOOKISA=50\r\n";
+        "YOMIAGEOOKISA=50\r\n"
+        "[KEYPAD]\r\nKEYPADSIZE=0\r\n";
     EXPECT_EQ(slurp(path_), expected);
 }
 
@@ -190,10 +192,10 @@ TEST_F(SettingsFile, EveryKeyRoundTripsAndWindowPositionComesFromTheCaller) {
         {"FONTSIZE", 33},   {"ENZANSPEED", 42},  {"POINTMAX", 7},      {"PNTDSPFLAG00", 6},
         {"SHOU_ITI", 2},    {"CUR_SEC", 777},    {"YOMIAGEHAYASA", 9}, {"PANELFLAG", 1},
         {"KURIAGARI", 0},   {"KURISAGARI", 0},   {"PKTIMAGE", 1},      {"RENDOFLAG", 0},
-        {"KAIGYO_FLAG", 1}, {"EXPLAIN_FLAG", 1}, {"DSP_CL_TYPE", 1},   {"AUTOSTEP", 1},
+        {"KAIGYO_FLAG", 1}, {"EXPLAIN_FLAG", 1}, {"DSP_CL_TYPE", 2},   {"AUTOSTEP", 1},
         {"STEPFLAG", 1},    {"STEPBEEP", 1},     {"SHOU0_DSP", 1},     {"SYOUPTLNDSP", 1},
         {"QQ_FLAG", 1},     {"JK1ST_FLAG", 1},   {"YOMIAGEFLAG1", 1},  {"YOMIAGEFLAG2", 1},
-        {"REIYOMIAGE", 1}};
+        {"REIYOMIAGE", 1},  {"KEYPADSIZE", 1}};
     for (const auto& [name, field] : kIntFields)
         if (auto it = inRange.find(name); it != inRange.end()) jk.*field = it->second;
     jk.FONTNAME = "ＭＳ 明朝";
@@ -321,9 +323,11 @@ TEST_F(SettingsFile, OutOfRangeValuesAreMendedAndInRangeOnesKept) {
          "[DSPORNOT]\r\nKURIAGARI=2\r\nKURISAGARI=-1\r\nRENDOFLAG=0\r\n"
          "[SPEED]\r\nENZANSPEED=150\r\nPOINTMAX=99\r\nPNTDSPFLAG00=-4\r\n"
          "[KAIGYO]\r\nKAIGYO_FLAG=1\r\n"
+         "[DSPCLTYPE]\r\nDSP_CL_TYPE=3\r\n"
          "[SHOUJOUKEN]\r\nSHOU_ITI=7\r\nSHOU0_DSP=5\r\n"
          "[CURSOR]\r\nCUR_SEC=5\r\n"
-         "[YOMIAGE]\r\nYOMIAGEFLAG1=10\r\nYOMIAGEHAYASA=11\r\n");
+         "[YOMIAGE]\r\nYOMIAGEFLAG1=10\r\nYOMIAGEHAYASA=11\r\n"
+         "[KEYPAD]\r\nKEYPADSIZE=2\r\n");
     const TJouken jk = readBack(path_);
     EXPECT_EQ(jk.LEFT, -3000);
     EXPECT_EQ(jk.WIDTH, 9000);
@@ -341,6 +345,8 @@ TEST_F(SettingsFile, OutOfRangeValuesAreMendedAndInRangeOnesKept) {
     EXPECT_EQ(jk.CUR_SEC, 200);
     EXPECT_EQ(jk.YOMIAGEFLAG1, 0);
     EXPECT_EQ(jk.YOMIAGEHAYASA, 10);
+    EXPECT_EQ(jk.DSP_CL_TYPE, 0);  // no scheme has the number 3
+    EXPECT_EQ(jk.KEYPADSIZE, 0);
 }
 
 TEST_F(SettingsFile, RandomBytesNeverCrashAndAreOverwrittenCleanly) {

@@ -24,6 +24,7 @@ struct RecordingHost {
     std::vector<BoardChange> changes;
     std::vector<bool> enabled;
     std::vector<int> wordProblems;
+    std::vector<std::string> hints;
     int redraws = 0;
     void take(const app::EntryReport& report) {
         for (const app::EntryEvent& e : report.events) {
@@ -45,6 +46,9 @@ struct RecordingHost {
                     break;
                 case app::EntryEvent::WordProblemRedraw:
                     ++redraws;
+                    break;
+                case app::EntryEvent::Hint:
+                    hints.push_back(e.text);
                     break;
                 case app::EntryEvent::Busy:
                     break;
@@ -180,6 +184,50 @@ TEST_F(KeisanTest, EqualsOnAnUnfinishedExpressionDoesNothing) {
     EXPECT_EQ(k->ops().size(), drawnBefore);
     EXPECT_TRUE(host.changes.empty());
     EXPECT_TRUE(host.messages.empty());
+}
+
+std::string sequence(const app::EntryReport& r);
+
+// A key that cannot act gives one hint and changes nothing; a key that acts
+// gives none.
+TEST_F(KeisanTest, KeysThatCannotActGiveAHint) {
+    struct Case {
+        const char* before;  // typed first
+        char key;
+        const char* hint;  // empty: the key acts
+    };
+    const Case cases[] = {
+        {"", '+', "はじめに数を入れてください。"},
+        {"", '=', "はじめに数を入れてください。"},
+        {"52", '=', "＋ － × ÷ のどれかと、つぎの数を入れてください。"},
+        {"52-", '=', "つぎの数を入れてから ＝ です。"},
+        {"52-", '*', "＋ － × ÷ は１つの式に１つだけです。"},
+        {"52-18", '/', "＋ － × ÷ は１つの式に１つだけです。"},
+        {"52-18=", '7', "答えが出ました。つぎの問題は Delete キーで。"},
+        {"52-18=", '=', "答えが出ました。つぎの問題は Delete キーで。"},
+        {"52", '-', ""},
+        {"52-", '1', ""},
+        {"52-18", '=', ""},
+        {"", '.', ""},  // a point at the start is dropped without a word
+    };
+    for (const Case& c : cases) {
+        host.take(k->R1Click());
+        type(c.before);
+        const std::string typed = k->ShikiNyuryoku();
+        const size_t drawn = k->ops().size();
+        const app::EntryReport r = k->MojiInput(c.key);
+        EXPECT_EQ(r.hint(), c.hint) << c.before << " then " << c.key;
+        if (*c.hint) {
+            EXPECT_EQ(k->ShikiNyuryoku(), typed) << c.before << " then " << c.key;
+            EXPECT_LE(k->ops().size(), drawn + 1) << "only the cursor may go";
+        }
+    }
+    // Pi after an answer types three characters but hints once; a rebuild
+    // hints never.
+    host.take(k->R1Click());
+    type("1+2=");
+    EXPECT_EQ(sequence(k->TypePi()), "hint");
+    EXPECT_EQ(sequence(k->relayout()), "board3");
 }
 
 TEST_F(KeisanTest, AcceptedEqualsRunsTheLayoutOnce) {
@@ -422,6 +470,9 @@ std::string sequence(const app::EntryReport& r) {
                 break;
             case app::EntryEvent::Busy:
                 out += e.on ? "busy" : "idle";
+                break;
+            case app::EntryEvent::Hint:
+                out += "hint";
                 break;
         }
     }

@@ -21,6 +21,7 @@ const KeyState kStepDrawing{.drawing = true, .manualStep = true, .typing = true}
 const KeyState kDrawing{.drawing = true};
 const KeyState kSpeech{.speechOn = true};
 const KeyState kRoundingOne{.roundingAtOnePlace = true};
+const KeyState kFirstOperand{.typing = true, .firstOperand = true};  // "52" typed
 
 template <typename Result>
 struct Case {
@@ -118,9 +119,29 @@ const Case<Command> kCases[] = {
     {"pad minus", Key::Minus, M::Keypad, kStepDrawing, Command::TypeMinus},
     {"pad times", Key::Asterisk, M::Keypad, kTyping, Command::TypeTimes},
     {"pad divide", Key::Slash, M::Keypad, kTyping, Command::TypeDivide},
-    {"main keyboard plus does nothing", Key::Plus, M::None, kTyping, Command::Nothing},
-    {"main keyboard slash does nothing", Key::Slash, M::None, kTyping, Command::Nothing},
-    {"main keyboard asterisk does nothing", Key::Asterisk, M::None, kTyping, Command::Nothing},
+    // A keyboard without a numeric pad: "+" and "*" with Shift (US and JIS),
+    // "/" without; "=" alone (US) or with Shift (JIS, other layouts).
+    {"Shift+plus types +", Key::Plus, M::Shift, kTyping, Command::TypePlus},
+    {"plus without Shift types +", Key::Plus, M::None, kTyping, Command::TypePlus},
+    {"Shift+asterisk types ×", Key::Asterisk, M::Shift, kTyping, Command::TypeTimes},
+    {"asterisk without Shift types ×", Key::Asterisk, M::None, kTyping, Command::TypeTimes},
+    {"slash types ÷", Key::Slash, M::None, kTyping, Command::TypeDivide},
+    {"Shift+slash types ÷", Key::Slash, M::Shift, kTyping, Command::TypeDivide},
+    {"Ctrl+plus does nothing", Key::Plus, M::Ctrl | M::Shift, kTyping, Command::Nothing},
+    {"Alt+slash does nothing", Key::Slash, M::Alt, kTyping, Command::Nothing},
+    {"= types =", Key::Equals, M::None, kTyping, Command::TypeEquals},
+    {"Shift+= types =", Key::Equals, M::Shift, kFirstOperand, Command::TypeEquals},
+    {"= in a step drawing does nothing", Key::Equals, M::None, kStepDrawing, Command::Nothing},
+    {"= waits in step mode", Key::Equals, M::None, kStepShown, Command::Nothing},
+    {"main plus in step mode waits", Key::Plus, M::Shift, kStepShown, Command::Nothing},
+    // The minus key after the first operand alone: the operator.
+    {"minus key after 52 types −", Key::Minus, M::None, kFirstOperand, Command::TypeMinus},
+    {"Shift+minus key after 52 types −", Key::Minus, M::Shift, kFirstOperand, Command::TypeMinus},
+    {"minus key after 52 in a step drawing", Key::Minus, M::None,
+     KeyState{.drawing = true, .manualStep = true, .typing = true, .firstOperand = true},
+     Command::Nothing},
+    {"pad minus after 52 types −", Key::Minus, M::Keypad, kFirstOperand, Command::TypeMinus},
+    {"Enter after 52 still types =", Key::Enter, M::None, kFirstOperand, Command::TypeEquals},
     {"period types a point", Key::Period, M::None, kTyping, Command::TypePoint},
     {"pad period types a point", Key::Period, M::Keypad, kTyping, Command::TypePoint},
     {"pad comma types a point", Key::Comma, M::Keypad, kTyping, Command::TypePoint},
@@ -162,7 +183,9 @@ const Case<WhileDrawing> kDrawingCases[] = {
     {"Enter in step mode acts at once", Key::Enter, M::Keypad, kStepDrawing, WhileDrawing::AtOnce},
     {"minus key in step mode at once", Key::Minus, M::Shift, kStepDrawing, WhileDrawing::AtOnce},
     {"pad minus in step mode waits", Key::Minus, M::Keypad, kStepDrawing, WhileDrawing::Later},
+    {"= in step mode acts at once", Key::Equals, M::Shift, kStepDrawing, WhileDrawing::AtOnce},
     {"Enter otherwise waits", Key::Enter, M::None, kDrawing, WhileDrawing::Later},
+    {"main plus waits", Key::Plus, M::Shift, kStepDrawing, WhileDrawing::Later},
     {"a digit waits", Key::Digit3, M::None, kStepDrawing, WhileDrawing::Later},
     {"D waits", Key::D, M::None, kDrawing, WhileDrawing::Later},
 };

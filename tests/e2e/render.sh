@@ -94,6 +94,7 @@ expect 64 "usage:" -- --set NOPE=1 1+1
 expect 64 "usage:" -- --set KURIAGARI 1+1
 expect 64 "usage:" -- --font-size 99 1+1
 expect 64 "usage:" -- --scheme green 1+1
+expect 64 "usage:" -- --sheet 1x1 -o "$tmp/s.pdf" --scheme contrast 1+1
 expect 64 "usage:" -- -o "$tmp/x.txt" 1+1
 expect 64 "usage:" -- --set SHOU_ITI=1 --set POINTMAX=0 1/3
 expect 64 "usage:" --
@@ -103,6 +104,7 @@ expect 0 "" -- --help
 
 # ---- files ------------------------------------------------------------------------
 expect 0 "" -- -o "$tmp/b.png" --scheme black 12+9
+expect 0 "" -- -o "$tmp/c.png" --scheme contrast 52-18
 [ "$(head -c 8 "$tmp/b.png" | od -An -tx1 | tr -d ' \n')" = "89504e470d0a1a0a" ] ||
     fail "b.png is not a PNG"
 expect 0 "" -- -o "$tmp/w.svg" 12+9
@@ -118,6 +120,12 @@ if command -v convert >/dev/null; then
     [ "$w" -ge 300 ] && [ "$h" -ge 300 ] || fail "w.png is only ${w}x$h"
     [ "$(convert "$tmp/b.png" -format '%[pixel:p{1,1}]' info:)" = "srgb(0,128,0)" ] ||
         fail "black scheme is not the green board"
+    [ "$(convert "$tmp/c.png" -format '%[pixel:p{1,1}]' info:)" = "srgb(0,72,32)" ] ||
+        fail "contrast scheme is not the deep green board"
+    # Its pink answer and orange borrow marks.
+    hist=$(convert "$tmp/c.png" -depth 8 -format %c histogram:info:-)
+    grep -q "#FF96D2" <<<"$hist" || fail "contrast scheme: no pink answer"
+    grep -q "#FFAA32" <<<"$hist" || fail "contrast scheme: no orange borrow marks"
     case "$(convert "$tmp/w.png" -format '%[pixel:p{1,1}]' info:)" in
         white | "srgb(255,255,255)") ;;
         *) fail "white scheme is not white" ;;

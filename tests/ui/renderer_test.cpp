@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <QFontDatabase>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
 
+#include "core/conditions.h"
 #include "hissan/board.h"
 #include "hissan/primitives.h"
 
@@ -58,6 +60,28 @@ TEST(BoardFont, MetricsGiveWholeCellsAndLines) {
     // A full-width digit fills about one cell.
     EXPECT_NEAR(s.metrics.textWidth("８", 40, false), s.b.CellW, 3);
     EXPECT_LT(s.metrics.fontHeightValue(40), 0);
+}
+
+// Carries and borrow marks are written at the board's small size; at every
+// font size the window offers, up to the largest, their digits stand at
+// least 40 % as high as the board's digits.
+TEST(BoardFont, SmallDigitsStayLegibleAtEverySize) {
+    app::QtMetrics metrics{app::boardFontFamily("ＭＳゴシック")};
+    const core::Condition* size = core::findCondition("FONTSIZE");
+    ASSERT_NE(size, nullptr);
+    for (int moji = size->lo; moji <= size->hi; ++moji) {
+        hissan::Grid g;
+        g.setMetrics(metrics, moji);
+        EXPECT_GE(g.KomojiSize * 5, moji * 2) << moji;
+    }
+    // Measured on the glyphs at the largest size.
+    hissan::Grid g;
+    g.setMetrics(metrics, size->hi);
+    const QString digits = QStringLiteral("０１２３４５６７８９");
+    const double big = QFontMetricsF(metrics.font(size->hi)).tightBoundingRect(digits).height();
+    const double small =
+        QFontMetricsF(metrics.font(g.KomojiSize)).tightBoundingRect(digits).height();
+    EXPECT_GE(small, 0.4 * big) << small << " of " << big;
 }
 
 TEST(BoardFont, AnswerZeroIsPlainNotSlashed) {
