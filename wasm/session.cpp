@@ -61,6 +61,9 @@ std::string eventJson(const EntryEvent& e) {
         case EntryEvent::Busy:
             j.field("k", "busy").field("on", e.on);
             break;
+        case EntryEvent::Hint:
+            j.field("k", "hint").field("text", e.text);
+            break;
     }
     return j.str();
 }
@@ -189,7 +192,8 @@ core::KeyState Session::keyState(bool drawing) const {
             .manualStep = jk_.STEPFLAG == 1,
             .typing = keisan_.NyuryokuKa() == 1,
             .speechOn = jk_.YOMIAGEFLAG2 > 0,
-            .roundingAtOnePlace = jk_.SHOU_ITI == 1 && jk_.POINTMAX == 1};
+            .roundingAtOnePlace = jk_.SHOU_ITI == 1 && jk_.POINTMAX == 1,
+            .firstOperand = keisan_.firstOperandOnly()};
 }
 
 std::string Session::run(const app::EntryReport& report, std::string extra) const {
@@ -565,8 +569,8 @@ int Session::domKey(std::string_view code, std::string_view key) {
         if (c >= 'a' && c <= 'z') return from(K::A, c - 'a');
         if (c >= 'A' && c <= 'Z') return from(K::A, c - 'A');
         static const std::pair<char, K> chars[] = {
-            {'.', K::Period}, {',', K::Comma},    {'+', K::Plus},
-            {'-', K::Minus},  {'*', K::Asterisk}, {'/', K::Slash},
+            {'.', K::Period},   {',', K::Comma}, {'+', K::Plus},   {'-', K::Minus},
+            {'*', K::Asterisk}, {'/', K::Slash}, {'=', K::Equals},
         };
         for (const auto& [ch, k] : chars)
             if (c == ch) return static_cast<int>(k);

@@ -129,8 +129,20 @@ async function main(): Promise<void> {
     board.resize();
   }
 
+  // A key that could not act: its hint stands on the status line for a few
+  // seconds, then the expression comes back.
+  let hintTimer = 0;
+  function showHint(text: string): void {
+    statusEl.textContent = text;
+    window.clearTimeout(hintTimer);
+    hintTimer = window.setTimeout(() => {
+      if (!player.running) statusEl.textContent = lastStatus;
+    }, 5000);
+  }
+
   async function apply(json: string): Promise<void> {
     const report = JSON.parse(json) as Report;
+    let hint = "";
     if (report.events.some((e) => e.k === "board")) board.reload();
     let painted = false;
     lastStatus = report.status;
@@ -172,9 +184,13 @@ async function main(): Promise<void> {
         case "ui":
           await ui(e.do ?? "");
           break;
+        case "hint":
+          hint = e.text ?? "";
+          break;
       }
     }
-    if (!player.running) statusEl.textContent = report.status;
+    if (hint) showHint(hint);
+    else if (!player.running) statusEl.textContent = report.status;
     if (!painted || player.running) board.paint();
   }
 

@@ -118,13 +118,21 @@ test("tapping 1 4 ÷ 4 ＝ on the keypad gives the same board", async (t) => {
   await context.close();
 });
 
-// The main keyboard's operators come with the key table of the desktop; until
-// that table has them, the main keyboard's minus key types "=" as before.
-test("52-18 and Enter on the main keyboard", { todo: "main-keyboard operators arrive with the key table's change" }, async () => {
+// A laptop has no numeric pad: the main keyboard's minus types "−" after the
+// first number, "*" and "=" type the operator and "=", and a key that cannot
+// act says why on the status line.
+test("52-18 and Enter, 12*3= on the main keyboard; a second operator gets a hint", async () => {
   const { context, page } = await openBoard();
   await page.keyboard.type("52-18");
   await page.keyboard.press("Enter");
   await status(page).filter({ hasText: "52－18＝34" }).waitFor({ timeout: 3000 });
+  await page.keyboard.press("Delete");
+  await page.keyboard.type("12*3=");
+  await status(page).filter({ hasText: "12×3＝36" }).waitFor({ timeout: 3000 });
+  await page.keyboard.press("Delete");
+  await page.keyboard.type("7+");
+  await page.keyboard.press("NumpadAdd");
+  await status(page).filter({ hasText: "１つの式に１つだけ" }).waitFor({ timeout: 3000 });
   await context.close();
 });
 
