@@ -31,7 +31,7 @@ struct FormParts {
     WindowActions actions;
     std::function<void()> help;
     std::function<void()> speechSettings;
-    TJouken* jouken = nullptr;  // the keypad's size is kept with the conditions
+    hissan::TJouken* jouken = nullptr;  // the keypad's size is kept with the conditions
 };
 
 // Makes the links (owned by `parts.window`) for the companion owner.
