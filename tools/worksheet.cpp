@@ -16,6 +16,7 @@
 #include <cerrno>
 #include <cstring>
 #include <ostream>
+#include <map>
 #include <set>
 
 #include "core/keisan.h"
@@ -424,6 +425,10 @@ bool writePdf(const Sheet& sheet, const QString& file, const QString& documentTi
 
 // ---- the whole sheet ------------------------------------------------------------------
 
+int quotientPlaces(const hissan::TJouken& jk) {
+    return jk.SHOU_ITI == 2 ? 10 : jk.POINTMAX;
+}
+
 int run(const Request& request, const hissan::TJouken& jk, std::ostream& out, std::ostream& err) {
     constexpr int kExitRefused = 2, kExitNoInput = 66, kExitCantWrite = 73;
     // The boards are measured on the kind of device they are written to.
@@ -477,32 +482,29 @@ int run(const Request& request, const hissan::TJouken& jk, std::ostream& out, st
             seed = (uint64_t(device()) << 32) ^ device();
             err << "hissan-render: --seed " << seed << " makes this sheet again\n";
         }
-        std::mt19937_64 rng(seed);
-        std::set<std::string> seen;
-        for (const Calculation& c : calculations) seen.insert(c.expression);
-        for (int i = 0; i < request.count; ++i) {
-            // A few tries for an expression not on the sheet yet and one the
-            // board accepts (the digit limits, a divisor that overflows).
-            std::string last;
-            bool found = false;
-            for (int attempt = 0; attempt < 200 && !found; ++attempt) {
-                const std::string e = pattern->draw(rng);
-                if (attempt < 50 && seen.count(e + "=")) continue;
+        Choices choices = request.choices;
+        choices.quotientPlaces = quotientPlaces(jk);
+        std::set<std::string> given;
+        for (const Calculation& c : calculations)
+            given.insert(c.expression.substr(0, c.expression.size() - 1));  // without its "="
+        // The board lays each problem out as it is drawn: one it refuses (a
+        // digit limit, a divisor that overflows) is drawn again.
+        std::map<std::string, Calculation> laidOut;
+        const Drawn drawn = drawProblems(
+            *pattern, choices, request.count, seed,
+            [&](const std::string& e) -> std::string {
                 auto laid = layOut(e, jk, metrics);
-                if (auto* no = std::get_if<std::string>(&laid)) {
-                    last = e + ": " + *no;
-                    continue;
-                }
-                seen.insert(e + "=");
-                calculations.push_back(std::move(std::get<Calculation>(laid)));
-                found = true;
-            }
-            if (!found) {
-                err << "hissan-render: --random " << request.pattern
-                    << ": the board accepts no expression of this pattern: " << last << "\n";
-                return kExitRefused;
-            }
+                if (auto* no = std::get_if<std::string>(&laid)) return *no;
+                laidOut.insert_or_assign(e, std::move(std::get<Calculation>(laid)));
+                return {};
+            },
+            given);
+        if (drawn.refusal.kind != Refusal::None) {
+            err << "hissan-render: --random " << request.pattern << ": "
+                << describe(drawn.refusal, *pattern, choices, request.count) << "\n";
+            return kExitRefused;
         }
+        for (const std::string& e : drawn.expressions) calculations.push_back(laidOut.at(e));
     }
 
     const QString title =

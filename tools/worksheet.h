@@ -80,6 +80,9 @@ struct Style {
     bool problems = false;  // practice problems instead of finished boards
     bool answers = false;   // answer pages with the full working after the problems
     QString title;          // on every page's header
+    bool squares = false;         // a light squared grid behind each board
+    bool circled = false;         // numbers ① ② ... instead of (1) (2) ...
+    bool expressionOnly = false;  // problems as the expression line alone
 };
 
 // The pages of a sheet. Sizes are device pixels of a page at 96 dots per
@@ -149,10 +152,14 @@ struct Request {
     std::vector<std::string> expressions;  // given as arguments
     std::vector<std::string> files;        // --from, one expression a line
     std::string pattern;                   // --random, checked by Pattern::parse
+    Choices choices;                       // what the random problems' working must show
     int count = 0;                         // how many random expressions
     std::optional<uint64_t> seed;          // chosen at random when not given
     std::string output;                    // the PDF file
 };
+
+// The decimal places the board works a quotient to with the conditions `jk`.
+int quotientPlaces(const hissan::TJouken& jk);
 
 // Lays out every calculation of the request with the conditions `jk`, then
 // writes the PDF. Lists each calculation with its answer on `out`; reports
