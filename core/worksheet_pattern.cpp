@@ -12,8 +12,8 @@ struct OpName {
     const char* text;
     char op;
 };
-constexpr OpName kOps[] = {{"+", '+'},  {"-", '-'},  {"*", '*'},  {"/", '/'},
-                           {"＋", '+'}, {"－", '-'}, {"−", '-'}, {"×", '*'}, {"÷", '/'}};
+constexpr OpName kOps[] = {{"+", '+'},  {"-", '-'}, {"*", '*'}, {"/", '/'}, {"＋", '+'},
+                           {"－", '-'}, {"−", '-'}, {"×", '*'}, {"÷", '/'}};
 
 bool isPatternDigit(char c) {
     return c == 'd' || c == 'n' || (c >= '0' && c <= '9');
@@ -79,8 +79,7 @@ std::string Pattern::number(const Shape& s, std::mt19937_64& rng) {
     for (size_t i = 0; i < s.seisu.size(); ++i) n += digit(s.seisu[i], i == 0);
     if (s.point) {
         n += '.';
-        for (size_t i = 0; i < s.shosu.size(); ++i)
-            n += digit(s.shosu[i], i + 1 == s.shosu.size());
+        for (size_t i = 0; i < s.shosu.size(); ++i) n += digit(s.shosu[i], i + 1 == s.shosu.size());
     }
     return n;
 }
@@ -316,13 +315,26 @@ Choices only(const Choices& c, ChoiceId id) {
     Choices one;
     one.quotientPlaces = c.quotientPlaces;
     switch (id) {
-        case ChoiceId::Carry: one.carry = c.carry; break;
-        case ChoiceId::Remainder: one.remainder = c.remainder; break;
-        case ChoiceId::QuotientDigits: one.quotientDigits = c.quotientDigits; break;
-        case ChoiceId::ZeroInQuotient: one.zeroInQuotient = c.zeroInQuotient; break;
-        case ChoiceId::NoTrivial: one.noTrivial = c.noTrivial; break;
-        case ChoiceId::Decimals: one.decimals = c.decimals; break;
-        case ChoiceId::Unique: break;
+        case ChoiceId::Carry:
+            one.carry = c.carry;
+            break;
+        case ChoiceId::Remainder:
+            one.remainder = c.remainder;
+            break;
+        case ChoiceId::QuotientDigits:
+            one.quotientDigits = c.quotientDigits;
+            break;
+        case ChoiceId::ZeroInQuotient:
+            one.zeroInQuotient = c.zeroInQuotient;
+            break;
+        case ChoiceId::NoTrivial:
+            one.noTrivial = c.noTrivial;
+            break;
+        case ChoiceId::Decimals:
+            one.decimals = c.decimals;
+            break;
+        case ChoiceId::Unique:
+            break;
     }
     return one;
 }
@@ -411,11 +423,12 @@ std::string describe(const Refusal& r, const Pattern& pattern, const Choices& c,
         case Refusal::None:
             return {};
         case Refusal::NotForOperator:
-            return names() + (pattern.op() == '/' ? " is for + - * problems"
-                                                  : " is for divisions (/)") +
+            return names() +
+                   (pattern.op() == '/' ? " is for + - * problems" : " is for divisions (/)") +
                    "; " + pattern.text() + " is " + kind;
         case Refusal::NoProblem:
-            if (r.blame.empty()) return "every difference of " + pattern.text() + " goes below zero";
+            if (r.blame.empty())
+                return "every difference of " + pattern.text() + " goes below zero";
             return "no problem of " + pattern.text() + " meets " + names() + " (" +
                    std::to_string(kTries) + " tried)";
         case Refusal::TooFewDifferent:

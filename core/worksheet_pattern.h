@@ -61,7 +61,15 @@ struct Choices {
 };
 
 // The choices one by one, to name the one that cannot be met.
-enum class ChoiceId { Carry, Remainder, QuotientDigits, ZeroInQuotient, NoTrivial, Decimals, Unique };
+enum class ChoiceId {
+    Carry,
+    Remainder,
+    QuotientDigits,
+    ZeroInQuotient,
+    NoTrivial,
+    Decimals,
+    Unique
+};
 
 // The facts of one problem that the choices ask about, by exact arithmetic.
 struct Facts {

@@ -156,8 +156,8 @@ void checkSheet(Options& o) {
             "--answers follows the problems of --problems; a sheet without it shows the "
             "working already");
     if (r.count > 0 && r.pattern.empty()) usageError("--count needs --random PATTERN");
-    for (const char* choice : {"--carry", "--remainder", "--quotient-digits",
-                                      "--zero-in-quotient", "--no-trivial", "--decimals", "--unique"})
+    for (const char* choice : {"--carry", "--remainder", "--quotient-digits", "--zero-in-quotient",
+                               "--no-trivial", "--decimals", "--unique"})
         if (r.pattern.empty() &&
             std::find(o.sheetOnly.begin(), o.sheetOnly.end(), choice) != o.sheetOnly.end())
             usageError(std::string(choice) + " chooses random problems: it needs --random PATTERN");

@@ -15,8 +15,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <ostream>
 #include <map>
+#include <ostream>
 #include <set>
 
 #include "core/keisan.h"

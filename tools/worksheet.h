@@ -77,9 +77,9 @@ std::variant<Calculation, std::string> layOut(const std::string& expression,
 hissan::DisplayList problemOps(const hissan::DisplayList& board, size_t layoutStart, char op);
 
 struct Style {
-    bool problems = false;  // practice problems instead of finished boards
-    bool answers = false;   // answer pages with the full working after the problems
-    QString title;          // on every page's header
+    bool problems = false;        // practice problems instead of finished boards
+    bool answers = false;         // answer pages with the full working after the problems
+    QString title;                // on every page's header
     bool squares = false;         // a light squared grid behind each board
     bool circled = false;         // numbers ① ② ... instead of (1) (2) ...
     bool expressionOnly = false;  // problems as the expression line alone

@@ -359,7 +359,7 @@ TEST(Sources, GridsArePositiveAndAtMostTen) {
 TEST(Sources, PatternsDrawNumbersOfExactlyTheirShape) {
     std::string why;
     for (const char* bad :
-         {"", "ddd", "d+", "+d", "dd.+d", "d.d.d+d", "dx+d", "d+d+d", "12+d", "dd-ddd"}) {
+         {"", "ddd", "d+", "+d", "dd.+d", "d.d.d+d", "dx+d", "d+d+d", "0d+d", "dd-ddd"}) {
         why.clear();
         EXPECT_FALSE(worksheet::Pattern::parse(bad, why)) << bad;
         EXPECT_FALSE(why.empty()) << bad;
