@@ -8,16 +8,20 @@
 #include <QFile>
 #include <QFont>
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QStringDecoder>
+#include <QTextLayout>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <map>
 #include <ostream>
 #include <set>
+#include <tuple>
+#include <unordered_map>
 
 #include "core/keisan.h"
 #include "tools/board_entry.h"
@@ -28,13 +32,9 @@ namespace worksheet {
 namespace {
 
 // Page geometry in pixels at 96 dots per inch (A4: 794 x 1123).
-constexpr double kMargin = 45;    // about 12 mm round the page
-constexpr double kHeaderH = 50;   // title, name field and page number
-constexpr double kPad = 8;        // inside a cell, round its board
-constexpr double kNumberW = 36;   // the cell's number "(12)" left of the board,
-constexpr double kNumberH = 20;   // or above it
-constexpr double kNumberPx = 15;  // its font, in pixels
-constexpr double kTitlePx = 20;
+constexpr double kMargin = 40;  // about 10 mm round the page
+constexpr double kPad = 8;      // inside a cell, round its board
+constexpr double kTitlePx = 22;
 constexpr double kHeaderPx = 15;
 
 }  // namespace
@@ -229,20 +229,226 @@ std::variant<Calculation, std::string> layOut(const std::string& expression,
     c.expression = k.ShikiNyuryoku();
     c.answer = k.Kotae();
     size_t layoutStart = 0;
-    const hissan::DisplayList board = k.printLayout(metrics, nullptr, &layoutStart);
+    hissan::Grid grid;
+    const hissan::DisplayList board = k.printLayout(metrics, &grid, &layoutStart);
     for (const hissan::Op& op : board)
         if (!op.stepOnly) c.full.push_back(op);
     c.problem = problemOps(board, layoutStart, k.shiki().Enzanshi);
     c.extent = app::opsExtent(c.full);
-    for (const hissan::Op& op : c.full)
-        if (op.kind == hissan::Op::Text) {
-            c.lineMiddle = (op.y1 + op.y2) / 2;
-            break;
-        }
+    bool first = true;
+    for (const hissan::Op& op : c.full) {
+        if (op.kind != hissan::Op::Text || op.part != hissan::Part::Expression) continue;
+        c.lineTop = first ? op.y1 : std::min(c.lineTop, op.y1);
+        c.lineBottom = first ? op.y2 : std::max(c.lineBottom, op.y2);
+        if (first) c.lineMiddle = (op.y1 + op.y2) / 2;
+        first = false;
+    }
+    c.squares = squaresOf(c, grid);
     return c;
 }
 
+bool onExpressionLine(const hissan::Op& op, const Calculation& c) {
+    if (op.part == hissan::Part::Expression) return true;
+    // The answer after "=" with its underline just below the line, and a
+    // note above it saying how far a quotient is worked; the working starts
+    // a row or more below.
+    const int top = std::min(op.y1, op.y2);
+    return op.kind != hissan::Op::Pause && op.kind != hissan::Op::Step &&
+           top < c.lineBottom + (c.lineBottom - c.lineTop) / 2;
+}
+
+namespace {
+
+bool isDigitGlyph(const std::string& t) {
+    if (t.size() == 1) return t[0] >= '0' && t[0] <= '9';
+    // ０ .. ９
+    return t.size() == 3 && t.compare(0, 2, "\xEF\xBC") == 0 && uint8_t(t[2]) >= 0x90 &&
+           uint8_t(t[2]) <= 0x99;
+}
+
+bool isZeroGlyph(const std::string& t) {
+    return t == "0" || t == "０";
+}
+
+}  // namespace
+
+Squares squaresOf(const Calculation& c, const hissan::Grid& grid) {
+    using hissan::Part;
+    Squares sq;
+    sq.size = grid.CellW;
+    int right = 0;
+    bool any = false;
+    std::vector<int> tops;
+    for (const hissan::Op& op : c.full) {
+        if (op.kind != hissan::Op::Text || op.size != grid.MojiSize || onExpressionLine(op, c))
+            continue;
+        if (op.part != Part::Operand && op.part != Part::OperatorRule && op.part != Part::Answer &&
+            op.part != Part::Working)
+            continue;
+        if (!isDigitGlyph(op.text) && op.part != Part::OperatorRule) continue;
+        sq.left = any ? std::min(sq.left, op.x1) : op.x1;
+        right = any ? std::max(right, op.x1) : op.x1;
+        any = true;
+        tops.push_back(op.y1);
+    }
+    if (!any || sq.size <= 0) return {};
+    sq.columns = (right - sq.left + sq.size / 2) / sq.size + 1;
+    std::sort(tops.begin(), tops.end());
+    for (int t : tops)
+        if (sq.rowTops.empty() || t - sq.rowTops.back() >= sq.size / 2) sq.rowTops.push_back(t);
+    return sq;
+}
+
+hissan::DisplayList paperOps(const hissan::DisplayList& ops, bool answers) {
+    using hissan::Op;
+    const size_t n = ops.size();
+    std::vector<bool> keep(n, true);
+    for (size_t i = 0; i < n; ++i) {
+        const Op& r = ops[i];
+        if (r.kind != Op::Rect || r.colour != hissan::Colour::of(hissan::Role::Background))
+            continue;
+        keep[i] = false;
+        for (size_t j = 0; j < i; ++j) {
+            const Op& t = ops[j];
+            if (keep[j] && t.kind == Op::Text && t.x1 >= r.x1 && t.x1 < r.x2 && t.y1 >= r.y1 &&
+                t.y1 < r.y2)
+                keep[j] = false;
+        }
+    }
+    // A text drawn again where it already stands (a point written twice)
+    // is printed once.
+    std::set<std::tuple<int, int, int, uint32_t, std::string>> written;
+    for (size_t i = 0; i < n; ++i) {
+        const Op& t = ops[i];
+        if (!keep[i] || t.kind != Op::Text) continue;
+        const uint32_t colour = (uint32_t(t.colour.role) << 24) ^ t.colour.rgb;
+        keep[i] = written.insert({t.x1, t.y1, t.size * 2 + t.bold, colour, t.text}).second;
+    }
+    if (answers) {
+        // Each answer row from the left: a 0 with a digit after it is a
+        // leading zero; the ones digit (a 0 before the point) stays.
+        std::map<int, std::map<int, std::vector<size_t>>> rows;  // y, x: ops
+        for (size_t i = 0; i < n; ++i)
+            if (keep[i] && ops[i].kind == Op::Text && ops[i].part == hissan::Part::Answer)
+                rows[ops[i].y1][ops[i].x1].push_back(i);
+        // A point is drawn small and lower down; it joins the row it stands in.
+        for (size_t i = 0; i < n; ++i) {
+            const Op& pt = ops[i];
+            if (!keep[i] || pt.kind != Op::Text || pt.part != hissan::Part::Answer ||
+                pt.text != "●")
+                continue;
+            for (auto& [y, cells] : rows) {
+                const Op& first = ops[cells.begin()->second.front()];
+                if (pt.y1 > y && pt.y1 < first.y2 && !cells.count(pt.x1)) cells[pt.x1].push_back(i);
+            }
+        }
+        for (const auto& [y, cells] : rows) {
+            for (auto it = cells.begin(); it != cells.end(); ++it) {
+                const auto next = std::next(it);
+                const std::string& text = ops[it->second.back()].text;
+                if (next == cells.end() || !isZeroGlyph(text) ||
+                    !isDigitGlyph(ops[next->second.back()].text))
+                    break;
+                for (size_t i : it->second) keep[i] = false;
+            }
+        }
+    }
+    hissan::DisplayList out;
+    for (size_t i = 0; i < n; ++i)
+        if (keep[i]) out.push_back(ops[i]);
+    return out;
+}
+
 // ---- the sheet ------------------------------------------------------------------------
+
+// Glyph runs of the board's texts, shaped once for each font and text: a
+// sheet draws the same few digits thousands of times.
+class GlyphCache {
+  public:
+    explicit GlyphCache(const app::QtMetrics& metrics) : metrics_(metrics) {}
+
+    void draw(QPainter& p, const hissan::Op& op) {
+        std::string key = std::to_string(op.size * 2 + (op.bold ? 1 : 0));
+        key += '|';
+        key += op.text;
+        auto it = runs_.find(key);
+        if (it == runs_.end()) {
+            Entry e;
+            QTextLayout layout(QString::fromStdString(op.text), metrics_.font(op.size, op.bold),
+                               p.device());
+            layout.beginLayout();
+            QTextLine line = layout.createLine();
+            layout.endLayout();
+            e.runs = layout.glyphRuns();
+            // The board places a text's baseline at the cell ascent below its top.
+            e.dy = app::cellAscent(op.size, p.device()) - line.ascent();
+            it = runs_.emplace(std::move(key), std::move(e)).first;
+        }
+        for (const QGlyphRun& run : it->second.runs)
+            p.drawGlyphRun(QPointF(op.x1, op.y1 + it->second.dy), run);
+    }
+
+  private:
+    struct Entry {
+        QList<QGlyphRun> runs;
+        double dy = 0;
+    };
+    const app::QtMetrics& metrics_;
+    std::unordered_map<std::string, Entry> runs_;
+};
+
+namespace {
+
+// Page geometry in pixels at 96 dots per inch (A4: 794 x 1123).
+constexpr double kHeaderH = 76;     // title, date, name and score box
+constexpr double kFooterH = 14;     // the page number
+constexpr double kLineGap = 4;      // between the expression line and the working
+constexpr double kSquarePx = 37.8;  // 1 cm: the largest square of the working
+constexpr double kLineEmPx = 22;    // the largest expression line: 6 mm characters
+
+QRectF boxOf(const hissan::DisplayList& ops) {
+    return QRectF(app::opsExtent(ops));
+}
+
+// Replays a board's ops on paper in the whiteboard's colours: texts as
+// cached glyph runs, rules and marks as lines.
+void paintOps(QPainter& p, const hissan::DisplayList& ops, const app::QtMetrics& metrics,
+              GlyphCache& glyphs) {
+    using hissan::Op;
+    const hissan::Scheme& scheme = hissan::schemeFor(1);
+    const double penScale = app::verticalDpi(p.device()) / double(app::kBoardDpi);
+    for (const Op& op : ops) {
+        switch (op.kind) {
+            case Op::Text:
+                p.setPen(app::toQColor(scheme.resolve(op.colour)));
+                if (op.underline) {
+                    p.setFont(metrics.font(op.size, op.bold, true));
+                    p.drawText(QPointF(op.x1, op.y1 + app::cellAscent(op.size, p.device())),
+                               QString::fromStdString(op.text));
+                } else {
+                    glyphs.draw(p, op);
+                }
+                break;
+            case Op::Line: {
+                QPen pen(app::toQColor(scheme.resolve(op.colour)));
+                pen.setWidthF(std::max(1, op.width) * penScale);
+                pen.setStyle(op.dotted ? Qt::DotLine : Qt::SolidLine);
+                pen.setCapStyle(Qt::FlatCap);
+                p.setPen(pen);
+                p.drawLine(op.x1, op.y1, op.x2, op.y2);
+                break;
+            }
+            case Op::Rect:
+                p.fillRect(QRect(QPoint(op.x1, op.y1), QPoint(op.x2 - 1, op.y2 - 1)),
+                           app::toQColor(scheme.resolve(op.colour)));
+                break;
+            default:
+                break;
+        }
+    }
+}
+
+}  // namespace
 
 Sheet::Sheet(QSizeF pageSize, Grid grid, std::vector<Calculation> calculations, Style style,
              const app::QtMetrics& metrics)
@@ -250,25 +456,73 @@ Sheet::Sheet(QSizeF pageSize, Grid grid, std::vector<Calculation> calculations, 
       grid_(grid),
       calculations_(std::move(calculations)),
       style_(std::move(style)),
-      metrics_(metrics) {
+      metrics_(metrics),
+      glyphs_(std::make_unique<GlyphCache>(metrics)) {
     area_ = QRectF(kMargin, kMargin + kHeaderH, page_.width() - 2 * kMargin,
-                   page_.height() - 2 * kMargin - kHeaderH);
-    // One scale for the whole sheet: the largest board fills its cell, and
-    // no board is drawn larger than on the blackboard. The cells' numbers go
-    // beside the boards or above them, whichever leaves them larger.
-    auto fit = [&](bool above) {
-        numberAbove_ = above;
-        const QRectF room = boardRect(0);
-        double s = 1;
-        for (const Calculation& c : calculations_) {
-            if (c.extent.width() > 0) s = std::min(s, room.width() / c.extent.width());
-            if (c.extent.height() > 0) s = std::min(s, room.height() / c.extent.height());
+                   page_.height() - 2 * kMargin - kHeaderH - kFooterH);
+    const QRectF box = boardRect(0);
+    numberPx_ = std::clamp(box.height() * 0.07, 9.0, 18.0);
+    QFont f(metrics_.family());
+    f.setPixelSize(int(numberPx_));
+    const QFontMetricsF fm(f);
+    numberW_ = 0;
+    for (size_t i = 0; i < calculations_.size(); ++i)
+        numberW_ = std::max(numberW_, fm.horizontalAdvance(numberText(int(i))));
+    numberW_ += numberPx_ * 0.5;
+
+    // The expression line and the working apart, each at one scale for the
+    // whole sheet: the line as large as the widest allows, up to a size that
+    // reads like a printed exercise, and the working as large as its cell
+    // allows up to squares of about 1 cm.
+    double emPx = 53, cellPx = 53;
+    lineScale_ = 1;
+    for (const Calculation& c : calculations_) {
+        Printed pr;
+        for (int answer = 0; answer < 2; ++answer) {
+            const hissan::DisplayList ops = paperOps(answer ? c.full : c.problem, answer == 1);
+            for (const hissan::Op& op : ops)
+                (onExpressionLine(op, c) ? pr.line : pr.work)[answer].push_back(op);
         }
-        return s;
-    };
-    const double beside = fit(false), above = fit(true);
-    numberAbove_ = above > beside;
-    scale_ = std::max(beside, above);
+        pr.lineBox = boxOf(pr.line[1]);
+        pr.workBox = boxOf(pr.work[1]);
+        const Squares& sq = c.squares;
+        if (sq.columns > 0) {
+            pr.workBox |= QRectF(sq.left, sq.rowTops.front(), sq.columns * sq.size,
+                                 sq.rowTops.back() + sq.size - sq.rowTops.front());
+            cellPx = sq.size;
+        }
+        if (c.lineBottom > c.lineTop) emPx = c.lineBottom - c.lineTop;
+        if (pr.lineBox.width() > 0)
+            lineScale_ = std::min(lineScale_, (box.width() - numberW_) / pr.lineBox.width());
+        printed_.push_back(std::move(pr));
+    }
+    lineScale_ = std::min(lineScale_, std::min(kLineEmPx, box.height() * 0.1) / emPx);
+    lineH_ = 0;
+    for (const Printed& pr : printed_) lineH_ = std::max(lineH_, pr.lineBox.height() * lineScale_);
+    lineH_ = std::max(lineH_, numberPx_ * 1.2);
+    const QRectF room = box.adjusted(0, lineH_ + kLineGap, 0, 0);
+    workScale_ = kSquarePx / cellPx;
+    for (const Printed& pr : printed_) {
+        if (pr.workBox.width() > 0)
+            workScale_ = std::min(workScale_, room.width() / pr.workBox.width());
+        if (pr.workBox.height() > 0)
+            workScale_ = std::min(workScale_, room.height() / pr.workBox.height());
+    }
+}
+
+Sheet::Sheet(Sheet&&) noexcept = default;
+Sheet::~Sheet() = default;
+
+QString Sheet::numberText(int index) const {
+    const int n = index + 1;
+    if (style_.circled && n <= 50) {
+        // ① .. ⑳, ㉑ .. ㉟, ㊱ .. ㊿
+        const char32_t c = n <= 20   ? U'\u2460' + char32_t(n - 1)
+                           : n <= 35 ? U'\u3251' + char32_t(n - 21)
+                                     : U'\u32B1' + char32_t(n - 36);
+        return QString::fromUcs4(&c, 1);
+    }
+    return QStringLiteral("(%1)").arg(n);
 }
 
 int Sheet::pageCount() const {
@@ -288,6 +542,12 @@ int Sheet::calculationAt(int page, int slot) const {
     return index < int(calculations_.size()) ? index : -1;
 }
 
+int Sheet::problemsOn(int page) const {
+    int n = 0;
+    for (int slot = 0; slot < grid_.perPage(); ++slot) n += calculationAt(page, slot) >= 0;
+    return n;
+}
+
 QRectF Sheet::cellRect(int slot) const {
     const double w = area_.width() / grid_.cols;
     const double h = area_.height() / grid_.rows;
@@ -296,78 +556,144 @@ QRectF Sheet::cellRect(int slot) const {
 }
 
 QRectF Sheet::boardRect(int slot) const {
-    if (numberAbove_) return cellRect(slot).adjusted(kPad, kPad + kNumberH, -kPad, -kPad);
-    return cellRect(slot).adjusted(kPad + kNumberW, kPad, -kPad, -kPad);
+    return cellRect(slot).adjusted(kPad, kPad, -kPad, -kPad);
+}
+
+const hissan::DisplayList& Sheet::lineOps(int index, bool answer) const {
+    return printed_[size_t(index)].line[answer ? 1 : 0];
+}
+
+const hissan::DisplayList& Sheet::workOps(int index, bool answer) const {
+    return printed_[size_t(index)].work[answer ? 1 : 0];
+}
+
+QTransform Sheet::lineTransform(int slot, int index) const {
+    const QRectF box = boardRect(slot);
+    const QRectF& from = printed_[size_t(index)].lineBox;
+    QTransform t;
+    t.translate(box.left() + numberW_, box.top() + (lineH_ - from.height() * lineScale_) / 2);
+    t.scale(lineScale_, lineScale_);
+    t.translate(-from.left(), -from.top());
+    return t;
+}
+
+QTransform Sheet::workTransform(int slot, int index) const {
+    const QRectF room = boardRect(slot).adjusted(0, lineH_ + kLineGap, 0, 0);
+    const QRectF& from = printed_[size_t(index)].workBox;
+    QTransform t;
+    // Centred across the cell, from the top of the room under the line.
+    t.translate(room.left() + (room.width() - from.width() * workScale_) / 2, room.top());
+    t.scale(workScale_, workScale_);
+    t.translate(-from.left(), -from.top());
+    return t;
 }
 
 void Sheet::paintHeader(QPainter& p, int page) const {
     const double top = kMargin;
+    const double left = kMargin;
     const double right = page_.width() - kMargin;
-    const double baseline = top + kHeaderH * 0.55;
     p.setPen(Qt::black);
-
     QFont small(metrics_.family());
     small.setPixelSize(int(kHeaderPx));
-    const QString number = QStringLiteral("%1 / %2").arg(page + 1).arg(pageCount());
+    const QFontMetricsF sm(small, p.device());
+
+    // The page number at the foot of the page.
     p.setFont(small);
-    const double numberW = QFontMetricsF(small, p.device()).horizontalAdvance(number);
-    p.drawText(QPointF(right - numberW, baseline), number);
+    const QString number = QStringLiteral("%1 / %2").arg(page + 1).arg(pageCount());
+    p.drawText(
+        QPointF((page_.width() - sm.horizontalAdvance(number)) / 2, page_.height() - kMargin),
+        number);
 
-    const QString name = QStringLiteral("なまえ＿＿＿＿＿＿＿＿＿＿");
-    const double nameW = QFontMetricsF(small, p.device()).horizontalAdvance(name);
-    const double nameX = right - numberW - 30 - nameW;
-    p.drawText(QPointF(nameX, baseline), name);
-
+    const bool answers = isAnswerPage(page);
     QString title = style_.title;
-    if (isAnswerPage(page))
-        title += title.isEmpty() ? QStringLiteral("答え") : QStringLiteral("　［答え］");
-    if (!title.isEmpty()) {
-        QFont big(metrics_.family());
-        big.setPixelSize(int(kTitlePx));
-        big.setBold(true);
-        p.setFont(big);
-        const QFontMetricsF fm(big, p.device());
-        const double room = nameX - 24 - kMargin;
-        p.drawText(QPointF(kMargin, baseline), fm.elidedText(title, Qt::ElideRight, room));
-    }
-    QPen rule(QColor(96, 96, 96));
+    if (answers) title += title.isEmpty() ? QStringLiteral("答え") : QStringLiteral("　答え");
+    QFont big(metrics_.family());
+    big.setPixelSize(int(kTitlePx));
+    big.setBold(true);
+    const QFontMetricsF bm(big, p.device());
+    const double row1 = top + 24, row2 = top + 56;
+
+    QPen rule(QColor(64, 64, 64));
     rule.setWidthF(1.0);
+    double titleRoom = right - left;
+    if (!answers) {
+        // The score box in the corner: the pupil's score over the problems.
+        const double boxW = 96, boxH = 60;
+        const QRectF score(right - boxW, top, boxW, boxH);
+        p.setPen(rule);
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(score);
+        p.setFont(small);
+        const QString out = QStringLiteral("／%1").arg(problemsOn(page));
+        p.drawText(QPointF(score.right() - 6 - sm.horizontalAdvance(out), score.bottom() - 8), out);
+        // The date above the name, the class and the name.
+        const double fieldsRight = score.left() - 14;
+        const QString date = QStringLiteral("月　　　日");
+        p.drawText(QPointF(fieldsRight - sm.horizontalAdvance(date), row1), date);
+        const QString who = QStringLiteral("年　　組　　番　名前");
+        const double nameLine = 190;
+        const double whoX = fieldsRight - nameLine - sm.horizontalAdvance(who);
+        p.drawText(QPointF(whoX, row2), who);
+        p.drawLine(QPointF(fieldsRight - nameLine + 4, row2 + 4), QPointF(fieldsRight, row2 + 4));
+        titleRoom = fieldsRight - sm.horizontalAdvance(date) - 24 - left;
+    }
+    if (!title.isEmpty()) {
+        p.setFont(big);
+        p.setPen(Qt::black);
+        p.drawText(QPointF(left, row1 + 4), bm.elidedText(title, Qt::ElideRight, titleRoom));
+    }
     p.setPen(rule);
-    const double y = top + kHeaderH - 10;
-    p.drawLine(QPointF(kMargin, y), QPointF(right, y));
+    p.drawLine(QPointF(left, top + kHeaderH - 10), QPointF(right, top + kHeaderH - 10));
+}
+
+void Sheet::paintSquares(QPainter& p, const Calculation& c) const {
+    const Squares& sq = c.squares;
+    if (sq.columns <= 0) return;
+    // Light enough that the digits stay clear: a thin pale blue.
+    QPen pen(QColor(150, 190, 225));
+    pen.setWidthF(0.6 / workScale_);
+    p.setPen(pen);
+    const double right = sq.left + sq.columns * sq.size;
+    for (int top : sq.rowTops) {
+        p.drawLine(QPointF(sq.left, top), QPointF(right, top));
+        p.drawLine(QPointF(sq.left, top + sq.size), QPointF(right, top + sq.size));
+        for (int k = 0; k <= sq.columns; ++k)
+            p.drawLine(QPointF(sq.left + k * sq.size, top),
+                       QPointF(sq.left + k * sq.size, top + sq.size));
+    }
 }
 
 void Sheet::paintCell(QPainter& p, int page, int slot) const {
     const int index = calculationAt(page, slot);
     if (index < 0) return;
     const Calculation& c = calculations_[size_t(index)];
-    const QRectF cell = cellRect(slot);
-    const QRectF box = boardRect(slot);
+    const bool answer = isAnswerPage(page) || !style_.problems;
 
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setTransform(lineTransform(slot, index), true);
+    paintOps(p, lineOps(index, answer), metrics_, *glyphs_);
+    p.restore();
+
+    // The number, level with the expression line.
     QFont f(metrics_.family());
-    f.setPixelSize(int(kNumberPx));
+    f.setPixelSize(int(numberPx_));
     p.setFont(f);
     p.setPen(Qt::black);
     const QFontMetricsF fm(f, p.device());
-    // The number stands in the cell's corner, level with the expression line
-    // when it is beside the board.
-    const double middle = numberAbove_ ? cell.top() + kPad + kNumberH / 2
-                                       : box.top() + scale_ * (c.lineMiddle - c.extent.top());
-    p.drawText(QPointF(cell.left() + kPad, middle + (fm.ascent() - fm.descent()) / 2),
-               QStringLiteral("(%1)").arg(index + 1));
+    const double middle = lineTransform(slot, index).map(QPointF(0, c.lineMiddle)).y();
+    p.drawText(QPointF(boardRect(slot).left(), middle + (fm.ascent() - fm.descent()) / 2),
+               numberText(index));
 
     p.save();
-    p.translate(box.topLeft());
-    p.scale(scale_, scale_);
-    p.translate(-c.extent.topLeft());
-    app::RenderOptions opt;
-    opt.scheme = 1;  // the whiteboard colours: dark on white paper
-    app::renderOps(p, isAnswerPage(page) || !style_.problems ? c.full : c.problem, metrics_, opt);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setTransform(workTransform(slot, index), true);
+    if (style_.squares) paintSquares(p, c);
+    if (answer || !style_.expressionOnly) paintOps(p, workOps(index, answer), metrics_, *glyphs_);
     p.restore();
 }
 
 void Sheet::paintPage(QPainter& p, int page) const {
-    p.fillRect(QRectF(QPointF(0, 0), page_), Qt::white);
     paintHeader(p, page);
     QPen frame(QColor(200, 200, 200));
     frame.setWidthF(0.75);

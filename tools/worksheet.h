@@ -10,6 +10,7 @@
 #include <QRectF>
 #include <QSizeF>
 #include <QString>
+#include <QTransform>
 #include <cstdint>
 #include <iosfwd>
 #include <memory>
@@ -20,6 +21,7 @@
 #include <vector>
 
 #include "core/worksheet_pattern.h"
+#include "hissan/board.h"
 #include "hissan/display_list.h"
 #include "hissan/jouken.h"
 #include "ui/renderer.h"
@@ -52,15 +54,37 @@ struct Source {
 // pipe or larger than 1 MB, or is not text in its encoding.
 bool readExpressions(const QString& path, std::vector<Source>& out, std::string& error);
 
+// The squared grid behind a board's working: one row of squares for each row
+// of full-size digits, all rows over the same columns, in board pixels.
+struct Squares {
+    int left = 0, columns = 0, size = 0;
+    std::vector<int> rowTops;
+};
+
 // One calculation laid out for the sheet, in board pixels.
 struct Calculation {
-    std::string expression;       // as the board took it, with its "="
-    std::string answer;           // as written after "="
-    hissan::DisplayList full;     // the finished board outside step mode
-    hissan::DisplayList problem;  // the practice problem: no answer, no working
-    QRect extent;                 // everything the finished board draws
-    int lineMiddle = 0;           // the middle of the expression line's height
+    std::string expression;           // as the board took it, with its "="
+    std::string answer;               // as written after "="
+    hissan::DisplayList full;         // the finished board outside step mode
+    hissan::DisplayList problem;      // the practice problem: no answer, no working
+    QRect extent;                     // everything the finished board draws
+    int lineMiddle = 0;               // the middle of the expression line's height
+    int lineTop = 0, lineBottom = 0;  // the band of the expression line
+    Squares squares;                  // where the digits of the working stand
 };
+
+// The squares of a finished board laid out on `grid`.
+Squares squaresOf(const Calculation& c, const hissan::Grid& grid);
+
+// Whether an op of a finished board belongs to its expression line (the
+// expression, its "=" and the answer after it) rather than to the working.
+bool onExpressionLine(const hissan::Op& op, const Calculation& c);
+
+// A board's ops as printed on paper: the background squares the board lays
+// under its glyphs are not filled (what they would wipe out is left out
+// instead), and on an answer page the leading zeros the board shows in an
+// answer row (1000-372 is worked as 0628) are left out, so that 628 is printed.
+hissan::DisplayList paperOps(const hissan::DisplayList& ops, bool answers);
 
 // Types `expression` on a fresh board with the conditions `jk` and lays the
 // finished board out on `metrics`. The program's refusal, in its own words,
@@ -86,23 +110,41 @@ struct Style {
 };
 
 // The pages of a sheet. Sizes are device pixels of a page at 96 dots per
-// inch, the resolution the boards were measured at.
+// inch, the resolution the boards were measured at. Each cell has its
+// number and the expression line at the top and the working below it, each
+// at one scale for the whole sheet: the working as large as the cells allow
+// up to squares of about 1 cm.
 class Sheet {
   public:
     Sheet(QSizeF pageSize, Grid grid, std::vector<Calculation> calculations, Style style,
           const app::QtMetrics& metrics);
+    Sheet(Sheet&&) noexcept;
+    ~Sheet();
 
     int pageCount() const;
     bool isAnswerPage(int page) const;
     // The calculation shown in `slot` (0 .. cols x rows - 1, row by row) of
     // `page`, or -1 when that cell is empty.
     int calculationAt(int page, int slot) const;
+    // How many problems `page` has (its score box's total).
+    int problemsOn(int page) const;
     // A cell's box on its page, and the part of it the board may fill.
     QRectF cellRect(int slot) const;
     QRectF boardRect(int slot) const;
-    // Board pixels to page pixels, the same for every cell.
-    double scale() const { return scale_; }
+    // Board pixels to page pixels: the working's scale, the line's scale.
+    double scale() const { return workScale_; }
+    double lineScale() const { return lineScale_; }
+    // Where the expression line and the working of calculation `index` are
+    // drawn in `slot`: board pixels to page pixels.
+    QTransform lineTransform(int slot, int index) const;
+    QTransform workTransform(int slot, int index) const;
+    // "(3)" or "③".
+    QString numberText(int index) const;
     const std::vector<Calculation>& calculations() const { return calculations_; }
+    // What a cell draws of calculation `index`: on its expression line and
+    // in its working, as printed.
+    const hissan::DisplayList& lineOps(int index, bool answer) const;
+    const hissan::DisplayList& workOps(int index, bool answer) const;
 
     void paintPage(QPainter& p, int page) const;
     // One cell's number and board only (no header, no frame).
@@ -110,15 +152,22 @@ class Sheet {
 
   private:
     void paintHeader(QPainter& p, int page) const;
+    void paintSquares(QPainter& p, const Calculation& c) const;
 
+    struct Printed {
+        hissan::DisplayList line[2], work[2];  // [0] the problem, [1] the finished board
+        QRectF lineBox, workBox;               // their extents, board pixels
+    };
     QSizeF page_;
     Grid grid_;
     std::vector<Calculation> calculations_;
+    std::vector<Printed> printed_;
     Style style_;
     const app::QtMetrics& metrics_;
     QRectF area_;  // the cells' region below the header
-    double scale_ = 1;
-    bool numberAbove_ = false;  // the cells' numbers above the boards, not beside them
+    double workScale_ = 1, lineScale_ = 1;
+    double numberPx_ = 15, numberW_ = 36, lineH_ = 0;
+    std::unique_ptr<class GlyphCache> glyphs_;
 };
 
 // A4 portrait, no margins, at the boards' 96 dots per inch: the page of a
