@@ -12,10 +12,12 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QRawFont>
 #include <QStringDecoder>
 #include <QTextLayout>
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <map>
 #include <ostream>
@@ -303,17 +305,32 @@ hissan::DisplayList paperOps(const hissan::DisplayList& ops, bool answers) {
     using hissan::Op;
     const size_t n = ops.size();
     std::vector<bool> keep(n, true);
+    // The texts so far by the 64-pixel square their corner is in, so that a
+    // background square looks only at the texts near it.
+    constexpr int kBucket = 64;
+    auto bucket = [](int x, int y) {
+        return (int64_t(std::floor(y / double(kBucket))) << 32) ^
+               uint32_t(int(std::floor(x / double(kBucket))));
+    };
+    std::unordered_map<int64_t, std::vector<size_t>> texts;
     for (size_t i = 0; i < n; ++i) {
         const Op& r = ops[i];
+        if (r.kind == Op::Text) {
+            texts[bucket(r.x1, r.y1)].push_back(i);
+            continue;
+        }
         if (r.kind != Op::Rect || r.colour != hissan::Colour::of(hissan::Role::Background))
             continue;
         keep[i] = false;
-        for (size_t j = 0; j < i; ++j) {
-            const Op& t = ops[j];
-            if (keep[j] && t.kind == Op::Text && t.x1 >= r.x1 && t.x1 < r.x2 && t.y1 >= r.y1 &&
-                t.y1 < r.y2)
-                keep[j] = false;
-        }
+        for (int by = int(std::floor(r.y1 / double(kBucket))); by * kBucket < r.y2; ++by)
+            for (int bx = int(std::floor(r.x1 / double(kBucket))); bx * kBucket < r.x2; ++bx) {
+                auto it = texts.find(bucket(bx * kBucket, by * kBucket));
+                if (it == texts.end()) continue;
+                for (size_t j : it->second) {
+                    const Op& t = ops[j];
+                    if (t.x1 >= r.x1 && t.x1 < r.x2 && t.y1 >= r.y1 && t.y1 < r.y2) keep[j] = false;
+                }
+            }
     }
     // A text drawn again where it already stands (a point written twice)
     // is printed once.
@@ -365,9 +382,15 @@ hissan::DisplayList paperOps(const hissan::DisplayList& ops, bool answers) {
 // sheet draws the same few digits thousands of times.
 class GlyphCache {
   public:
+    struct Entry {
+        QList<QGlyphRun> runs;
+        double dy = 0;  // from the text's top to the runs' origin
+        double advance = 0;
+    };
+
     explicit GlyphCache(const app::QtMetrics& metrics) : metrics_(metrics) {}
 
-    void draw(QPainter& p, const hissan::Op& op) {
+    const Entry& shaped(QPainter& p, const hissan::Op& op) {
         std::string key = std::to_string(op.size * 2 + (op.bold ? 1 : 0));
         key += '|';
         key += op.text;
@@ -384,17 +407,33 @@ class GlyphCache {
             e.dy = app::cellAscent(op.size, p.device()) - line.ascent();
             it = runs_.emplace(std::move(key), std::move(e)).first;
         }
-        for (const QGlyphRun& run : it->second.runs)
-            p.drawGlyphRun(QPointF(op.x1, op.y1 + it->second.dy), run);
+        return it->second;
+    }
+
+    // One character of a plain font (the cells' numbers), with the runs'
+    // origin on the baseline and its advance.
+    const Entry& shaped(QPainter& p, const QFont& font, QChar c, double& advance) {
+        const uint64_t key = (uint64_t(font.pixelSize()) << 32) | c.unicode();
+        auto it = chars_.find(key);
+        if (it == chars_.end()) {
+            Entry e;
+            QTextLayout layout(QString(c), font, p.device());
+            layout.beginLayout();
+            QTextLine line = layout.createLine();
+            layout.endLayout();
+            e.runs = layout.glyphRuns();
+            e.dy = -line.ascent();
+            e.advance = line.naturalTextWidth();
+            it = chars_.emplace(key, std::move(e)).first;
+        }
+        advance = it->second.advance;
+        return it->second;
     }
 
   private:
-    struct Entry {
-        QList<QGlyphRun> runs;
-        double dy = 0;
-    };
     const app::QtMetrics& metrics_;
     std::unordered_map<std::string, Entry> runs_;
+    std::unordered_map<uint64_t, Entry> chars_;
 };
 
 namespace {
@@ -410,45 +449,134 @@ QRectF boxOf(const hissan::DisplayList& ops) {
     return QRectF(app::opsExtent(ops));
 }
 
-// Replays a board's ops on paper in the whiteboard's colours: texts as
-// cached glyph runs, rules and marks as lines.
-void paintOps(QPainter& p, const hissan::DisplayList& ops, const app::QtMetrics& metrics,
-              GlyphCache& glyphs) {
-    using hissan::Op;
-    const hissan::Scheme& scheme = hissan::schemeFor(1);
-    const double penScale = app::verticalDpi(p.device()) / double(app::kBoardDpi);
-    for (const Op& op : ops) {
-        switch (op.kind) {
-            case Op::Text:
-                p.setPen(app::toQColor(scheme.resolve(op.colour)));
-                if (op.underline) {
-                    p.setFont(metrics.font(op.size, op.bold, true));
-                    p.drawText(QPointF(op.x1, op.y1 + app::cellAscent(op.size, p.device())),
-                               QString::fromStdString(op.text));
-                } else {
-                    glyphs.draw(p, op);
+}  // namespace
+
+// What the cells of a page draw, gathered so that the PDF gets one text
+// object for each font, colour and scale and one path for each kind of line,
+// instead of one for every glyph and every rule.
+class Ink {
+  public:
+    Ink(GlyphCache& glyphs, const app::QtMetrics& metrics) : glyphs_(glyphs), metrics_(metrics) {}
+
+    // A board's ops, in the whiteboard's colours, through `t` (board
+    // pixels to page pixels, scaling by `scale`).
+    void ops(QPainter& p, const hissan::DisplayList& ops, const QTransform& t, double scale) {
+        using hissan::Op;
+        const hissan::Scheme& scheme = hissan::schemeFor(1);
+        const double penScale = app::verticalDpi(p.device()) / double(app::kBoardDpi);
+        for (const Op& op : ops) {
+            const uint32_t colour = scheme.resolve(op.colour);
+            if (op.kind == Op::Text && !op.underline) {
+                const GlyphCache::Entry& e = glyphs_.shaped(p, op);
+                const QPointF at(op.x1, op.y1 + e.dy);
+                for (const QGlyphRun& run : e.runs) {
+                    Glyphs& g = glyphsFor(run.rawFont(), colour, scale);
+                    g.glyphs += run.glyphIndexes();
+                    for (const QPointF& pos : run.positions())
+                        g.positions.push_back(t.map(pos + at) / scale);
                 }
-                break;
-            case Op::Line: {
-                QPen pen(app::toQColor(scheme.resolve(op.colour)));
+            } else if (op.kind == Op::Line) {
+                QPen pen(app::toQColor(colour));
                 pen.setWidthF(std::max(1, op.width) * penScale);
                 pen.setStyle(op.dotted ? Qt::DotLine : Qt::SolidLine);
                 pen.setCapStyle(Qt::FlatCap);
-                p.setPen(pen);
-                p.drawLine(op.x1, op.y1, op.x2, op.y2);
-                break;
+                linesFor(pen, scale)
+                    .lines.push_back(QLineF(t.map(QPointF(op.x1, op.y1)) / scale,
+                                            t.map(QPointF(op.x2, op.y2)) / scale));
+            } else if (op.kind == Op::Text || op.kind == Op::Rect) {
+                // Rare: an underlined text, a filled mark. Drawn as they come.
+                p.save();
+                p.setTransform(t, true);
+                if (op.kind == Op::Rect) {
+                    p.fillRect(QRect(QPoint(op.x1, op.y1), QPoint(op.x2 - 1, op.y2 - 1)),
+                               app::toQColor(colour));
+                } else {
+                    p.setPen(app::toQColor(colour));
+                    p.setFont(metrics_.font(op.size, op.bold, true));
+                    p.drawText(QPointF(op.x1, op.y1 + app::cellAscent(op.size, p.device())),
+                               QString::fromStdString(op.text));
+                }
+                p.restore();
             }
-            case Op::Rect:
-                p.fillRect(QRect(QPoint(op.x1, op.y1), QPoint(op.x2 - 1, op.y2 - 1)),
-                           app::toQColor(scheme.resolve(op.colour)));
-                break;
-            default:
-                break;
         }
     }
-}
 
-}  // namespace
+    // A text of a plain font in black, its baseline starting at `at` (page pixels).
+    void text(QPainter& p, const QFont& font, const QString& text, QPointF at) {
+        for (QChar c : text) {
+            double advance = 0;
+            const GlyphCache::Entry& e = glyphs_.shaped(p, font, c, advance);
+            for (const QGlyphRun& run : e.runs) {
+                Glyphs& g = glyphsFor(run.rawFont(), 0x000000, 1.0);
+                g.glyphs += run.glyphIndexes();
+                for (const QPointF& pos : run.positions())
+                    g.positions.push_back(pos + at + QPointF(0, e.dy));
+            }
+            at.rx() += advance;
+        }
+    }
+
+    // Lines given in board pixels, through `t`.
+    void lines(const QList<QLineF>& lines, const QPen& pen, const QTransform& t, double scale) {
+        Lines& l = linesFor(pen, scale);
+        for (const QLineF& line : lines)
+            l.lines.push_back(QLineF(t.map(line.p1()) / scale, t.map(line.p2()) / scale));
+    }
+
+    // Draws everything gathered: the lines (the squares first), then the texts.
+    void flush(QPainter& p) {
+        for (const Lines& l : lines_) {
+            p.save();
+            p.scale(l.scale, l.scale);
+            p.setPen(l.pen);
+            p.drawLines(l.lines);
+            p.restore();
+        }
+        for (const Glyphs& g : glyphs_list_) {
+            QGlyphRun run;
+            run.setRawFont(g.font);
+            run.setGlyphIndexes(g.glyphs);
+            run.setPositions(g.positions);
+            p.save();
+            p.scale(g.scale, g.scale);
+            p.setPen(app::toQColor(g.colour));
+            p.drawGlyphRun(QPointF(0, 0), run);
+            p.restore();
+        }
+        lines_.clear();
+        glyphs_list_.clear();
+    }
+
+  private:
+    struct Glyphs {
+        QRawFont font;
+        uint32_t colour;
+        double scale;
+        QList<quint32> glyphs;
+        QList<QPointF> positions;
+    };
+    struct Lines {
+        QPen pen;
+        double scale;
+        QList<QLineF> lines;
+    };
+    Glyphs& glyphsFor(const QRawFont& font, uint32_t colour, double scale) {
+        for (Glyphs& g : glyphs_list_)
+            if (g.colour == colour && g.scale == scale && g.font == font) return g;
+        glyphs_list_.push_back(Glyphs{font, colour, scale, {}, {}});
+        return glyphs_list_.back();
+    }
+    Lines& linesFor(const QPen& pen, double scale) {
+        for (Lines& l : lines_)
+            if (l.scale == scale && l.pen == pen) return l;
+        lines_.push_back(Lines{pen, scale, {}});
+        return lines_.back();
+    }
+    GlyphCache& glyphs_;
+    const app::QtMetrics& metrics_;
+    std::vector<Glyphs> glyphs_list_;
+    std::vector<Lines> lines_;
+};
 
 Sheet::Sheet(QSizeF pageSize, Grid grid, std::vector<Calculation> calculations, Style style,
              const app::QtMetrics& metrics)
@@ -609,7 +737,6 @@ void Sheet::paintHeader(QPainter& p, int page) const {
     if (answers) title += title.isEmpty() ? QStringLiteral("答え") : QStringLiteral("　答え");
     QFont big(metrics_.family());
     big.setPixelSize(int(kTitlePx));
-    big.setBold(true);
     const QFontMetricsF bm(big, p.device());
     const double row1 = top + 24, row2 = top + 56;
 
@@ -646,50 +773,49 @@ void Sheet::paintHeader(QPainter& p, int page) const {
     p.drawLine(QPointF(left, top + kHeaderH - 10), QPointF(right, top + kHeaderH - 10));
 }
 
-void Sheet::paintSquares(QPainter& p, const Calculation& c) const {
-    const Squares& sq = c.squares;
+void Sheet::gatherSquares(Ink& ink, int slot, int index) const {
+    const Squares& sq = calculations_[size_t(index)].squares;
     if (sq.columns <= 0) return;
     // Light enough that the digits stay clear: a thin pale blue.
     QPen pen(QColor(150, 190, 225));
     pen.setWidthF(0.6 / workScale_);
-    p.setPen(pen);
     const double right = sq.left + sq.columns * sq.size;
+    QList<QLineF> lines;
     for (int top : sq.rowTops) {
-        p.drawLine(QPointF(sq.left, top), QPointF(right, top));
-        p.drawLine(QPointF(sq.left, top + sq.size), QPointF(right, top + sq.size));
+        lines.append(QLineF(sq.left, top, right, top));
+        lines.append(QLineF(sq.left, top + sq.size, right, top + sq.size));
         for (int k = 0; k <= sq.columns; ++k)
-            p.drawLine(QPointF(sq.left + k * sq.size, top),
-                       QPointF(sq.left + k * sq.size, top + sq.size));
+            lines.append(QLineF(sq.left + k * sq.size, top, sq.left + k * sq.size, top + sq.size));
     }
+    ink.lines(lines, pen, workTransform(slot, index), workScale_);
 }
 
-void Sheet::paintCell(QPainter& p, int page, int slot) const {
+void Sheet::gatherCell(QPainter& p, Ink& ink, int page, int slot) const {
     const int index = calculationAt(page, slot);
     if (index < 0) return;
     const Calculation& c = calculations_[size_t(index)];
     const bool answer = isAnswerPage(page) || !style_.problems;
-
-    p.save();
-    p.setRenderHint(QPainter::Antialiasing, true);
-    p.setTransform(lineTransform(slot, index), true);
-    paintOps(p, lineOps(index, answer), metrics_, *glyphs_);
-    p.restore();
+    ink.ops(p, lineOps(index, answer), lineTransform(slot, index), lineScale_);
 
     // The number, level with the expression line.
     QFont f(metrics_.family());
     f.setPixelSize(int(numberPx_));
-    p.setFont(f);
-    p.setPen(Qt::black);
     const QFontMetricsF fm(f, p.device());
     const double middle = lineTransform(slot, index).map(QPointF(0, c.lineMiddle)).y();
-    p.drawText(QPointF(boardRect(slot).left(), middle + (fm.ascent() - fm.descent()) / 2),
-               numberText(index));
+    ink.text(p, f, numberText(index),
+             QPointF(boardRect(slot).left(), middle + (fm.ascent() - fm.descent()) / 2));
 
+    if (style_.squares) gatherSquares(ink, slot, index);
+    if (answer || !style_.expressionOnly)
+        ink.ops(p, workOps(index, answer), workTransform(slot, index), workScale_);
+}
+
+void Sheet::paintCell(QPainter& p, int page, int slot) const {
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
-    p.setTransform(workTransform(slot, index), true);
-    if (style_.squares) paintSquares(p, c);
-    if (answer || !style_.expressionOnly) paintOps(p, workOps(index, answer), metrics_, *glyphs_);
+    Ink ink(*glyphs_, metrics_);
+    gatherCell(p, ink, page, slot);
+    ink.flush(p);
     p.restore();
 }
 
@@ -697,13 +823,18 @@ void Sheet::paintPage(QPainter& p, int page) const {
     paintHeader(p, page);
     QPen frame(QColor(200, 200, 200));
     frame.setWidthF(0.75);
-    for (int slot = 0; slot < grid_.perPage(); ++slot) {
-        if (calculationAt(page, slot) < 0) continue;
-        p.setPen(frame);
-        p.setBrush(Qt::NoBrush);
-        p.drawRect(cellRect(slot).adjusted(2, 2, -2, -2));
-        paintCell(p, page, slot);
-    }
+    QList<QRectF> frames;
+    for (int slot = 0; slot < grid_.perPage(); ++slot)
+        if (calculationAt(page, slot) >= 0) frames.append(cellRect(slot).adjusted(2, 2, -2, -2));
+    p.setPen(frame);
+    p.setBrush(Qt::NoBrush);
+    p.drawRects(frames);
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    Ink ink(*glyphs_, metrics_);
+    for (int slot = 0; slot < grid_.perPage(); ++slot) gatherCell(p, ink, page, slot);
+    ink.flush(p);
+    p.restore();
 }
 
 void setUpPage(QPdfWriter& pdf) {

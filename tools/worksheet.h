@@ -109,6 +109,9 @@ struct Style {
     bool expressionOnly = false;  // problems as the expression line alone
 };
 
+class GlyphCache;
+class Ink;
+
 // The pages of a sheet. Sizes are device pixels of a page at 96 dots per
 // inch, the resolution the boards were measured at. Each cell has its
 // number and the expression line at the top and the working below it, each
@@ -152,7 +155,8 @@ class Sheet {
 
   private:
     void paintHeader(QPainter& p, int page) const;
-    void paintSquares(QPainter& p, const Calculation& c) const;
+    void gatherCell(QPainter& p, Ink& ink, int page, int slot) const;
+    void gatherSquares(Ink& ink, int slot, int index) const;
 
     struct Printed {
         hissan::DisplayList line[2], work[2];  // [0] the problem, [1] the finished board
@@ -167,7 +171,7 @@ class Sheet {
     QRectF area_;  // the cells' region below the header
     double workScale_ = 1, lineScale_ = 1;
     double numberPx_ = 15, numberW_ = 36, lineH_ = 0;
-    std::unique_ptr<class GlyphCache> glyphs_;
+    std::unique_ptr<GlyphCache> glyphs_;
 };
 
 // A4 portrait, no margins, at the boards' 96 dots per inch: the page of a
