@@ -33,6 +33,7 @@
 #include "core/yomi.h"
 #include "dialogs/about_form.h"
 #include "dialogs/help_window.h"
+#include "dialogs/sheet_form.h"
 #include "ui/data_paths.h"
 
 namespace app {
@@ -326,6 +327,15 @@ void TKokubanFormM::buildMenus() {
                 ReiGet();
                 if (comp_.wordProblem()->readFault().kind > dialogs::BunExFault::Missing)
                     message(comp_.wordProblem()->noStoriesMessage(), QStringLiteral("★☆お願い☆★"));
+            });
+    connect(add(f, QStringLiteral("プリントを作る(&W)..."), nullptr), &QAction::triggered, this,
+            [this] {
+                // Its choices are kept in a file of their own beside the settings.
+                const QString ini =
+                    QFileInfo(iniWritePath_).dir().filePath(QStringLiteral("worksheet.ini"));
+                auto* form = new dialogs::SheetForm(jk_, ini, this);
+                form->setAttribute(Qt::WA_DeleteOnClose);
+                form->show();
             });
     add(f, QStringLiteral("終了(&X)"), &TKokubanFormM::Exit1Click);
 

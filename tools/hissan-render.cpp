@@ -26,10 +26,10 @@
 #include "core/conditions.h"
 #include "core/keisan.h"
 #include "hissan/rows.h"
-#include "tools/board_entry.h"
-#include "tools/output_file.h"
+#include "ui/board_entry.h"
+#include "ui/output_file.h"
 #include "tools/speech_loader.h"
-#include "tools/worksheet.h"
+#include "ui/worksheet.h"
 #include "ui/data_paths.h"
 #include "ui/renderer.h"
 

@@ -1,7 +1,7 @@
 // Worksheets: pages, cells, the practice problems cut from finished boards,
 // the random patterns and the expression files, and the whole run that
 // writes a PDF or nothing.
-#include "tools/worksheet.h"
+#include "ui/worksheet.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "tools/worksheet.h"
+#include "ui/worksheet.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -26,8 +26,8 @@
 #include <unordered_map>
 
 #include "core/keisan.h"
-#include "tools/board_entry.h"
-#include "tools/output_file.h"
+#include "ui/board_entry.h"
+#include "ui/output_file.h"
 
 namespace worksheet {
 
@@ -398,13 +398,13 @@ class GlyphCache {
         if (it == runs_.end()) {
             Entry e;
             QTextLayout layout(QString::fromStdString(op.text), metrics_.font(op.size, op.bold),
-                               p.device());
+                               device(p));
             layout.beginLayout();
             QTextLine line = layout.createLine();
             layout.endLayout();
             e.runs = layout.glyphRuns();
             // The board places a text's baseline at the cell ascent below its top.
-            e.dy = app::cellAscent(op.size, p.device()) - line.ascent();
+            e.dy = app::cellAscent(op.size, device(p)) - line.ascent();
             it = runs_.emplace(std::move(key), std::move(e)).first;
         }
         return it->second;
@@ -417,7 +417,7 @@ class GlyphCache {
         auto it = chars_.find(key);
         if (it == chars_.end()) {
             Entry e;
-            QTextLayout layout(QString(c), font, p.device());
+            QTextLayout layout(QString(c), font, device(p));
             layout.beginLayout();
             QTextLine line = layout.createLine();
             layout.endLayout();
@@ -431,6 +431,11 @@ class GlyphCache {
     }
 
   private:
+    // The boards are measured and shaped on the sheet's own page (96 dots
+    // per inch) whatever they are drawn on: a printer's page is scaled to it.
+    const QPaintDevice* device(QPainter& p) const {
+        return metrics_.device() ? metrics_.device() : p.device();
+    }
     const app::QtMetrics& metrics_;
     std::unordered_map<std::string, Entry> runs_;
     std::unordered_map<uint64_t, Entry> chars_;
@@ -463,7 +468,8 @@ class Ink {
     void ops(QPainter& p, const hissan::DisplayList& ops, const QTransform& t, double scale) {
         using hissan::Op;
         const hissan::Scheme& scheme = hissan::schemeFor(1);
-        const double penScale = app::verticalDpi(p.device()) / double(app::kBoardDpi);
+        const QPaintDevice* page = metrics_.device() ? metrics_.device() : p.device();
+        const double penScale = app::verticalDpi(page) / double(app::kBoardDpi);
         for (const Op& op : ops) {
             const uint32_t colour = scheme.resolve(op.colour);
             if (op.kind == Op::Text && !op.underline) {
@@ -491,9 +497,12 @@ class Ink {
                     p.fillRect(QRect(QPoint(op.x1, op.y1), QPoint(op.x2 - 1, op.y2 - 1)),
                                app::toQColor(colour));
                 } else {
+                    // In pixels of the sheet's page, whatever device draws it.
+                    QFont f = metrics_.font(op.size, op.bold, true);
+                    f.setPixelSize(app::emPixels(op.size, page));
                     p.setPen(app::toQColor(colour));
-                    p.setFont(metrics_.font(op.size, op.bold, true));
-                    p.drawText(QPointF(op.x1, op.y1 + app::cellAscent(op.size, p.device())),
+                    p.setFont(f);
+                    p.drawText(QPointF(op.x1, op.y1 + app::cellAscent(op.size, page)),
                                QString::fromStdString(op.text));
                 }
                 p.restore();
@@ -882,6 +891,26 @@ bool writePdf(const Sheet& sheet, const QString& file, const QString& documentTi
 
 // ---- the whole sheet ------------------------------------------------------------------
 
+Refusal drawCalculations(const Pattern& pattern, const Choices& choices, int count, uint64_t seed,
+                         const hissan::TJouken& jk, const app::QtMetrics& metrics,
+                         std::vector<Calculation>& out, const std::set<std::string>& given) {
+    // The board lays each problem out as it is drawn: one it refuses (a
+    // digit limit, a divisor that overflows) is drawn again.
+    std::map<std::string, Calculation> laidOut;
+    const Drawn drawn = drawProblems(
+        pattern, choices, count, seed,
+        [&](const std::string& e) -> std::string {
+            auto laid = layOut(e, jk, metrics);
+            if (auto* no = std::get_if<std::string>(&laid)) return *no;
+            laidOut.insert_or_assign(e, std::move(std::get<Calculation>(laid)));
+            return {};
+        },
+        given);
+    if (drawn.refusal.kind == Refusal::None)
+        for (const std::string& e : drawn.expressions) out.push_back(laidOut.at(e));
+    return drawn.refusal;
+}
+
 int quotientPlaces(const hissan::TJouken& jk) {
     return jk.SHOU_ITI == 2 ? 10 : jk.POINTMAX;
 }
@@ -944,24 +973,13 @@ int run(const Request& request, const hissan::TJouken& jk, std::ostream& out, st
         std::set<std::string> given;
         for (const Calculation& c : calculations)
             given.insert(c.expression.substr(0, c.expression.size() - 1));  // without its "="
-        // The board lays each problem out as it is drawn: one it refuses (a
-        // digit limit, a divisor that overflows) is drawn again.
-        std::map<std::string, Calculation> laidOut;
-        const Drawn drawn = drawProblems(
-            *pattern, choices, request.count, seed,
-            [&](const std::string& e) -> std::string {
-                auto laid = layOut(e, jk, metrics);
-                if (auto* no = std::get_if<std::string>(&laid)) return *no;
-                laidOut.insert_or_assign(e, std::move(std::get<Calculation>(laid)));
-                return {};
-            },
-            given);
-        if (drawn.refusal.kind != Refusal::None) {
+        const Refusal refusal = drawCalculations(*pattern, choices, request.count, seed, jk,
+                                                 metrics, calculations, given);
+        if (refusal.kind != Refusal::None) {
             err << "hissan-render: --random " << request.pattern << ": "
-                << describe(drawn.refusal, *pattern, choices, request.count) << "\n";
+                << describe(refusal, *pattern, choices, request.count) << "\n";
             return kExitRefused;
         }
-        for (const std::string& e : drawn.expressions) calculations.push_back(laidOut.at(e));
     }
 
     const QString title =

@@ -16,6 +16,7 @@
 #include <memory>
 #include <optional>
 #include <random>
+#include <set>
 #include <string>
 #include <variant>
 #include <vector>
@@ -213,6 +214,14 @@ struct Request {
 
 // The decimal places the board works a quotient to with the conditions `jk`.
 int quotientPlaces(const hissan::TJouken& jk);
+
+// Draws `count` problems of `pattern` meeting `choices` from `seed` and lays
+// them out with the conditions `jk`, appending them to `out`; the refusal,
+// and nothing appended, when they cannot all be drawn. `given` are the
+// problems already on the sheet.
+Refusal drawCalculations(const Pattern& pattern, const Choices& choices, int count, uint64_t seed,
+                         const hissan::TJouken& jk, const app::QtMetrics& metrics,
+                         std::vector<Calculation>& out, const std::set<std::string>& given = {});
 
 // Lays out every calculation of the request with the conditions `jk`, then
 // writes the PDF. Lists each calculation with its answer on `out`; reports
