@@ -622,16 +622,28 @@ Sheet::Sheet(QSizeF pageSize, Grid grid, std::vector<Calculation> calculations, 
         }
         pr.lineBox = boxOf(pr.line[1]);
         pr.workBox = boxOf(pr.work[1]);
-        const Squares& sq = c.squares;
-        if (sq.columns > 0) {
-            pr.workBox |= QRectF(sq.left, sq.rowTops.front(), sq.columns * sq.size,
-                                 sq.rowTops.back() + sq.size - sq.rowTops.front());
-            cellPx = sq.size;
-        }
+        pr.squares = c.squares;
+        if (pr.squares.columns > 0) cellPx = pr.squares.size;
         if (c.lineBottom > c.lineTop) emPx = c.lineBottom - c.lineTop;
         if (pr.lineBox.width() > 0)
             lineScale_ = std::min(lineScale_, (box.width() - numberW_) / pr.lineBox.width());
         printed_.push_back(std::move(pr));
+    }
+    // The squares: every working as many rows as the longest, the rows added
+    // one under another as the board sets its rows apart.
+    size_t rows = 0;
+    for (const Printed& pr : printed_) rows = std::max(rows, pr.squares.rowTops.size());
+    for (Printed& pr : printed_) {
+        Squares& sq = pr.squares;
+        if (sq.columns <= 0) continue;
+        if (style_.squares) {
+            const size_t n = sq.rowTops.size();
+            const int pitch = n > 1 ? (sq.rowTops.back() - sq.rowTops.front()) / int(n - 1)
+                                    : sq.size + sq.size / 5;
+            while (sq.rowTops.size() < rows) sq.rowTops.push_back(sq.rowTops.back() + pitch);
+        }
+        pr.workBox |= QRectF(sq.left, sq.rowTops.front(), sq.columns * sq.size,
+                             sq.rowTops.back() + sq.size - sq.rowTops.front());
     }
     lineScale_ = std::min(lineScale_, std::min(kLineEmPx, box.height() * 0.1) / emPx);
     lineH_ = 0;
@@ -783,7 +795,7 @@ void Sheet::paintHeader(QPainter& p, int page) const {
 }
 
 void Sheet::gatherSquares(Ink& ink, int slot, int index) const {
-    const Squares& sq = calculations_[size_t(index)].squares;
+    const Squares& sq = squaresBehind(index);
     if (sq.columns <= 0) return;
     // Light enough that the digits stay clear: a thin pale blue.
     QPen pen(QColor(150, 190, 225));

@@ -149,6 +149,10 @@ class Sheet {
     // in its working, as printed.
     const hissan::DisplayList& lineOps(int index, bool answer) const;
     const hissan::DisplayList& workOps(int index, bool answer) const;
+    // The squares drawn behind calculation `index`: its own rows, then empty
+    // ones down to as many as the longest working of the sheet has, so that
+    // the squares of a problem do not tell how long its working is.
+    const Squares& squaresBehind(int index) const { return printed_[size_t(index)].squares; }
 
     void paintPage(QPainter& p, int page) const;
     // One cell's number and board only (no header, no frame).
@@ -162,6 +166,7 @@ class Sheet {
     struct Printed {
         hissan::DisplayList line[2], work[2];  // [0] the problem, [1] the finished board
         QRectF lineBox, workBox;               // their extents, board pixels
+        Squares squares;                       // as many rows as the sheet's longest working
     };
     QSizeF page_;
     Grid grid_;

@@ -715,6 +715,10 @@ TEST(Printed, DigitsAreLargeAndSitInTheirSquares) {
             for (size_t i = 0; i < c.size(); ++i) {
                 const worksheet::Squares& sq = c[i].squares;
                 ASSERT_GT(sq.columns, 0) << c[i].expression;
+                // The squares do not tell how long a problem's working is.
+                EXPECT_EQ(sheet.squaresBehind(int(i)).rowTops.size(),
+                          sheet.squaresBehind(0).rowTops.size())
+                    << c[i].expression;
                 // Each full-size digit of the working stands in a square.
                 for (const Op& op : sheet.workOps(int(i), true)) {
                     if (!isDigitText(op) || op.size != 40) continue;
