@@ -395,19 +395,41 @@ class GlyphCache {
         key += '|';
         key += op.text;
         auto it = runs_.find(key);
-        if (it == runs_.end()) {
-            Entry e;
-            QTextLayout layout(QString::fromStdString(op.text), metrics_.font(op.size, op.bold),
-                               device(p));
+        if (it != runs_.end()) return it->second;
+        Entry e;
+        const QString text = QString::fromStdString(op.text);
+        const bool plain = std::none_of(text.begin(), text.end(),
+                                        [](QChar c) { return c.isSurrogate() || c.isMark(); });
+        if (text.size() > 1 && plain) {
+            // A text of several characters (an answer, a note) is its
+            // characters one after another: the board font has a fixed
+            // pitch and no kerning, and each character is shaped only once.
+            double x = 0;
+            hissan::Op one = op;
+            for (QChar c : text) {
+                one.text = QString(c).toStdString();
+                const Entry& ce = shaped(p, one);
+                for (const QGlyphRun& r : ce.runs) {
+                    QGlyphRun moved = r;
+                    QList<QPointF> positions = r.positions();
+                    for (QPointF& q : positions) q += QPointF(x, ce.dy);
+                    moved.setPositions(positions);
+                    e.runs.append(moved);
+                }
+                x += ce.advance;
+            }
+            e.advance = x;
+        } else {
+            QTextLayout layout(text, metrics_.font(op.size, op.bold), device(p));
             layout.beginLayout();
             QTextLine line = layout.createLine();
             layout.endLayout();
             e.runs = layout.glyphRuns();
             // The board places a text's baseline at the cell ascent below its top.
             e.dy = app::cellAscent(op.size, device(p)) - line.ascent();
-            it = runs_.emplace(std::move(key), std::move(e)).first;
+            e.advance = line.naturalTextWidth();
         }
-        return it->second;
+        return runs_.emplace(std::move(key), std::move(e)).first->second;
     }
 
     // One character of a plain font (the cells' numbers), with the runs'
