@@ -42,7 +42,7 @@ done
   for i in "${!exprs[@]}"; do
     a=${exprs[$i]%\**}
     b=${exprs[$i]#*\*}
-    echo "\\begin{minipage}[t][0.19\\textheight][t]{0.24\\textwidth}\\opmul[style=display]{$a}{$b}\\end{minipage}"
+    echo "\\begin{minipage}[t][0.18\\textheight][t]{0.24\\textwidth}\\opmul[style=display]{$a}{$b}\\end{minipage}"
     if [ $(((i + 1) % 20)) -eq 0 ]; then echo '\newpage\noindent'
     elif [ $(((i + 1) % 4)) -eq 0 ]; then echo '\par\noindent'; fi
   done
