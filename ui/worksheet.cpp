@@ -305,32 +305,25 @@ hissan::DisplayList paperOps(const hissan::DisplayList& ops, bool answers) {
     using hissan::Op;
     const size_t n = ops.size();
     std::vector<bool> keep(n, true);
-    // The texts so far by the 64-pixel square their corner is in, so that a
-    // background square looks only at the texts near it.
-    constexpr int kBucket = 64;
-    auto bucket = [](int x, int y) {
-        return (int64_t(std::floor(y / double(kBucket))) << 32) ^
-               uint32_t(int(std::floor(x / double(kBucket))));
-    };
-    std::unordered_map<int64_t, std::vector<size_t>> texts;
+    // The texts by their corner, top to bottom and left to right, so that a
+    // background square looks only at the texts in its rows.
+    std::vector<size_t> texts;
+    for (size_t i = 0; i < n; ++i)
+        if (ops[i].kind == Op::Text) texts.push_back(i);
+    std::sort(texts.begin(), texts.end(), [&](size_t a, size_t b) {
+        return std::tie(ops[a].y1, ops[a].x1, a) < std::tie(ops[b].y1, ops[b].x1, b);
+    });
     for (size_t i = 0; i < n; ++i) {
         const Op& r = ops[i];
-        if (r.kind == Op::Text) {
-            texts[bucket(r.x1, r.y1)].push_back(i);
-            continue;
-        }
         if (r.kind != Op::Rect || r.colour != hissan::Colour::of(hissan::Role::Background))
             continue;
         keep[i] = false;
-        for (int by = int(std::floor(r.y1 / double(kBucket))); by * kBucket < r.y2; ++by)
-            for (int bx = int(std::floor(r.x1 / double(kBucket))); bx * kBucket < r.x2; ++bx) {
-                auto it = texts.find(bucket(bx * kBucket, by * kBucket));
-                if (it == texts.end()) continue;
-                for (size_t j : it->second) {
-                    const Op& t = ops[j];
-                    if (t.x1 >= r.x1 && t.x1 < r.x2 && t.y1 >= r.y1 && t.y1 < r.y2) keep[j] = false;
-                }
-            }
+        auto it = std::lower_bound(texts.begin(), texts.end(), r.y1,
+                                   [&](size_t t, int y) { return ops[t].y1 < y; });
+        for (; it != texts.end() && ops[*it].y1 < r.y2; ++it) {
+            const Op& t = ops[*it];
+            if (*it < i && t.x1 >= r.x1 && t.x1 < r.x2) keep[*it] = false;
+        }
     }
     // A text drawn again where it already stands (a point written twice)
     // is printed once.
@@ -620,14 +613,16 @@ Sheet::Sheet(QSizeF pageSize, Grid grid, std::vector<Calculation> calculations, 
     area_ = QRectF(kMargin, kMargin + kHeaderH, page_.width() - 2 * kMargin,
                    page_.height() - 2 * kMargin - kHeaderH - kFooterH);
     const QRectF box = boardRect(0);
-    numberPx_ = std::clamp(box.height() * 0.07, 9.0, 18.0);
+    // The cells' numbers in the header's size, smaller only in small cells:
+    // one size of font less to load.
+    numberPx_ = box.height() * 0.07 >= 11 ? kHeaderPx : std::clamp(box.height() * 0.07, 9.0, 11.0);
     QFont f(metrics_.family());
     f.setPixelSize(int(numberPx_));
     const QFontMetricsF fm(f);
-    numberW_ = 0;
-    for (size_t i = 0; i < calculations_.size(); ++i)
-        numberW_ = std::max(numberW_, fm.horizontalAdvance(numberText(int(i))));
-    numberW_ += numberPx_ * 0.5;
+    // The last number has the most digits; the margin covers digits of
+    // other widths.
+    numberW_ = fm.horizontalAdvance(numberText(std::max(0, int(calculations_.size()) - 1))) +
+               numberPx_ * 0.8;
 
     // The expression line and the working apart, each at one scale for the
     // whole sheet: the line as large as the widest allows, up to a size that
