@@ -4,8 +4,8 @@
 #include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFontDialog>
-#include <QGuiApplication>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QScreen>
