@@ -172,7 +172,7 @@ ToolWindow* Companions::build(Companion c) {
             return face;
         }
         case Companion::Voice: {
-            auto* v = new speech::TVoiceSetForm(owner, jk, parts_.voice);
+            auto* v = new speech::TVoiceSetForm(owner, jk, parts_.voice());
             v->move(windowCoord(left + 40), windowCoord(top + 80));
             return v;
         }

@@ -56,7 +56,7 @@ int windowCoord(qint64 v);
 // What the companion windows are made from. The conditions dialog works on
 // `jk` and the keypad work alone and tell the rest through their signals; the
 // word-problem window talks through `links`. The face shows `faces` (they must outlive it);
-// the speech settings edit `jk` and test their sound on `voice`. `created`
+// the speech settings edit `jk` and test their sound on what `voice` gives. `created`
 // runs on every window once it is built.
 struct CompanionLinks {
     dialogs::SenExHost* senEx;
@@ -66,7 +66,7 @@ struct CompanionParts {
     hissan::TJouken* jk = nullptr;
     CompanionLinks links{};
     const std::array<QPixmap, 9>* faces = nullptr;
-    speech::SpeechEngine* voice = nullptr;
+    std::function<speech::SpeechEngine*()> voice;
     std::function<void(Companion, ToolWindow*)> created;
 };
 

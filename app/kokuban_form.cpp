@@ -53,6 +53,9 @@ const char* const kHomePageUrl = "";
 // The program's help, looked for among its data files.
 const char* const kHelpFile = "help/hissan-help.html";
 
+// How long after the first paint of the board start-up goes on.
+const int kAfterFirstPaintMs = 15;
+
 // The face blinks and moves its mouth on every fourth tick of the timer.
 const int kBlinkPeriod = 3;
 
@@ -92,10 +95,7 @@ TKokubanFormM::TKokubanFormM(const QString& settingsDir, QWidget* parent) : QMai
         runs_->settle();
         apply(keisan_->relayout(m));
     });
-    const WindowActions actions{
-        [this](const EntryReport& r) { apply(r); },
-        [this](const QString& text, const QString& title) { message(text, title); },
-        [this](const std::string& text) { Yomiage(text); }, [this](int k) { injectKey(k); }};
+    const WindowActions actions = windowActions();
     controls_ =
         new ConditionsControl(jk_, *keisan_, *panel_, comp_, *screen_, *runs_, actions, this);
     keys_ = new KeyCommands(jk_, *keisan_, *runs_, *screen_, *controls_, comp_, actions, this);
@@ -169,7 +169,6 @@ TKokubanFormM::TKokubanFormM(const QString& settingsDir, QWidget* parent) : QMai
     panel_->showShou0();
     // Every toggle shows the stored state from the start.
     controls_->panelCaptions();
-    loadFaceBitmaps();
     actStepView->setChecked(false);
     actStepCtx->setChecked(false);
     panel_->showWordProblem(false);
@@ -181,64 +180,91 @@ TKokubanFormM::TKokubanFormM(const QString& settingsDir, QWidget* parent) : QMai
     });
     qApp->installEventFilter(this);
     screen_->view()->setFocus();
-    buildCompanions();
+    setUpCompanions();
+    controls_->showStepMode();
 }
 
 TKokubanFormM::~TKokubanFormM() {
     qApp->removeEventFilter(this);
 }
 
-// The companion windows: built when first shown, in their fixed order. Reading
-// aloud: failures are told once, after the key that asked.
-void TKokubanFormM::buildCompanions() {
-    SpVoice1 = std::make_unique<speech::SpeechEngine>();
-    connect(
-        SpVoice1.get(), &speech::SpeechEngine::failure, this,
-        [this](const QString& m) { message(m, speech::speechTitle(), hissan::Message::Warning); },
-        Qt::QueuedConnection);
-    speak = [this](const std::string& reading) { speech::Hanasu(*SpVoice1, jk_, reading); };
+WindowActions TKokubanFormM::windowActions() {
+    return {[this](const EntryReport& r) { apply(r); },
+            [this](const QString& text, const QString& title) { message(text, title); },
+            [this](const std::string& text) { Yomiage(text); }, [this](int k) { injectKey(k); }};
+}
+
+// The companion windows: built when first shown, in their fixed order.
+void TKokubanFormM::setUpCompanions() {
+    speak = [this](const std::string& reading) { speech::Hanasu(voice(), jk_, reading); };
     speech::TVoiceSetForm::levelsInRange(jk_);  // as the speech settings show them
-    FormParts parts{
-        this,
-        keisan_.get(),
-        &comp_,
-        controls_,
-        screen_,
-        keys_,
-        {[this](const EntryReport& r) { apply(r); },
-         [this](const QString& text, const QString& title) { message(text, title); },
-         [this](const std::string& text) { Yomiage(text); }, [this](int k) { injectKey(k); }},
-        [this] { Contents1Click(); },
-        [this] { VoiceK1Click(); },
-        &jk_};
+    FormParts parts{this,
+                    keisan_.get(),
+                    &comp_,
+                    controls_,
+                    screen_,
+                    keys_,
+                    windowActions(),
+                    [this] { Contents1Click(); },
+                    [this] { VoiceK1Click(); },
+                    &jk_};
     const CompanionLinks links = linkCompanions(parts);
-    comp_.setUp(CompanionParts{
-        this, &jk_, links, &FaceBitmaps, SpVoice1.get(), [this, parts](Companion c, ToolWindow* w) {
-            if (c == Companion::Conditions)
-                wireConditions(parts, *static_cast<dialogs::TJoukenSetFormM*>(w));
-            if (c == Companion::Keypad) wireKeypad(parts, *static_cast<dialogs::TInputFormM*>(w));
-            if (c == Companion::WordProblem) {
-                wireWordProblem(parts, *static_cast<dialogs::TSenExForm*>(w));
-                controls_->readExamples();  // the patterns live there
-            }
-            if (c == Companion::Face)
-                connect(w, &ToolWindow::activated, this, [this, w] {
-                    w->move(w->x(), y() + jk_.HARUFA);
-                    if (AppActivated == 1 && !isActiveWindow()) activateWindow();
-                });
-        }});
-    // At start the conditions dialog (its boxes are the switches of the keys
-    // and panels; it sets its controls from the conditions, rounding stored
-    // at the ones place starting at the first decimal place there), the
-    // word-problem window (it holds the examples), the keypad and the face;
-    // then the step group's look and the step box.
+    auto created = [this, parts](Companion c, ToolWindow* w) {
+        if (c == Companion::Conditions)
+            wireConditions(parts, *static_cast<dialogs::TJoukenSetFormM*>(w));
+        if (c == Companion::Keypad) wireKeypad(parts, *static_cast<dialogs::TInputFormM*>(w));
+        // The input windows take no input while a drawing plays.
+        if (c == Companion::Keypad || c == Companion::Conditions)
+            w->setEnabled(runs_->inputWindowsOn());
+        if (c == Companion::WordProblem) {
+            wireWordProblem(parts, *static_cast<dialogs::TSenExForm*>(w));
+            controls_->readExamples();  // the patterns live there
+        }
+        if (c == Companion::Face)
+            connect(w, &ToolWindow::activated, this, [this, w] {
+                w->move(w->x(), y() + jk_.HARUFA);
+                if (AppActivated == 1 && !isActiveWindow()) activateWindow();
+            });
+    };
+    comp_.setUp(CompanionParts{this, &jk_, links, &FaceBitmaps, [this] { return &voice(); },
+                               std::move(created)});
+}
+
+// What the first paint of the board does not show is built once it is on the
+// screen, or before the first input or closing if that comes first: the
+// conditions dialog (its boxes are the switches of the keys and panels; it
+// sets them from the conditions, rounding stored at the ones place starting
+// at the first decimal place there), the word-problem window (it holds the
+// examples), the keypad, the face and the speech engine; then the step
+// group's look and the step box.
+void TKokubanFormM::finishStartUp() {
+    if (started_) return;
+    started_ = true;
     comp_.conditions();
     comp_.wordProblem();
     comp_.conditions()->FormCreate(JoukenTop + jk_.HARUFA, JoukenLeft);
     comp_.keypad();
+    loadFaceBitmaps();
     comp_.face();
     controls_->showStepMode();
     controls_->showStepMode();
+    voice();
+    emit startedUp();
+}
+
+// The speech engine, started when first needed. Reading aloud: failures are
+// told once, after the key that asked.
+speech::SpeechEngine& TKokubanFormM::voice() {
+    if (!SpVoice1) {
+        SpVoice1 = std::make_unique<speech::SpeechEngine>();
+        connect(
+            SpVoice1.get(), &speech::SpeechEngine::failure, this,
+            [this](const QString& m) {
+                message(m, speech::speechTitle(), hissan::Message::Warning);
+            },
+            Qt::QueuedConnection);
+    }
+    return *SpVoice1;
 }
 
 void TKokubanFormM::buildMenus() {
@@ -377,6 +403,8 @@ void TKokubanFormM::contextMenuEvent(QContextMenuEvent* e) {
 // (or .png, .bmp). A program built without them shows the plain window; a set that
 // is only partly there, or a picture that cannot be read, is reported once.
 void TKokubanFormM::loadFaceBitmaps() {
+    if (facesLoaded_) return;
+    facesLoaded_ = true;
     speech::faceResources();
     auto resourceOf = [](const char* name) {
         for (const char* ext : {".svg", ".png", ".bmp"}) {
@@ -486,10 +514,15 @@ void TKokubanFormM::afterPaint() {
         LastPaintTop = y();
         LastPaintLeft = x();
     }
-    // A hidden settings panel is built once the board is on the screen.
+    // The companion windows and a hidden settings panel are built once the
+    // board is on the screen: after the event loop has been idle once, so
+    // that the painted board reaches the display first.
     if (!painted_) {
         painted_ = true;
-        QTimer::singleShot(0, this, [this] { panel_->ensureBuilt(); });
+        QTimer::singleShot(kAfterFirstPaintMs, this, [this] {
+            finishStartUp();
+            panel_->ensureBuilt();
+        });
     }
     emit boardPainted();
 }
@@ -507,7 +540,11 @@ bool TKokubanFormM::eventFilter(QObject* o, QEvent* e) {
         panel_->fitWidth(width());
         return false;
     }
-    if (e->type() != QEvent::KeyPress) return false;
+    // Input waits for the end of start-up.
+    const QEvent::Type t = e->type();
+    if (t == QEvent::KeyPress || t == QEvent::ShortcutOverride || t == QEvent::MouseButtonPress)
+        finishStartUp();
+    if (t != QEvent::KeyPress) return false;
     auto* w = qobject_cast<QWidget*>(o);
     if (!w || w->window() != this || qobject_cast<QMenuBar*>(w)) return false;
     auto* ke = static_cast<QKeyEvent*>(e);
@@ -570,7 +607,8 @@ void TKokubanFormM::Timer1Timer() {
         BlinkTick = 0;
     }
     // The keyboard belongs to the board once the keypad is left.
-    if (comp_.keypad()->KeypadActive == 0) {
+    const auto* pad = static_cast<const dialogs::TInputFormM*>(comp_.built(Companion::Keypad));
+    if (pad && pad->KeypadActive == 0) {
         QWidget* active = QApplication::activeWindow();
         for (Companion c : {Companion::Keypad, Companion::Face, Companion::Conditions})
             if (active && active == comp_.built(c)) activateWindow();
@@ -580,6 +618,7 @@ void TKokubanFormM::Timer1Timer() {
 }
 
 void TKokubanFormM::closeEvent(QCloseEvent* e) {
+    finishStartUp();
     Closing = 1;
     finishDrawing();
     jk_.LEFT = x();
@@ -638,6 +677,7 @@ void TKokubanFormM::N12Click() {
 
 void TKokubanFormM::Button1Click() {
     jk_.PKTIMAGE = 1 - jk_.PKTIMAGE;
+    loadFaceBitmaps();
     comp_.face()->setVisible(jk_.PKTIMAGE == 1);
 }
 

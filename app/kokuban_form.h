@@ -86,7 +86,11 @@ class TKokubanFormM : public QMainWindow {
     Player& player() { return runs_->player(); }
     BoardScreen& screen() { return *screen_; }
     ConditionsControl& controls() { return *controls_; }
-    Companions& companions() { return comp_; }
+    // The companion windows, start-up finished.
+    Companions& companions() {
+        finishStartUp();
+        return comp_;
+    }
     BoardView* board() const { return screen_->view(); }
     QScrollBar* scrollBar() const { return screen_->scrollBar(); }
     const QtMetrics& boardMetrics() const { return screen_->metrics(); }
@@ -102,6 +106,8 @@ class TKokubanFormM : public QMainWindow {
     // that waited for it.
     void finishDrawing() { runs_->finish(); }
     QString settingsPath() const { return iniWritePath_; }
+    // The companion windows are there: the board was painted, or input came.
+    bool started() const { return started_; }
     // Where the conditions dialog was offered to start, beside the window
     // as it opened.
     QPoint joukenStart() const { return {JoukenLeft, JoukenTop}; }
@@ -115,6 +121,8 @@ class TKokubanFormM : public QMainWindow {
   signals:
     // Every paint of the board (after the frame was drawn).
     void boardPainted();
+    // Start-up is over: the companion windows are there.
+    void startedUp();
 
   protected:
     bool eventFilter(QObject* o, QEvent* e) override;
@@ -125,7 +133,10 @@ class TKokubanFormM : public QMainWindow {
 
   private:
     void buildMenus();
-    void buildCompanions();
+    WindowActions windowActions();
+    void setUpCompanions();
+    void finishStartUp();
+    speech::SpeechEngine& voice();
     void loadFaceBitmaps();
     void afterPaint();
     void placeCompanions();
@@ -151,7 +162,9 @@ class TKokubanFormM : public QMainWindow {
     int JoukenTop = 0, JoukenLeft = 0;
     int BlinkTick = 0;
     int AppActivated = 0;
-    bool painted_ = false;                                         // the board was painted once
+    bool painted_ = false;      // the board was painted once
+    bool started_ = false;      // what the first paint does not show was built
+    bool facesLoaded_ = false;  // the face pictures were read
     QAction *actPanel = nullptr, *actPanelCtx = nullptr;           // settings panel
     QAction *actJk1st = nullptr, *actJk1stCtx = nullptr;           // conditions box at start
     QAction *actStepView = nullptr, *actStepCtx = nullptr;         // step mode check marks

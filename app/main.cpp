@@ -22,11 +22,8 @@ int main(int argc, char** argv) {
     Q_INIT_RESOURCE(face);
     QApplication::setApplicationName(QStringLiteral("hissan"));
     QApplication::setApplicationDisplayName(QString());
-    // The menu entry's name lets the desktop match the windows to it; the
-    // icon is the installed theme's, else the copy built into the program.
+    // The menu entry's name lets the desktop match the windows to it.
     QApplication::setDesktopFileName(QStringLiteral("jp.hissan.Hissan"));
-    QApplication::setWindowIcon(QIcon::fromTheme(
-        QStringLiteral("jp.hissan.Hissan"), QIcon(QStringLiteral(":/icons/jp.hissan.Hissan.svg"))));
     // The program speaks Japanese whatever the desktop's language: Qt's own
     // dialogs (font, printer, message box buttons) too, when the Japanese Qt
     // translations are installed.
@@ -37,6 +34,13 @@ int main(int argc, char** argv) {
 
     try {
         app::TKokubanFormM form;
+        // The icon is the installed theme's, else the copy built into the
+        // program; looking it up waits until the board is on the screen.
+        QObject::connect(&form, &app::TKokubanFormM::startedUp, [] {
+            QApplication::setWindowIcon(
+                QIcon::fromTheme(QStringLiteral("jp.hissan.Hissan"),
+                                 QIcon(QStringLiteral(":/icons/jp.hissan.Hissan.svg"))));
+        });
         form.show();
         form.activateWindow();
         QApplication::exec();

@@ -35,6 +35,8 @@ class RunQueue : public QObject {
     // The keypad and the conditions dialog take input (`on`) once no
     // drawing plays.
     void setInputWindowsEnabled(bool on);
+    // Whether the keypad and the conditions dialog take input now.
+    bool inputWindowsOn() const { return inputWindowsWanted_ && !drawing(); }
     // Runs `action` now, or after the drawing when one plays.
     void whenIdle(std::function<void()> action);
     // A key pressed while a drawing plays: acts on the step points, waits

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "speech/speech_module.h"
+
 class QThread;
 
 namespace speech {
@@ -57,6 +59,33 @@ class PcmOutput {
 // The default output: QAudioSink on the desktop's default audio device,
 // fed from the event loop.
 std::unique_ptr<PcmOutput> makeDeviceOutput(QObject* parent);
+
+// What reading aloud needs from espeak-ng and Qt Multimedia, in
+// speech_backend.cpp: linked into the tests and the module hissan-speech.so,
+// which the program loads at its first reading so that it starts without
+// those libraries.
+struct SpeechBackend {
+    // Synthiser::synthesise in chunks.
+    bool (*synthesise)(const std::string& spoken, int rate, int volume,
+                       const std::function<void(const int16_t*, size_t)>& chunk,
+                       std::string* error);
+    // The sample rate of the chunks, asked from within a chunk.
+    int (*sampleRate)();
+    std::unique_ptr<PcmOutput> (*deviceOutput)(QObject* parent);
+    // Runs `changed` (in `context`) when sound devices appear or go.
+    void (*watchDevices)(QObject* context, std::function<void()> changed);
+};
+
+// The backend linked in, else the module's (loaded once, on the first call);
+// null when neither is there.
+const SpeechBackend* speechBackend();
+// Makes `backend` the one speechBackend gives (the linked one does so itself).
+void useSpeechBackend(const SpeechBackend* backend);
+// The linked backend (defined by speech_backend.cpp).
+const SpeechBackend* linkedSpeechBackend();
+// The module's function that returns its backend.
+inline constexpr const char* kSpeechBackendEntry = "hissan_speech_backend";
+using SpeechBackendEntry = const SpeechBackend* (*)();
 
 class SynthWorker;
 

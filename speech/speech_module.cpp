@@ -22,3 +22,8 @@ extern "C" __attribute__((visibility("default"))) const speech::SpeechModule*
 hissan_speech_module() {
     return &kModule;
 }
+
+extern "C" __attribute__((visibility("default"))) const speech::SpeechBackend*
+hissan_speech_backend() {
+    return speech::linkedSpeechBackend();
+}

@@ -31,6 +31,8 @@ class KeypadTest : public ::testing::Test {
         form->speak = [this](const std::string& s) { spoken.push_back(s); };
         form->show();
         QCoreApplication::processEvents();
+        // The companion windows come once the board is on the screen.
+        [this] { QTRY_VERIFY(form->started()); }();
     }
     void TearDown() override {
         form.reset();

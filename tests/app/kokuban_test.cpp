@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -886,6 +887,23 @@ TEST_F(KokubanTest, PrintsOnePageAndLeavesTheScreenAsItWas) {
 }
 
 // ---- companion windows and closing -----------------------------------------------------------
+
+// The companion windows are built once the board has been painted; a key that
+// comes first finds them built as at any other time.
+TEST_F(KokubanTest, InputBeforeTheFirstPaintFindsStartUpFinished) {
+    writeIni("[SHOUJOUKEN]\r\nSHOU_ITI=1\r\n[SPEED]\r\nPOINTMAX=0\r\n");
+    form = std::make_unique<TKokubanFormM>(dir.path());
+    form->show();
+    ASSERT_FALSE(form->started());
+    key(Qt::Key_Y);
+    EXPECT_TRUE(form->started());
+    EXPECT_EQ(form->jouken().POINTMAX, 1);  // the dialog set the conditions first
+    EXPECT_EQ(form->jouken().STEPFLAG, 1);
+    EXPECT_TRUE(form->companions().conditions()->CheckBox9->isChecked());
+    EXPECT_TRUE(form->companions().stepBox()->isVisible());
+    EXPECT_TRUE(form->companions().keypad()->isVisible());
+    EXPECT_NE(form->SpVoice1, nullptr);
+}
 
 TEST_F(KokubanTest, CompanionWindowsStandBesideTheBoardAndFollowIt) {
     open();

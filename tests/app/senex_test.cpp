@@ -390,6 +390,8 @@ class SenExTest : public ::testing::Test {
         form = std::make_unique<app::TKokubanFormM>(dir.path());
         form->show();
         QCoreApplication::processEvents();
+        // The companion windows come once the board is on the screen.
+        [this] { QTRY_VERIFY(form->started()); }();
     }
     void TearDown() override {
         form.reset();

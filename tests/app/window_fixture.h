@@ -82,6 +82,8 @@ class KokubanTest : public ::testing::Test {
         form = std::make_unique<TKokubanFormM>(dir.path());
         form->show();
         QCoreApplication::processEvents();
+        // The companion windows come once the board is on the screen.
+        [this] { QTRY_VERIFY(form->started()); }();
         return *form;
     }
     void key(int k, Qt::KeyboardModifiers m = Qt::NoModifier) {

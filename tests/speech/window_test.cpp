@@ -262,6 +262,8 @@ struct BoardFixture : ::testing::Test {
         form->speak = [this](const std::string& r) { spoken.push_back(r); };
         form->show();
         QCoreApplication::processEvents();
+        // The companion windows come once the board is on the screen.
+        [this] { QTRY_VERIFY(form->started()); }();
     }
     void key(int k, Qt::KeyboardModifiers m = Qt::NoModifier) {
         QTest::keyClick(form.get(), Qt::Key(k), m);
