@@ -28,6 +28,7 @@
 #include "dialogs/jouken_set_form.h"
 #include "dialogs/keypad.h"
 #include "dialogs/senex_form.h"
+#include "dialogs/sheet_form.h"
 #include "speech/face_s.h"
 #include "speech/voice_set_form.h"
 #include "ui/data_paths.h"
@@ -273,6 +274,14 @@ void TKokubanFormM::buildMenus() {
                 if (comp_.wordProblem()->readFault().kind > dialogs::BunExFault::Missing)
                     message(comp_.wordProblem()->noStoriesMessage(), QStringLiteral("★☆お願い☆★"));
             });
+    add(f, QStringLiteral("プリントを作る(&W)..."), [this] {
+        // Its choices are kept in a file of their own beside the settings.
+        const QString ini =
+            QFileInfo(iniWritePath_).dir().filePath(QStringLiteral("worksheet.ini"));
+        auto* form = new dialogs::SheetForm(jk_, ini, this);
+        form->setAttribute(Qt::WA_DeleteOnClose);
+        form->show();
+    });
     add(f, QStringLiteral("終了(&X)"), [this] { close(); });
 
     QMenu* c = bar->addMenu(QStringLiteral("条件設定（&C)"));

@@ -3,14 +3,16 @@
 # by side in one run:
 #   sheet   one hissan-render process writing one worksheet PDF (4x5 a page)
 #   single  100 hissan-render processes writing one PDF each
-#   latex   pdflatex of one document with 100 \opmul of the LaTeX package xlop
-# Prints the median of each over RUNS rounds and the ratios.
+#   latex   pdflatex of one document with 100 \opmul of the LaTeX package xlop,
+#           on the same grid: 4 across, 5 down, 5 pages
+# Prints the median of each over RUNS rounds (whole processes), the ratios and
+# the sizes of the two sheets.
 # pdflatex and xlop (texlive-latex-base, texlive-plain-generic) are installed
 # here when missing: they are for this comparison only, never for the tests.
 # Usage: bench/sheet_vs_latex.sh BUILD_DIR [RUNS]
 set -euo pipefail
 build=${1:?build directory}
-runs=${2:-5}
+runs=${2:-10}
 render="$build/hissan-render"
 [ -x "$render" ] || { echo "$render is not built"; exit 1; }
 
@@ -40,8 +42,9 @@ done
   for i in "${!exprs[@]}"; do
     a=${exprs[$i]%\**}
     b=${exprs[$i]#*\*}
-    echo "\\begin{minipage}[t]{0.24\\textwidth}\\opmul[style=display]{$a}{$b}\\vspace{4mm}\\end{minipage}"
-    [ $(((i + 1) % 4)) -eq 0 ] && echo '\par\noindent'
+    echo "\\begin{minipage}[t][0.18\\textheight][t]{0.24\\textwidth}\\opmul[style=display]{$a}{$b}\\end{minipage}"
+    if [ $(((i + 1) % 20)) -eq 0 ]; then echo '\newpage\noindent'
+    elif [ $(((i + 1) % 4)) -eq 0 ]; then echo '\par\noindent'; fi
   done
   echo '\end{document}'
 } >"$work/products.tex"  # not xlop.tex: the package reads a file of that name
@@ -68,9 +71,12 @@ ms=$(median "${sheet[@]}")
 mo=$(median "${single[@]}")
 ml=$(median "${latex[@]}")
 pages=$(pdfinfo "$work/sheet.pdf" 2>/dev/null | awk '/^Pages:/ { print $2 }')
-awk -v s="$ms" -v o="$mo" -v l="$ml" -v n="$runs" -v p="${pages:-?}" 'BEGIN {
+lpages=$(pdfinfo "$work/products.pdf" 2>/dev/null | awk '/^Pages:/ { print $2 }')
+awk -v s="$ms" -v o="$mo" -v l="$ml" -v n="$runs" -v p="${pages:-?}" -v lp="${lpages:-?}" \
+    -v ss="$(stat -c %s "$work/sheet.pdf")" -v ls="$(stat -c %s "$work/products.pdf")" 'BEGIN {
   printf "100 products (3 x 3 digits) to PDF, median of %d rounds:\n", n
   printf "  worksheet, one process (%s pages)  %8.3f s\n", p, s
   printf "  100 single-file runs              %8.3f s  (%.1f x the worksheet)\n", o, o / s
-  printf "  pdflatex + xlop, one document     %8.3f s  (%.1f x the worksheet)\n", l, l / s
+  printf "  pdflatex + xlop (%s pages)         %8.3f s  (%.1f x the worksheet)\n", lp, l, l / s
+  printf "PDF size: worksheet %d bytes, pdflatex + xlop %d bytes (%.2f x)\n", ss, ls, ss / ls
 }'

@@ -8,7 +8,7 @@
 #include <QPdfWriter>
 
 #include "bench/offscreen_app.h"
-#include "tools/worksheet.h"
+#include "ui/worksheet.h"
 
 namespace {
 

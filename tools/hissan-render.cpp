@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSvgGenerator>
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
@@ -25,10 +26,10 @@
 #include "core/conditions.h"
 #include "core/keisan.h"
 #include "hissan/rows.h"
-#include "tools/board_entry.h"
-#include "tools/output_file.h"
+#include "ui/board_entry.h"
+#include "ui/output_file.h"
 #include "tools/speech_loader.h"
-#include "tools/worksheet.h"
+#include "ui/worksheet.h"
 #include "ui/data_paths.h"
 #include "ui/renderer.h"
 
@@ -44,7 +45,8 @@ const char* const kUsage =
     "                     [--font-size N] [--set KEY=VALUE]... [--rows] [--reading]\n"
     "                     [--speak FILE.wav] EXPRESSION\n"
     "       hissan-render --sheet COLSxROWS -o FILE.pdf [--problems [--answers]] [--title T]\n"
-    "                     [--from FILE] [--random PATTERN [--count N] [--seed S]]\n"
+    "                     [--from FILE] [--random PATTERN [--count N] [--seed S] [CHOICE]...]\n"
+    "                     [--squares] [--numbering paren|circle] [--expression-only]\n"
     "                     [--font-size N] [--set KEY=VALUE]... [EXPRESSION...]\n";
 
 const char* const kHelp =
@@ -77,9 +79,21 @@ const char* const kHelp =
     "                      each calculation and its answer are listed on stdout\n"
     "  --from FILE         expressions from FILE, one a line, '#' starts a comment\n"
     "                      (UTF-8, or UTF-16 with a byte-order mark; at most 1 MB)\n"
-    "  --random PATTERN    random expressions like ddd*dd, dd.d+d.dd, dddd/dd\n"
-    "                      (d is a digit; a difference never goes negative)\n"
+    "  --random PATTERN    random expressions like ddd*dd, dd.d+d.dd, dddd/dd, d0d-dd,\n"
+    "                      2d*n (d is a digit, n a digit but 0, 0..9 that digit;\n"
+    "                      a difference never goes negative)\n"
     "  --count N           how many (default: one page); --seed S repeats a sheet\n"
+    "  choices of the random problems (refused when no problem meets them):\n"
+    "  --carry yes|no|any  a carry (+ and *) or a borrow (-) in the working\n"
+    "  --remainder yes|no|any  a division leaves a remainder where its quotient stops\n"
+    "  --quotient-digits N the quotient's whole part has N digits (1..12)\n"
+    "  --zero-in-quotient  a 0 stands in the quotient after its first digit\n"
+    "  --no-trivial        no operand 0, no multiplication by 1, no division by 1\n"
+    "  --decimals N        the answer has N decimal places (trailing zeros dropped)\n"
+    "  --unique            no problem twice on the sheet\n"
+    "  --squares           a light squared grid behind each board, its digits in the squares\n"
+    "  --numbering S       paren: (1) (2) ... (default), circle: ① ② ...\n"
+    "  --expression-only   with --problems: only the expression line, not set out in columns\n"
     "  --problems          only the numbers, the sign and the first rule (a division's\n"
     "                      bracket, divisor and dividend), room left for the working\n"
     "  --answers           answer pages with the full working after the problems\n"
@@ -144,6 +158,13 @@ void checkSheet(Options& o) {
             "--answers follows the problems of --problems; a sheet without it shows the "
             "working already");
     if (r.count > 0 && r.pattern.empty()) usageError("--count needs --random PATTERN");
+    for (const char* choice : {"--carry", "--remainder", "--quotient-digits", "--zero-in-quotient",
+                               "--no-trivial", "--decimals", "--unique"})
+        if (r.pattern.empty() &&
+            std::find(o.sheetOnly.begin(), o.sheetOnly.end(), choice) != o.sheetOnly.end())
+            usageError(std::string(choice) + " chooses random problems: it needs --random PATTERN");
+    if (r.style.expressionOnly && !r.style.problems)
+        usageError("--expression-only sets out the problems of --problems");
     if (r.seed && r.pattern.empty()) usageError("--seed needs --random PATTERN");
     if (!r.pattern.empty() && r.count == 0) r.count = r.grid.perPage();
     if (r.expressions.empty() && r.files.empty() && r.pattern.empty())
@@ -259,6 +280,43 @@ Options parseArgs(int argc, char** argv) {
             } else {
                 o.request.style.title = QString::fromStdString(s);
             }
+        } else if (arg == "--carry" || arg == "--remainder") {
+            const std::string s = takeValue();
+            o.sheetOnly.push_back(arg);
+            worksheet::Choice c = worksheet::Choice::Any;
+            if (s == "yes")
+                c = worksheet::Choice::Yes;
+            else if (s == "no")
+                c = worksheet::Choice::No;
+            else if (s != "any")
+                usageError(arg + " must be yes, no or any, not '" + s + "'");
+            (arg == "--carry" ? o.request.choices.carry : o.request.choices.remainder) = c;
+        } else if (arg == "--quotient-digits" || arg == "--decimals") {
+            const std::string s = takeValue();
+            o.sheetOnly.push_back(arg);
+            const bool digits = arg == "--quotient-digits";
+            const int lo = digits ? 1 : 0, hi = digits ? worksheet::Pattern::kMaxDigits : 10;
+            const auto n = parseInt(s);
+            if (!n || *n < lo || *n > hi)
+                usageError(arg + " must be a whole number from " + std::to_string(lo) + " to " +
+                           std::to_string(hi) + ", not '" + s + "'");
+            (digits ? o.request.choices.quotientDigits : o.request.choices.decimals) = *n;
+        } else if (arg == "--numbering") {
+            const std::string s = takeValue();
+            o.sheetOnly.push_back(arg);
+            if (s != "paren" && s != "circle")
+                usageError("--numbering must be paren or circle, not '" + s + "'");
+            o.request.style.circled = s == "circle";
+        } else if (arg == "--zero-in-quotient" || arg == "--no-trivial" || arg == "--unique" ||
+                   arg == "--squares" || arg == "--expression-only") {
+            if (inlineValue) usageError(arg + " takes no value");
+            o.sheetOnly.push_back(arg);
+            worksheet::Request& r = o.request;
+            if (arg == "--zero-in-quotient") r.choices.zeroInQuotient = true;
+            if (arg == "--no-trivial") r.choices.noTrivial = true;
+            if (arg == "--unique") r.choices.unique = true;
+            if (arg == "--squares") r.style.squares = true;
+            if (arg == "--expression-only") r.style.expressionOnly = true;
         } else if (arg == "--problems" || arg == "--answers") {
             if (inlineValue) usageError(arg + " takes no value");
             o.sheetOnly.push_back(arg);

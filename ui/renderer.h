@@ -43,6 +43,7 @@ class QtMetrics : public hissan::Metrics {
     int textHeight(int pointSize) const override;
     int fontHeightValue(int pointSize) const override;
     const QString& family() const { return family_; }
+    const QPaintDevice* device() const { return device_; }  // null: the screen
     QFont font(int pointSize, bool bold = false, bool underline = false) const;
 
   private:

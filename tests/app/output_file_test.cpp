@@ -1,7 +1,7 @@
 // Output files replaced whole or not at all: a failed write, a file given up
 // and a missing folder leave the old file as it was and nothing beside it; a
 // finished file keeps the old one's permissions and a symbolic link to it.
-#include "tools/output_file.h"
+#include "ui/output_file.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>

@@ -1,7 +1,7 @@
 // Worksheets: pages, cells, the practice problems cut from finished boards,
 // the random patterns and the expression files, and the whole run that
 // writes a PDF or nothing.
-#include "tools/worksheet.h"
+#include "ui/worksheet.h"
 
 #include <gtest/gtest.h>
 
@@ -14,8 +14,12 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTransform>
+#include <map>
 #include <set>
 #include <sstream>
+#include <tuple>
+
+#include "tests/engine/exact_decimal.h"
 
 namespace {
 
@@ -90,7 +94,8 @@ TEST(Sheet, PagesHoldColsTimesRowsAndTheAnswerPagesFollow) {
 }
 
 // Whatever a cell draws, as recorded by a QPicture, lies inside the cell; the
-// boards' own ops, mapped to the page, lie inside the part left for them.
+// boards' own ops (the expression line and the working), mapped to the page,
+// lie inside the part left for them and do not overlap each other.
 void expectEveryBoardInsideItsCell(const worksheet::Sheet& sheet, worksheet::Grid grid) {
     for (int pg = 0; pg < sheet.pageCount(); ++pg) {
         for (int slot = 0; slot < grid.perPage(); ++slot) {
@@ -100,15 +105,17 @@ void expectEveryBoardInsideItsCell(const worksheet::Sheet& sheet, worksheet::Gri
             const QRectF box = sheet.boardRect(slot);
             const QRectF cell = sheet.cellRect(slot);
             EXPECT_TRUE(cell.contains(box));
-            QTransform t;
-            t.translate(box.left(), box.top());
-            t.scale(sheet.scale(), sheet.scale());
-            t.translate(-c.extent.left(), -c.extent.top());
-            const QRectF drawn = t.mapRect(QRectF(app::opsExtent(c.full)));
-            EXPECT_TRUE(box.adjusted(-0.5, -0.5, 0.5, 0.5).contains(drawn))
-                << c.expression << " on page " << pg << ": " << drawn.x() << "," << drawn.y() << " "
-                << drawn.width() << "x" << drawn.height() << " not in " << box.x() << "," << box.y()
-                << " " << box.width() << "x" << box.height();
+            const QRectF line = sheet.lineTransform(slot, index)
+                                    .mapRect(QRectF(app::opsExtent(sheet.lineOps(index, true))));
+            const QRectF work = sheet.workTransform(slot, index)
+                                    .mapRect(QRectF(app::opsExtent(sheet.workOps(index, true))));
+            for (const QRectF& drawn : {line, work})
+                EXPECT_TRUE(box.adjusted(-0.5, -0.5, 0.5, 0.5).contains(drawn))
+                    << c.expression << " on page " << pg << ": " << drawn.x() << "," << drawn.y()
+                    << " " << drawn.width() << "x" << drawn.height() << " not in " << box.x() << ","
+                    << box.y() << " " << box.width() << "x" << box.height();
+            EXPECT_LE(line.bottom(), work.top() + 0.5)
+                << c.expression << ": the working covers the line";
 
             QPicture picture;
             QPainter p(&picture);
@@ -125,21 +132,28 @@ TEST(Sheet, EveryBoardStaysInsideItsCellAtOneScale) {
     hissan::TJouken labels;
     labels.QQ_FLAG = 1;  // part names widen the boards
     labels.KAIGYO_FLAG = 1;
-    const std::vector<std::string> exprs = {"12+9",          "123456*654321",    "1000000-1",
-                                            "99999.99+0.01", "3.14*2.5",         "1002-7.5",
-                                            "7*8",           "98765432+12345678"};
+    const std::vector<std::string> exprs = {"12+9",          "123456*654321",     "1000000-1",
+                                            "99999.99+0.01", "3.14*2.5",          "1002-7.5",
+                                            "7*8",           "98765432+12345678", "646/6"};
     for (const hissan::TJouken& jk : {hissan::TJouken{}, labels}) {
         const std::vector<Calculation> c = calcs(exprs, jk);
         for (worksheet::Grid grid : {worksheet::Grid{1, 1}, worksheet::Grid{2, 3},
                                      worksheet::Grid{3, 4}, worksheet::Grid{10, 10}}) {
-            const worksheet::Sheet sheet = sheetOf(c, grid, true, true);
-            EXPECT_GT(sheet.scale(), 0);
-            EXPECT_LE(sheet.scale(), 1);  // never larger than on the blackboard
-            expectEveryBoardInsideItsCell(sheet, grid);
+            for (bool squares : {false, true}) {
+                worksheet::Style style;
+                style.problems = style.answers = true;
+                style.squares = squares;
+                const worksheet::Sheet sheet(page().size(), grid, c, style, page().metrics());
+                EXPECT_GT(sheet.scale(), 0);
+                EXPECT_LE(sheet.scale(), 1);  // never larger than on the blackboard
+                expectEveryBoardInsideItsCell(sheet, grid);
+            }
         }
     }
-    // Small boards alone are drawn at the blackboard's size, not blown up.
-    EXPECT_EQ(sheetOf(calcs({"1+2"}), {1, 1}, false, false).scale(), 1);
+    // Small boards alone are drawn with squares of about 1 cm, not blown up.
+    const double square = sheetOf(calcs({"1+2"}), {1, 1}, false, false).scale() *
+                          calc("1+2").squares.size * 25.4 / 96;
+    EXPECT_NEAR(square, 10, 0.5);
 }
 
 TEST(Sheet, CellsTileThePageBelowTheHeaderWithoutOverlapping) {
@@ -359,7 +373,7 @@ TEST(Sources, GridsArePositiveAndAtMostTen) {
 TEST(Sources, PatternsDrawNumbersOfExactlyTheirShape) {
     std::string why;
     for (const char* bad :
-         {"", "ddd", "d+", "+d", "dd.+d", "d.d.d+d", "dx+d", "d+d+d", "12+d", "dd-ddd"}) {
+         {"", "ddd", "d+", "+d", "dd.+d", "d.d.d+d", "dx+d", "d+d+d", "0d+d", "dd-ddd"}) {
         why.clear();
         EXPECT_FALSE(worksheet::Pattern::parse(bad, why)) << bad;
         EXPECT_FALSE(why.empty()) << bad;
@@ -541,6 +555,200 @@ TEST_F(Files, RandomSheetsRepeatWithTheirSeedAndSkipRepeatedProblems) {
     const std::string listed = c.str();
     EXPECT_EQ(std::count(listed.begin(), listed.end(), '\n'), 3);
     EXPECT_EQ(std::count(listed.begin(), listed.end(), '/'), 3);
+}
+
+// ---- the printed page ---------------------------------------------------------------------
+
+namespace exact = hissan::test::exact;
+
+// The five kinds of sheet a teacher hands out most.
+struct Kind {
+    const char* pattern;
+    worksheet::Choices choices;
+};
+std::vector<Kind> kinds() {
+    worksheet::Choices carry, noBorrow, remainder, any;
+    carry.carry = worksheet::Choice::Yes;
+    noBorrow.carry = worksheet::Choice::No;
+    remainder.remainder = worksheet::Choice::Yes;
+    return {{"ddd+ddd", carry}, {"ddd-ddd", noBorrow}, {"dd*d", any},    {"ddd/d", remainder},
+            {"d.d*d.d", any},   {"d0d0-ddd", any},     {"dd.d-d.d", any}};
+}
+
+std::vector<Calculation> drawn(const Kind& k, int count, uint64_t seed,
+                               const hissan::TJouken& jk = {}) {
+    std::string why;
+    const auto pattern = worksheet::Pattern::parse(k.pattern, why);
+    worksheet::Choices c = k.choices;
+    c.quotientPlaces = worksheet::quotientPlaces(jk);
+    const worksheet::Drawn d = worksheet::drawProblems(*pattern, c, count, seed);
+    EXPECT_EQ(d.refusal.kind, worksheet::Refusal::None) << k.pattern;
+    return calcs(d.expressions, jk);
+}
+
+// A row of printed digits and points, left to right, as text ("0.5", "628").
+std::string rowText(const std::vector<const Op*>& row) {
+    std::vector<const Op*> sorted = row;
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [](const Op* a, const Op* b) { return a->x1 < b->x1; });
+    std::string s;
+    for (const Op* op : sorted) {
+        if (op->text == "●" || op->text == ".") {
+            s += '.';
+        } else if (isDigitText(*op)) {
+            s += char('0' +
+                      (op->text.size() == 1 ? op->text[0] - '0' : uint8_t(op->text[2]) - 0x90));
+        }
+    }
+    return s;
+}
+
+// The answer rows of a printed answer, top to bottom.
+std::vector<std::string> answerRows(const hissan::DisplayList& work) {
+    // Rows by their digits; a point (drawn small, lower) joins the row it is in.
+    std::map<int, std::vector<const Op*>> rows;
+    for (const Op& op : work)
+        if (op.kind == Op::Text && op.part == hissan::Part::Answer && isDigitText(op))
+            rows[op.y1].push_back(&op);
+    for (const Op& op : work) {
+        if (op.kind != Op::Text || op.part != hissan::Part::Answer || op.text != "●") continue;
+        for (auto& [y, row] : rows)
+            if (op.y1 >= y && op.y1 < row.front()->y2) row.push_back(&op);
+    }
+    std::vector<std::string> out;
+    for (const auto& [y, row] : rows) out.push_back(rowText(row));
+    return out;
+}
+
+TEST(Printed, EveryAnswerIsTheExactResultWithoutLeadingZeros) {
+    hissan::TJouken places;
+    places.POINTMAX = 2;
+    for (const hissan::TJouken& jk : {hissan::TJouken{}, places}) {
+        for (const Kind& k : kinds()) {
+            const std::vector<Calculation> c = drawn(k, 60, 5, jk);
+            worksheet::Style style;
+            style.problems = style.answers = true;
+            const worksheet::Sheet sheet(page().size(), {3, 4}, c, style, page().metrics());
+            const int p = worksheet::quotientPlaces(jk);
+            for (size_t i = 0; i < c.size(); ++i) {
+                const std::string e = c[i].expression.substr(0, c[i].expression.size() - 1);
+                const size_t at = e.find_first_of("+-*/");
+                const exact::Dec a = exact::dec(e.substr(0, at)), b = exact::dec(e.substr(at + 1));
+                const std::vector<std::string> rows = answerRows(sheet.workOps(int(i), true));
+                ASSERT_FALSE(rows.empty()) << e;
+                // The row the pupil writes the answer in: the last one, or
+                // above the bracket a division's quotient.
+                const std::string row = e[at] == '/' ? rows.front() : rows.back();
+                std::string want;
+                if (e[at] == '/') {
+                    // Quotient to p places, cut; the remainder is what is left.
+                    auto p10 = [](int k) {
+                        long long v = 1;
+                        while (k-- > 0) v *= 10;
+                        return v;
+                    };
+                    const long long num = std::stoll(a.digits) * p10(b.scale + p);
+                    const long long den = std::stoll(b.digits) * p10(a.scale);
+                    exact::Dec q = exact::dec(std::to_string(num / den));
+                    q.scale = p;
+                    want = exact::tidy(q);
+                    const exact::Dec r = exact::sub(a, exact::mul(q, b));
+                    EXPECT_EQ(c[i].answer, want + "R" + exact::tidy(r)) << e;
+                } else {
+                    const exact::Dec r = e[at] == '+'   ? exact::add(a, b)
+                                         : e[at] == '-' ? exact::sub(a, b)
+                                                        : exact::mul(a, b);
+                    want = exact::tidy(r);
+                    EXPECT_EQ(c[i].answer, want) << e;
+                }
+                // The printed row has the answer's value, its trailing
+                // decimal zeros struck through but kept, and no leading zero.
+                EXPECT_EQ(exact::compare(exact::dec(row), exact::dec(want)), 0)
+                    << e << ": printed " << row << ", exact " << want;
+                EXPECT_FALSE(row.size() > 1 && row[0] == '0' && row[1] != '.')
+                    << e << ": printed " << row;
+            }
+        }
+    }
+}
+
+TEST(Printed, LeadingZerosOfTheBoardAreLeftOutAndBackgroundsNotFilled) {
+    const std::vector<std::pair<const char*, const char*>> cases = {
+        {"1000-372", "628"}, {"1000-999.5", "0.5"}, {"100-100", "0"},
+        {"1002-997", "5"},   {"10.5-9.75", "0.75"}, {"0.25*0.2", "0.050"},
+    };
+    for (const auto& [e, want] : cases) {
+        const Calculation c = calc(e);
+        const hissan::DisplayList printed = worksheet::paperOps(c.full, true);
+        hissan::DisplayList work;
+        for (const Op& op : printed)
+            if (!worksheet::onExpressionLine(op, c)) work.push_back(op);
+        const std::vector<std::string> rows = answerRows(work);
+        ASSERT_FALSE(rows.empty()) << e;
+        EXPECT_EQ(rows.back(), want) << e;
+        for (const Op& op : printed)
+            EXPECT_FALSE(op.kind == Op::Rect &&
+                         op.colour == hissan::Colour::of(hissan::Role::Background))
+                << e << ": a background square is filled";
+    }
+}
+
+// The size of the board's digits on the page, in millimetres: the height of
+// their character cell, the type size (a digit's ink is about 3/4 of it).
+double digitMillimetres(const worksheet::Sheet& sheet, int mojiSize) {
+    return page().metrics().textHeight(mojiSize) * sheet.scale() * 25.4 / 96;
+}
+
+TEST(Printed, DigitsAreLargeAndSitInTheirSquares) {
+    struct Size {
+        worksheet::Grid grid;
+        double mm;
+    };
+    for (const Size& size : {Size{{2, 3}, 7.0}, Size{{3, 4}, 5.0}}) {
+        for (const Kind& k : kinds()) {
+            const std::vector<Calculation> c = drawn(k, size.grid.perPage(), 8);
+            worksheet::Style style;
+            style.problems = style.answers = style.squares = true;
+            const worksheet::Sheet sheet(page().size(), size.grid, c, style, page().metrics());
+            EXPECT_GE(digitMillimetres(sheet, 40), size.mm)
+                << k.pattern << " on " << size.grid.cols << "x" << size.grid.rows;
+            for (size_t i = 0; i < c.size(); ++i) {
+                const worksheet::Squares& sq = c[i].squares;
+                ASSERT_GT(sq.columns, 0) << c[i].expression;
+                // The squares do not tell how long a problem's working is.
+                EXPECT_EQ(sheet.squaresBehind(int(i)).rowTops.size(),
+                          sheet.squaresBehind(0).rowTops.size())
+                    << c[i].expression;
+                // Each full-size digit of the working stands in a square.
+                for (const Op& op : sheet.workOps(int(i), true)) {
+                    if (!isDigitText(op) || op.size != 40) continue;
+                    const double cx = (op.x1 + op.x2) / 2.0, cy = (op.y1 + op.y2) / 2.0;
+                    bool inside = false;
+                    for (int top : sq.rowTops)
+                        inside |= cy >= top && cy <= top + sq.size && cx >= sq.left &&
+                                  cx <= sq.left + sq.columns * sq.size;
+                    EXPECT_TRUE(inside)
+                        << c[i].expression << ": '" << op.text << "' at " << op.x1 << "," << op.y1;
+                }
+            }
+        }
+    }
+}
+
+TEST(Printed, NumbersInParenthesesOrCircled) {
+    const std::vector<Calculation> c = calcs({"1+2"});
+    worksheet::Style style;
+    const worksheet::Sheet paren(page().size(), {3, 4}, c, style, page().metrics());
+    style.circled = true;
+    const worksheet::Sheet circled(page().size(), {3, 4}, c, style, page().metrics());
+    const std::vector<std::tuple<int, QString, QString>> cases = {
+        {0, "(1)", "①"},    {19, "(20)", "⑳"},  {20, "(21)", "㉑"},
+        {35, "(36)", "㊱"}, {49, "(50)", "㊿"}, {50, "(51)", "(51)"}};
+    for (const auto& [index, p, o] : cases) {
+        EXPECT_EQ(paren.numberText(index), p);
+        EXPECT_EQ(circled.numberText(index), o);
+    }
+    EXPECT_EQ(paren.problemsOn(0), 1);
 }
 
 }  // namespace

@@ -147,7 +147,7 @@ full_cases=(
     "16 -o board.png --font-size 50 123456789*987654321"
     "16 -o board.svg --font-size 50 123456789*987654321"
     "4 -o board.pdf --font-size 50 123456789*987654321"
-    "16 -o sheet.pdf --sheet 3x4 --random ddd*dd --count 24 --seed 1"
+    "4 -o sheet.pdf --sheet 3x4 --random ddd*dd --count 24 --seed 1"
     "16 --speak reading.wav 12+9"
 )
 mkdir "$tmp/full"

@@ -42,9 +42,20 @@ run --sheet 3x4 --problems --answers --title "かけ算の練習" -o "$tmp/pa.pd
 for p in 1 4; do
     text=$(pdftotext -f $p -l $p "$tmp/pa.pdf" - 2>/dev/null)
     [[ "$text" == *"かけ算の練習"* ]] || fail "page $p has no title"
-    [[ "$text" == *"なまえ＿＿＿＿"* ]] || fail "page $p has no name field"
     [[ "$text" == *"$p / 6"* ]] || fail "page $p has no page number"
 done
+# A problem page has the class, name, date and a score box out of its
+# problems; an answer page has none of them.
+# (The font maps 月 日 to their radicals ⽉ ⽇ and ／ to ∕ in the text it gives.)
+plain() { pdftotext -f "$1" -l "$1" "$2" - 2>/dev/null | sed 's/⽉/月/g; s/⽇/日/g; s/∕/／/g'; }
+text=$(plain 1 "$tmp/pa.pdf")
+for field in 年 組 番 名前 月 日 "／12"; do
+    [[ "$text" == *"$field"* ]] || fail "the problem page has no '$field'"
+done
+[[ "$(plain 3 "$tmp/pa.pdf")" == *"／1"* ]] ||
+    fail "the last problem page does not score out of its one problem"
+text=$(plain 4 "$tmp/pa.pdf")
+[[ "$text" != *"名前"* && "$text" != *"／"* ]] || fail "the answer page has a name line or a score box"
 [[ "$(pdftotext -f 4 -l 4 "$tmp/pa.pdf" - 2>/dev/null)" == *"答え"* ]] ||
     fail "the answer pages do not say so"
 
@@ -85,6 +96,39 @@ dans=$(pdftotext -f 2 -l 2 "$tmp/d.pdf" - 2>/dev/null)
 [[ "$dprob" == *"小数第"* || "$dprob" == *"⼩数第"* ]] || fail "the division problems lack the note of how far to work"
 [[ "$dprob" != *"あまり"* ]] && [[ "$dans" == *"あまり"* ]] ||
     fail "the remainders are not on the answer page alone"
+
+# ---- choices of random problems, squares, numbering ------------------------------------
+run --sheet 3x4 --problems --answers --squares --numbering circle -o "$tmp/c.pdf" \
+    --random 'ddd/d' --remainder yes --quotient-digits 3 --no-trivial --unique --count 24 --seed 8
+[ "$rc" -eq 0 ] && [ "$(pages "$tmp/c.pdf")" = 4 ] || fail "chosen divisions: exit $rc ($err)"
+while IFS='=' read -r e answer; do
+    a=${e%/*} b=${e#*/}
+    q=$((a / b)) r=$((a % b))
+    [ "$answer" = "${q}R${r}" ] || fail "$e gave $answer, not ${q}R${r}"
+    [ "$r" -ne 0 ] && [ ${#q} -eq 3 ] && [ "$b" -ne 1 ] || fail "$e does not meet the choices"
+done <<<"$out"
+[ "$(sort <<<"$out" | uniq -d)" = "" ] || fail "--unique repeated a problem"
+[[ "$(pdftotext -f 1 -l 1 "$tmp/c.pdf" - 2>/dev/null)" == *"①"* ]] || fail "no circled numbers"
+run --sheet 3x4 --problems --answers -o "$tmp/z.pdf" 1000-372 1000-999.5
+text=$(pdftotext -f 2 -l 2 "$tmp/z.pdf" - 2>/dev/null | tr -d ' \n')
+[[ "$text" == *"６２８"* && "$text" != *"０６２８"* ]] || fail "the answer page shows 0628: $text"
+run --sheet 3x4 --problems --expression-only -o "$tmp/e.pdf" 123*45
+[[ "$(pdftotext "$tmp/e.pdf" - 2>/dev/null | tr -d ' \n')" == *"１２３×４５＝"* ]] ||
+    fail "--expression-only lacks the expression"
+[ "$(pdftotext "$tmp/e.pdf" - 2>/dev/null | grep -c '^ *４ *５ *$')" -eq 0 ] ||
+    fail "--expression-only sets the problem out in columns"
+# A choice no problem meets is refused by name, quickly, and writes nothing.
+for args in "--random 9d+9d --carry no" "--random d/d --carry yes" \
+    "--random d+d --unique --count 82" "--random ddd-dd --decimals 2"; do
+    start=$(date +%s)
+    # shellcheck disable=SC2086
+    run --sheet 3x4 -o "$tmp/none.pdf" $args
+    [ "$rc" -eq 2 ] || fail "'$args' exited $rc, expected 2 ($err)"
+    flag=$(awk '{ print $3 }' <<<"$args")
+    [[ "$err" == *"$flag"* ]] || fail "'$args' does not name $flag: $err"
+    [ ! -e "$tmp/none.pdf" ] || fail "'$args' wrote a sheet"
+    [ $(($(date +%s) - start)) -lt 10 ] || fail "'$args' took $(($(date +%s) - start)) s"
+done
 
 # ---- sources: a file with comments, a random pattern ------------------------------------
 printf '# たし算\n478+365\n\n2.75+8.6   # 小数\n1000-372\n' >"$tmp/list.txt"
@@ -166,6 +210,13 @@ bad_options=(
     "--sheet 3x4 -o $tmp/x.pdf --random dd-ddd"
     "--sheet 3x4 -o $tmp/x.pdf --random d+d --count 0"
     "--sheet 3x4 -o $tmp/x.pdf --random d+d --seed -1"
+    "--sheet 3x4 -o $tmp/x.pdf --carry yes 1+2"
+    "--sheet 3x4 -o $tmp/x.pdf --random d+d --carry maybe"
+    "--sheet 3x4 -o $tmp/x.pdf --random d/d --quotient-digits 0"
+    "--sheet 3x4 -o $tmp/x.pdf --random d+d --decimals 11"
+    "--sheet 3x4 -o $tmp/x.pdf --numbering roman 1+2"
+    "--sheet 3x4 -o $tmp/x.pdf --expression-only 1+2"
+    "-o $tmp/x.png --squares 1+2"
     "--sheet 3x4 -o $tmp/x.pdf --count 3 1+1"
     "--sheet 3x4 -o $tmp/x.pdf --scheme black 1+1"
     "--sheet 3x4 -o $tmp/x.pdf --rows 1+1"

@@ -1,4 +1,4 @@
-#include "tools/board_entry.h"
+#include "ui/board_entry.h"
 
 #include <string>
 #include <vector>
