@@ -303,6 +303,7 @@ async function main(): Promise<void> {
     sheetEl.hidden = !on;
     document.body.classList.toggle("sheet-open", on);
     $("btn-sheet").setAttribute("aria-expanded", String(on));
+    if (!on) $("btn-sheet").focus();
   };
   $("btn-sheet").addEventListener("click", () => {
     sheetOpen ??= import("./sheet")
@@ -314,6 +315,7 @@ async function main(): Promise<void> {
         await showMessage("プリントを作る部分を読みこめませんでした。", "お知らせ");
       });
     setSheet(true);
+    void sheetOpen.then(() => sheetEl.querySelector<HTMLElement>("input")?.focus());
   });
   $("btn-read").addEventListener("click", () => {
     enqueue(() => apply(session.readAloud()));

@@ -358,6 +358,9 @@ export class SheetMaker {
     });
     root.querySelector("#sheet-print")!.addEventListener("click", () => window.print());
     root.querySelector("#sheet-close")!.addEventListener("click", () => this.onClose());
+    root.addEventListener("keydown", (e) => {
+      if (e.key === "Escape") this.onClose();
+    });
     this.make();
   }
 
