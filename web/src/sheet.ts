@@ -30,7 +30,8 @@ function opOf(a: OpArray): Op {
 export interface Choices {
   pattern: string;
   count: number;
-  grid: string; // "3x4": columns x rows
+  cols: number; // problems across a page, 1 to 10
+  rows: number; // and down it
   carry: number; // 0 either, 1 yes, 2 no
   remainder: number;
   quotientDigits: number; // 0 any
@@ -39,6 +40,7 @@ export interface Choices {
   decimals: number; // -1 any
   unique: boolean;
   squares: boolean;
+  expressionOnly: boolean; // problem pages show the expression line alone
   circled: boolean;
   title: string;
   answers: boolean;
@@ -46,9 +48,9 @@ export interface Choices {
 }
 
 const DEFAULTS: Choices = {
-  pattern: "dd*d", count: 12, grid: "3x4", carry: 0, remainder: 0, quotientDigits: 0,
+  pattern: "dd*d", count: 12, cols: 3, rows: 4, carry: 0, remainder: 0, quotientDigits: 0,
   zeroInQuotient: false, noTrivial: false, decimals: -1, unique: false, squares: true,
-  circled: false, title: "計算プリント", answers: true, seed: "",
+  expressionOnly: false, circled: false, title: "計算プリント", answers: true, seed: "",
 };
 
 // The kinds of problems offered first; any other pattern can be typed.
@@ -58,7 +60,6 @@ const PRESETS: [string, string][] = [
   ["dd/d", "2けた÷1けた"], ["ddd/d", "3けた÷1けた"], ["ddd/dd", "3けた÷2けた"],
   ["d.d*d.d", "小数×小数"], ["dd.d+d.dd", "小数＋小数"],
 ];
-const GRIDS = ["1x5", "2x3", "2x4", "2x5", "3x3", "3x4", "3x5", "4x4", "4x5"];
 const STORE = "hissan.sheet";
 
 // ---- the pages --------------------------------------------------------------------------
@@ -153,7 +154,8 @@ export function numberText(index: number, circled: boolean): string {
 // answer pages. Every cell has its number and the expression line at the
 // top and the working below, each at one scale for the whole sheet.
 export function sheetPages(mod: BoardModule, problems: Problem[], c: Choices): string[] {
-  const [cols, rows] = c.grid.split("x").map(Number);
+  const cols = Math.min(10, Math.max(1, Math.round(c.cols) || 1));
+  const rows = Math.min(10, Math.max(1, Math.round(c.rows) || 1));
   const perPage = cols * rows;
   const pages = Math.max(1, Math.ceil(problems.length / perPage));
   const scheme = JSON.parse(mod.Session.scheme(PAPER_SCHEME)) as number[];
@@ -260,7 +262,7 @@ export function sheetPages(mod: BoardModule, problems: Problem[], c: Choices): s
         }
         pen.out.push(`<path d="${d}" fill="none" stroke="#8fb8dc" stroke-width="${1.2 / workScale}"/>`);
       }
-      paintOps(pen, p.work[a], p.work[a].length, colour, metrics, false);
+      if (answer || !c.expressionOnly) paintOps(pen, p.work[a], p.work[a].length, colour, metrics, false);
       pen.out.push("</g>");
     }
     return s.join("") + pen.out.join("");
@@ -307,23 +309,28 @@ const FORM = `
 </div>
 <div class="sheet-body">
 <form id="sheet-form" class="sheet-form" autocomplete="off">
+ <fieldset><legend>問題</legend>
   <label>問題の形<input name="pattern" list="sheet-presets" spellcheck="false"
     title="d は数字、n は0でない数字、数字はその数字：ddd*dd、d0d-dd、2d*n"></label>
   <datalist id="sheet-presets">${PRESETS.map(([p, n]) => `<option value="${p}">${n}</option>`).join("")}</datalist>
   <label>問題の数<input name="count" type="number" min="1" max="200"></label>
-  <label>並べ方（横×縦）<select name="grid">${GRIDS.map((g) => `<option value="${g}">${g.replace("x", "×")}</option>`).join("")}</select></label>
   <label>繰り上がり・繰り下がり<select name="carry"><option value="0">どちらでも</option><option value="1">あり</option><option value="2">なし</option></select></label>
   <label>あまり<select name="remainder"><option value="0">どちらでも</option><option value="1">あり</option><option value="2">なし</option></select></label>
-  <label>商のけた数<select name="quotientDigits"><option value="0">どれでも</option>${[1, 2, 3, 4, 5, 6].map((n) => `<option value="${n}">${n}</option>`).join("")}</select></label>
-  <label>答えの小数のけた数<select name="decimals"><option value="-1">どれでも</option>${[0, 1, 2, 3, 4].map((n) => `<option value="${n}">${n}</option>`).join("")}</select></label>
+  <label>商のけた数<select name="quotientDigits"><option value="0">どれでも</option>${[1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12].map((n) => `<option value="${n}">${n}</option>`).join("")}</select></label>
   <label class="check"><input type="checkbox" name="zeroInQuotient">商の途中に0が立つ</label>
   <label class="check"><input type="checkbox" name="noTrivial">×0・×1・÷1 や 0 の数を除く</label>
+  <label>答えの小数のけた数<select name="decimals"><option value="-1">どれでも</option>${[0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10].map((n) => `<option value="${n}">${n}</option>`).join("")}</select></label>
   <label class="check"><input type="checkbox" name="unique">同じ問題を出さない</label>
-  <label class="check"><input type="checkbox" name="squares">マス目</label>
-  <label>番号<select name="circled"><option value="0">(1) (2) …</option><option value="1">① ② …</option></select></label>
+  <label>シード（同じ数で同じ問題）<span class="seed"><input name="seed" inputmode="numeric" spellcheck="false"><button type="button" id="sheet-reseed">別の問題にする</button></span></label>
+ </fieldset>
+ <fieldset><legend>用紙</legend>
   <label>題名<input name="title"></label>
+  <div class="grid-row">ならべ方 <label>横<input name="cols" type="number" min="1" max="10"></label><label>たて<input name="rows" type="number" min="1" max="10"></label></div>
+  <label>番号<select name="circled"><option value="0">(1) (2) (3)</option><option value="1">① ② ③</option></select></label>
+  <label>問題の見せ方<select name="expressionOnly"><option value="0">筆算の形で</option><option value="1">式だけ</option></select></label>
+  <label class="check"><input type="checkbox" name="squares">マス目</label>
   <label class="check"><input type="checkbox" name="answers">答えのページをつける</label>
-  <label>シード<span class="seed"><input name="seed" inputmode="numeric" spellcheck="false"><button type="button" id="sheet-reseed">ほかの問題</button></span></label>
+ </fieldset>
 </form>
 <div class="sheet-side">
   <p id="sheet-message" class="sheet-message" role="alert"></p>
@@ -382,10 +389,10 @@ export class SheetMaker {
     const v = (n: string) => this.field(n).value;
     const on = (n: string) => this.field(n).checked;
     return {
-      pattern: v("pattern").trim(), count: Number(v("count")), grid: v("grid"),
+      pattern: v("pattern").trim(), count: Number(v("count")), cols: Number(v("cols")), rows: Number(v("rows")),
       carry: Number(v("carry")), remainder: Number(v("remainder")), quotientDigits: Number(v("quotientDigits")),
       zeroInQuotient: on("zeroInQuotient"), noTrivial: on("noTrivial"), decimals: Number(v("decimals")),
-      unique: on("unique"), squares: on("squares"), circled: v("circled") === "1", title: v("title"),
+      unique: on("unique"), squares: on("squares"), expressionOnly: v("expressionOnly") === "1", circled: v("circled") === "1", title: v("title"),
       answers: on("answers"), seed: v("seed").trim(),
     };
   }

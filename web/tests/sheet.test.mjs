@@ -105,7 +105,7 @@ test("a choice no problem meets shows the refusal naming it", async () => {
 
 test("the print layout is A4 pages: problems, then answers", async () => {
   const { context, page } = await openSheet();
-  assert.equal(await choose(page, { pattern: "ddd*dd", count: 14, grid: "2x3", seed: "9", carry: 0, remainder: 0, unique: false, answers: true, squares: true, title: "かけ算" }), "ready");
+  assert.equal(await choose(page, { pattern: "ddd*dd", count: 14, cols: 2, rows: 3, seed: "9", carry: 0, remainder: 0, unique: false, answers: true, squares: true, title: "かけ算" }), "ready");
   const first = await page.locator("#sheet-list li").first().textContent();
   const pdf = join(dir, "sheet.pdf");
   writeFileSync(pdf, await page.pdf({ preferCSSPageSize: true, printBackground: true }));
