@@ -363,7 +363,17 @@ export class SheetMaker {
       this.field("seed").value = randomSeed();
       this.changed();
     });
-    root.querySelector("#sheet-print")!.addEventListener("click", () => window.print());
+    // Printed as the choices stand now, named after the sheet's title (the
+    // file name a PDF is saved under).
+    const print = root.querySelector<HTMLButtonElement>("#sheet-print")!;
+    print.addEventListener("click", () => {
+      if (this.timer) this.make();
+      if (root.dataset.sheet !== "ready") return;
+      const title = document.title;
+      document.title = this.choices.title.trim() || "計算プリント";
+      window.addEventListener("afterprint", () => (document.title = title), { once: true });
+      window.print();
+    });
     root.querySelector("#sheet-close")!.addEventListener("click", () => this.onClose());
     root.addEventListener("keydown", (e) => {
       if (e.key === "Escape") this.onClose();
@@ -407,6 +417,8 @@ export class SheetMaker {
   // Draws the problems and sets out every page; the first is the preview,
   // all of them are printed.
   make(): void {
+    window.clearTimeout(this.timer);
+    this.timer = 0;
     const c = this.read();
     this.choices = c;
     const { seed: _seed, ...kept } = c;
@@ -425,6 +437,7 @@ export class SheetMaker {
       pages.replaceChildren();
       list.replaceChildren();
       this.root.dataset.sheet = "refused";
+      this.root.querySelector<HTMLButtonElement>("#sheet-print")!.disabled = true;
       return;
     }
     message.textContent = "";
@@ -446,5 +459,6 @@ export class SheetMaker {
     const answerPages = c.answers ? svg.length / 2 : 0;
     summary.textContent = `${problems.length}問、${svg.length}ページ（問題 ${svg.length - answerPages}${answerPages ? `・答え ${answerPages}` : ""}）。プレビューは1ページ目です。`;
     this.root.dataset.sheet = "ready";
+    this.root.querySelector<HTMLButtonElement>("#sheet-print")!.disabled = false;
   }
 }

@@ -96,10 +96,12 @@ test("a choice no problem meets shows the refusal naming it", async () => {
     assert.equal(await choose(page, { seed: "1", ...fields }), "refused", JSON.stringify(fields));
     assert.ok((await page.locator("#sheet-message").textContent()).startsWith(message), await page.locator("#sheet-message").textContent());
     assert.equal(await page.locator(".sheet-page").count(), 0, "no pages of a refused sheet");
+    assert.ok(await page.getByRole("button", { name: "印刷・PDF に保存" }).isDisabled(), "nothing to print");
   }
   // A choice that can be met again brings the sheet back.
   assert.equal(await choose(page, { pattern: "dd+dd", carry: 1, seed: "5" }), "ready");
   assert.equal(await page.locator("#sheet-message").textContent(), "");
+  assert.ok(await page.getByRole("button", { name: "印刷・PDF に保存" }).isEnabled());
   await context.close();
 });
 
