@@ -308,6 +308,7 @@ const FORM = `
   <button type="button" id="sheet-close">閉じる</button>
 </div>
 <div class="sheet-body">
+<p id="sheet-message" class="sheet-message" role="alert"></p>
 <form id="sheet-form" class="sheet-form" autocomplete="off">
  <fieldset><legend>問題</legend>
   <label>問題の形<input name="pattern" list="sheet-presets" spellcheck="false"
@@ -333,7 +334,6 @@ const FORM = `
  </fieldset>
 </form>
 <div class="sheet-side">
-  <p id="sheet-message" class="sheet-message" role="alert"></p>
   <p id="sheet-summary" class="sheet-summary" role="status"></p>
   <div id="sheet-pages" class="sheet-pages"></div>
   <ol id="sheet-list" class="sheet-list"></ol>
