@@ -50,6 +50,22 @@ std::string loadStories(web::Session& s, const std::string& bytes) {
     return s.loadStories(bytes);
 }
 
+// A worksheet: the choices one by one (see web::SheetRequest).
+std::string sheet(const web::Session& s, const std::string& pattern, int count,
+                  const std::string& seed, int carry, int remainder, int quotientDigits,
+                  bool zeroInQuotient, bool noTrivial, int decimals, bool unique) {
+    return s.sheet({.pattern = pattern,
+                    .count = count,
+                    .seed = seed,
+                    .carry = carry,
+                    .remainder = remainder,
+                    .quotientDigits = quotientDigits,
+                    .zeroInQuotient = zeroInQuotient,
+                    .noTrivial = noTrivial,
+                    .decimals = decimals,
+                    .unique = unique});
+}
+
 int domKey(const std::string& code, const std::string& key) {
     return web::Session::domKey(code, key);
 }
@@ -79,6 +95,7 @@ EMSCRIPTEN_BINDINGS(hissan_board) {
         .function("blink", &web::Session::blink)
         .function("pacing", &web::Session::pacing)
         .function("readAloud", &web::Session::readAloud)
+        .function("sheet", &sheet)
         .class_function("domKey", &domKey)
         .class_function("fontPixels", &web::fontPixels)
         .class_function("cellAscent", &web::cellAscent)

@@ -15,6 +15,7 @@
 #include "core/keisan.h"
 #include "core/keymap.h"
 #include "hissan/jouken.h"
+#include "wasm/sheet.h"
 #include "wasm/web_metrics.h"
 
 namespace web {
@@ -84,6 +85,11 @@ class Session {
     // The block cursor as JSON: its rectangle {x, y, w, h}, colour {rgb},
     // whether it shows now {on}, and the board's line height {line}.
     std::string cursor() const;
+
+    // A worksheet's problems with the board's conditions (see makeSheet).
+    std::string sheet(const SheetRequest& request) const {
+        return makeSheet(jk_, metrics_, request);
+    }
     bool blink() { return keisan_.blinkCursor(); }
 
   private:

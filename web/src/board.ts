@@ -46,7 +46,66 @@ export interface Pacing {
   scheme: number;
 }
 
-function css(rgb: number): string {
+// What painting needs of a 2D context: the canvas's own, or a recorder that
+// writes the same strokes as SVG for a printed sheet.
+export type PaintTarget = Pick<
+  CanvasRenderingContext2D,
+  "font" | "fillStyle" | "strokeStyle" | "lineWidth" | "lineCap" | "textBaseline" |
+  "fillText" | "fillRect" | "setLineDash" | "beginPath" | "moveTo" | "lineTo" | "stroke"
+>;
+
+// Paints the first `n` ops in board pixels: a text at its cell's baseline
+// (`metrics` gives the em in pixels and the baseline of a point size), a
+// line with its pen, a filled rectangle. Step-only ops only while stepping.
+export function paintOps(
+  ctx: PaintTarget,
+  ops: readonly Op[],
+  n: number,
+  colour: (op: Op) => string,
+  metrics: (size: number) => [number, number],
+  stepping: boolean,
+): void {
+  let font = "";
+  ctx.textBaseline = "alphabetic";
+  for (let i = 0; i < n; i++) {
+    const op = ops[i];
+    if (op.stepOnly && !stepping) continue;
+    if (op.kind === TEXT) {
+      const [px, ascent] = metrics(op.size);
+      const f = `${op.bold ? "bold " : ""}${px}px ${FONT_FAMILY}`;
+      if (f !== font) ctx.font = font = f;
+      ctx.fillStyle = colour(op);
+      const y = op.y1 + ascent;
+      ctx.fillText(op.text, op.x1, y);
+      if (op.underline) {
+        const t = Math.max(1, Math.round(px / 20));
+        ctx.fillRect(op.x1, y + Math.round(px / 10), op.x2 - op.x1, t);
+      }
+    } else if (op.kind === LINE) {
+      const w = Math.max(1, op.width);
+      ctx.strokeStyle = colour(op);
+      ctx.lineWidth = w;
+      ctx.lineCap = "butt";
+      ctx.setLineDash(op.dotted ? [w, 2 * w] : []);
+      ctx.beginPath();
+      ctx.moveTo(op.x1, op.y1);
+      ctx.lineTo(op.x2, op.y2);
+      ctx.stroke();
+    } else if (op.kind === RECT) {
+      ctx.fillStyle = colour(op);
+      ctx.fillRect(op.x1, op.y1, op.x2 - op.x1, op.y2 - op.y1);
+    }
+  }
+  ctx.setLineDash([]);
+}
+
+// An op's colour in a scheme ([background, role 1, ...]); an op of a fixed
+// colour keeps its own.
+export function opColour(op: Op, scheme: readonly number[]): number {
+  return op.role === FIXED_ROLE ? op.rgb : scheme[op.role];
+}
+
+export function css(rgb: number): string {
   return "#" + (rgb & 0xffffff).toString(16).padStart(6, "0");
 }
 
@@ -159,12 +218,11 @@ export class Board {
     const scheme = this.schemes[p.scheme] ?? this.schemes[0];
     const colours = new Map<number, string>();
     const colour = (op: Op) => {
-      const rgb = op.role === FIXED_ROLE ? op.rgb : scheme[op.role];
+      const rgb = opColour(op, scheme);
       let c = colours.get(rgb);
       if (!c) colours.set(rgb, (c = css(rgb)));
       return c;
     };
-    let font = "";
     const ctx = this.ctx;
     const dpr = this.canvas.width / Math.max(1, this.cssWidth);
     ctx.setTransform(dpr, 0, 0, dpr, 0, 0);
@@ -172,38 +230,8 @@ export class Board {
     ctx.fillRect(0, 0, this.cssWidth, this.cssHeight);
     const k = this.scale();
     ctx.setTransform(dpr * k, 0, 0, dpr * k, 0, 0);
-    ctx.textBaseline = "alphabetic";
     const n = Math.min(this.revealed, this.ops.length);
-    for (let i = 0; i < n; i++) {
-      const op = this.ops[i];
-      if (op.stepOnly && p.step !== 1) continue;
-      if (op.kind === TEXT) {
-        const [px, ascent] = this.metrics(op.size);
-        const f = `${op.bold ? "bold " : ""}${px}px ${FONT_FAMILY}`;
-        if (f !== font) ctx.font = font = f;
-        ctx.fillStyle = colour(op);
-        const y = op.y1 + ascent;
-        ctx.fillText(op.text, op.x1, y);
-        if (op.underline) {
-          const t = Math.max(1, Math.round(px / 20));
-          ctx.fillRect(op.x1, y + Math.round(px / 10), op.x2 - op.x1, t);
-        }
-      } else if (op.kind === LINE) {
-        const w = Math.max(1, op.width);
-        ctx.strokeStyle = colour(op);
-        ctx.lineWidth = w;
-        ctx.lineCap = "butt";
-        ctx.setLineDash(op.dotted ? [w, 2 * w] : []);
-        ctx.beginPath();
-        ctx.moveTo(op.x1, op.y1);
-        ctx.lineTo(op.x2, op.y2);
-        ctx.stroke();
-      } else if (op.kind === RECT) {
-        ctx.fillStyle = colour(op);
-        ctx.fillRect(op.x1, op.y1, op.x2 - op.x1, op.y2 - op.y1);
-      }
-    }
-    ctx.setLineDash([]);
+    paintOps(ctx, this.ops, n, colour, (size) => this.metrics(size), p.step === 1);
     this.paintCursor();
   }
 

@@ -21,6 +21,8 @@ declare module "*/hissan_board.mjs" {
     blink(): boolean;
     pacing(): string;
     readAloud(): string;
+    sheet(pattern: string, count: number, seed: string, carry: number, remainder: number,
+      quotientDigits: number, zeroInQuotient: boolean, noTrivial: boolean, decimals: number, unique: boolean): string;
     delete(): void;
   }
   export interface BoardModule {

@@ -233,7 +233,7 @@ async function main(): Promise<void> {
 
   // The keyboard, through the core's key table.
   document.addEventListener("keydown", (e) => {
-    if ((e.target as HTMLElement).closest?.("#conditions, dialog")) return;
+    if ((e.target as HTMLElement).closest?.("#conditions, dialog") || !sheetEl.hidden) return;
     if (e.isComposing || e.metaKey || (e.ctrlKey && "cvxaz".includes(e.key.toLowerCase()))) return;
     if (["F5", "F11", "F12"].includes(e.key)) return;
     const value = mod.Session.domKey(e.code, e.key);
@@ -296,6 +296,27 @@ async function main(): Promise<void> {
 
   $("btn-conditions").addEventListener("click", () => panel.toggle());
   $("btn-word").addEventListener("click", () => setWord(!wordOn));
+  // The worksheet maker, loaded the first time it is opened.
+  const sheetEl = $("sheet");
+  let sheetOpen: Promise<unknown> | undefined;
+  const setSheet = (on: boolean) => {
+    sheetEl.hidden = !on;
+    document.body.classList.toggle("sheet-open", on);
+    $("btn-sheet").setAttribute("aria-expanded", String(on));
+    if (!on) $("btn-sheet").focus();
+  };
+  $("btn-sheet").addEventListener("click", () => {
+    sheetOpen ??= import("./sheet")
+      .then(({ SheetMaker }) => new SheetMaker(mod, session, sheetEl, () => setSheet(false)))
+      .catch(async (e) => {
+        sheetOpen = undefined;
+        setSheet(false);
+        console.error(e);
+        await showMessage("プリントを作る部分を読みこめませんでした。", "お知らせ");
+      });
+    setSheet(true);
+    void sheetOpen.then(() => sheetEl.querySelector<HTMLElement>("input")?.focus());
+  });
   $("btn-read").addEventListener("click", () => {
     enqueue(() => apply(session.readAloud()));
   });

@@ -1,0 +1,48 @@
+// Worksheets on the page: random problems from the core's generator, each
+// laid out on a board of its own with the web font's metrics, and the parts
+// of its display list a printed sheet shows: the practice problem (operands,
+// sign, first rule) and the finished board, with what a board shows only on
+// the screen (background squares, the grey leading zeros of an answer) left
+// out. The page sets them out on A4 pages itself.
+#pragma once
+
+#include <string>
+
+#include "hissan/canvas.h"
+#include "hissan/display_list.h"
+#include "hissan/jouken.h"
+
+namespace web {
+
+// What the sheet's maker chose: 0 any, 1 yes, 2 no for the carry and the
+// remainder; 0 for any number of quotient digits; -1 for any decimals.
+struct SheetRequest {
+    std::string pattern;
+    int count = 0;
+    std::string seed;  // a whole number, as typed
+    int carry = 0, remainder = 0;
+    int quotientDigits = 0;
+    bool zeroInQuotient = false, noTrivial = false;
+    int decimals = -1;
+    bool unique = false;
+};
+
+// The problems as JSON: {"problems": [{"expression", "answer", "line": [[op
+// numbers, text]...] x2, "work": [...] x2, "squares": {...}}]} with [0] the
+// practice problem and [1] the finished board, or {"error": message} in the
+// program's words, naming the choice no problem meets.
+std::string makeSheet(const hissan::TJouken& jk, const hissan::Metrics& metrics,
+                      const SheetRequest& request);
+
+// The parts of a finished board that state its problem: the expression line
+// up to its "=" (before `layoutStart`), then the operands, the sign and the
+// first rule (a division: the divisor, the bracket, the dividend and the
+// note of how far to work), chosen by part, never by colour.
+hissan::DisplayList problemOps(const hissan::DisplayList& board, size_t layoutStart, char op);
+
+// A board's ops as printed: background squares not filled (what they would
+// wipe out left out instead), a text written twice in one place once, and on
+// an answer (`answers`) no leading zero in an answer row (628, not 0628).
+hissan::DisplayList paperOps(const hissan::DisplayList& ops, bool answers);
+
+}  // namespace web
