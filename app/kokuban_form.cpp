@@ -19,6 +19,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QUrl>
+#include <climits>
 
 #include "app/form_links.h"
 #include "app/settings.h"
@@ -71,6 +72,11 @@ TKokubanFormM::TKokubanFormM(const QString& settingsDir, QWidget* parent) : QMai
     move(168, 306);
     screen_ = new BoardScreen(jk_, this);
     setCentralWidget(screen_->widget());
+    clearTimer_ = new QTimer(this);
+    clearTimer_->setSingleShot(true);
+    clearTimer_->setInterval(0);
+    connect(clearTimer_, &QTimer::timeout, this, &TKokubanFormM::keepDrawingClear);
+    connect(screen_, &BoardScreen::drawingMoved, clearTimer_, qOverload<>(&QTimer::start));
     panel_ = new SettingsPanel(jk_, screen_->view());
     panel_->hide();
 
@@ -320,6 +326,11 @@ void TKokubanFormM::buildMenus() {
     actStepView->setCheckable(true);
     add(v, QStringLiteral("「ピコタ」の表示(&S)"), own(&TKokubanFormM::Button1Click),
         QKeySequence(Qt::Key_F4));
+    actFullScreen = add(v, QStringLiteral("全画面表示(&U)"), own(&TKokubanFormM::toggleFullScreen),
+                        QKeySequence(Qt::Key_F11));
+    actFullScreen->setShortcutContext(Qt::ApplicationShortcut);
+    actFullScreen->setCheckable(true);
+    actFullScreen->setObjectName(QStringLiteral("actFullScreen"));
     // The same command as in the board menu; one accelerator serves both.
     QAction* n3 = add(v, QStringLiteral("既定値サイズ(&D)"), own(&TKokubanFormM::N3Click),
                       QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_V));
@@ -531,6 +542,8 @@ bool TKokubanFormM::eventFilter(QObject* o, QEvent* e) {
     const QEvent::Type t = e->type();
     if (t == QEvent::KeyPress || t == QEvent::ShortcutOverride || t == QEvent::MouseButtonPress)
         finishStartUp();
+    // A tool window that shows stands clear of the drawing.
+    if (t == QEvent::Show && qobject_cast<ToolWindow*>(o)) clearTimer_->start();
     if (t != QEvent::KeyPress) return false;
     auto* w = qobject_cast<QWidget*>(o);
     if (!w || w->window() != this || qobject_cast<QMenuBar*>(w)) return false;
@@ -553,6 +566,49 @@ void TKokubanFormM::placeCompanions() {
     if (Closing == 1) return;
     if (panel_) panel_->fitWidth(width());
     comp_.place(QRect(x(), y(), width(), height()));
+    clearTimer_->start();
+}
+
+// The shown tool windows stand clear of the drawing and of each other, on
+// the screen of the board.
+void TKokubanFormM::keepDrawingClear() {
+    if (Closing == 1 || !isVisible()) return;
+    const QScreen* s = QWidget::screen();
+    if (!s) return;
+    const std::vector<QRect> stuck = comp_.keepClear(
+        screen_->drawnArea(true), isFullScreen() ? s->geometry() : s->availableGeometry());
+    // A window with no place beside the drawing keeps the board below its
+    // top edge free: the drawing scrolls in what is left.
+    int top = INT_MAX;
+    for (const QRect& r : stuck) top = std::min(top, r.top());
+    screen_->reserveBelow(top);
+}
+
+// Full screen shows the finished calculation filling the board; the tool
+// windows go until they are needed, and those it put away come back after.
+void TKokubanFormM::toggleFullScreen() {
+    if (!isFullScreen()) {
+        wasMaximised_ = isMaximized();
+        putAway_.clear();
+        for (ToolWindow* w : comp_.all())
+            if (!w->isHidden()) {
+                putAway_.push_back(w);
+                w->hide();
+            }
+        showFullScreen();
+        screen_->setFit(true);
+    } else {
+        screen_->setFit(false);
+        if (wasMaximised_)
+            showMaximized();
+        else
+            showNormal();
+        for (const QPointer<ToolWindow>& w : putAway_)
+            if (w && w->isHidden()) w->show();
+        putAway_.clear();
+    }
+    actFullScreen->setChecked(isFullScreen());
+    clearTimer_->start();
 }
 
 void TKokubanFormM::moveEvent(QMoveEvent* e) {
@@ -587,7 +643,7 @@ void TKokubanFormM::Timer1Timer() {
     BlinkTick += 1;
     if (BlinkTick > kBlinkPeriod) {
         if (auto* f = static_cast<speech::TFaceS*>(comp_.built(Companion::Face))) {
-            f->move(f->x(), y() + jk_.HARUFA + 65);
+            if (!comp_.displaced(Companion::Face)) f->move(f->x(), y() + jk_.HARUFA + 65);
             const int viseme = static_cast<int>(QRandomGenerator::global()->generate() % 11);
             f->MabatakiDsp(100, [f, viseme] { f->VisemeDsp(viseme); });
         }

@@ -6,9 +6,11 @@
 
 #include <QMainWindow>
 #include <QPixmap>
+#include <QPointer>
 #include <array>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "app/board_screen.h"
 #include "app/companions.h"
@@ -72,6 +74,8 @@ class TKokubanFormM : public QMainWindow {
     void VoiceK1Click();
     void N12Click();
     void Button1Click();
+    // F11: full screen and back.
+    void toggleFullScreen();
     void ReiGet() { controls_->readExamples(); }
     void Print1Click();
     // Prints the expression and its calculation on one page of `printer`,
@@ -140,6 +144,7 @@ class TKokubanFormM : public QMainWindow {
     void loadFaceBitmaps();
     void afterPaint();
     void placeCompanions();
+    void keepDrawingClear();
     // The window's stored bounds are its outer frame, as on every desktop;
     // the frame size waits here until the window manager has framed us.
     void resizeFrame(QSize frame);
@@ -154,6 +159,10 @@ class TKokubanFormM : public QMainWindow {
     KeyCommands* keys_ = nullptr;
     Companions comp_;
     QTimer* Timer1 = nullptr;
+    QTimer* clearTimer_ = nullptr;  // keeps the tool windows off the drawing, once per change
+    bool wasMaximised_ = false;
+    std::vector<QPointer<ToolWindow>> putAway_;  // hidden by full screen
+    QAction* actFullScreen = nullptr;
     QString iniWritePath_;
     QSize pendingFrame_;
     int Closing = 0;
