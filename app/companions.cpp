@@ -235,6 +235,19 @@ QPoint nearestFree(const QPoint& from, QSize size, const QRect& area,
 
 }  // namespace
 
+void Companions::putAway() {
+    for (size_t i = 0; i < built_.size(); ++i) {
+        putAway_[i] = built_[i] && !built_[i]->isHidden();
+        if (putAway_[i]) built_[i]->hide();
+    }
+}
+
+void Companions::bringBack() {
+    for (size_t i = 0; i < built_.size(); ++i)
+        if (putAway_[i] && built_[i]->isHidden()) built_[i]->show();
+    putAway_ = {};
+}
+
 std::vector<QRect> Companions::keepClear(const QRect& drawing, const QRect& area) {
     std::vector<QRect> taken, stuck;
     if (!drawing.isEmpty()) taken.push_back(drawing);

@@ -101,6 +101,10 @@ class Companions {
     // neither; a window that covers nothing stays where it is. Returns the
     // frames of the windows that found no such place.
     std::vector<QRect> keepClear(const QRect& drawing, const QRect& area);
+    // Hides the shown windows (full screen), and shows again those of them
+    // that are still hidden.
+    void putAway();
+    void bringBack();
     // The window was moved off its place by keepClear (and not placed since).
     bool displaced(Companion c) const { return displaced_[static_cast<size_t>(c)]; }
 
@@ -111,6 +115,7 @@ class Companions {
     CompanionParts parts_;
     std::array<ToolWindow*, 6> built_{};
     std::array<bool, 6> displaced_{};
+    std::array<bool, 6> putAway_{};
     // The board's bounds when last placed; empty before the first placing.
     QRect main_;
 };

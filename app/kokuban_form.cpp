@@ -42,10 +42,6 @@ FormHooks& formHooks() {
 
 namespace {
 
-const std::array<const char*, 9> kFaceNames = {"FACE00",  "MOUTH_A",  "MOUTH_I",
-                                               "MOUTH_U", "MOUTH_E",  "MOUTH_O",
-                                               "MOUTH_N", "EYE_OPEN", "EYE_CLOSE"};
-
 // The address opened by "ヘルプ[HomePage] (&W)"; the item is disabled while
 // no home page is known.
 const char* const kHomePageUrl = "";
@@ -74,7 +70,6 @@ TKokubanFormM::TKokubanFormM(const QString& settingsDir, QWidget* parent) : QMai
     setCentralWidget(screen_->widget());
     clearTimer_ = new QTimer(this);
     clearTimer_->setSingleShot(true);
-    clearTimer_->setInterval(0);
     connect(clearTimer_, &QTimer::timeout, this, &TKokubanFormM::keepDrawingClear);
     connect(screen_, &BoardScreen::drawingMoved, clearTimer_, qOverload<>(&QTimer::start));
     panel_ = new SettingsPanel(jk_, screen_->view());
@@ -400,33 +395,13 @@ void TKokubanFormM::contextMenuEvent(QContextMenuEvent* e) {
     contextMenu->popup(e->globalPos());
 }
 
-// The face pictures come with the program's resources as :/face/<name>.svg
-// (or .png, .bmp). A program built without them shows the plain window; a set that
-// is only partly there, or a picture that cannot be read, is reported once.
+// The face pictures, read when the face is first shown; a set that is only
+// partly there, or a picture that cannot be read, is reported once.
 void TKokubanFormM::loadFaceBitmaps() {
     if (facesLoaded_) return;
     facesLoaded_ = true;
-    speech::faceResources();
-    auto resourceOf = [](const char* name) {
-        for (const char* ext : {".svg", ".png", ".bmp"}) {
-            const QString path =
-                QStringLiteral(":/face/") + QLatin1String(name) + QLatin1String(ext);
-            if (QFile::exists(path)) return path;
-        }
-        return QString();
-    };
-    bool any = false;
-    for (const char* name : kFaceNames)
-        if (!resourceOf(name).isEmpty()) any = true;
-    if (!any) return;
-    for (size_t i = 0; i < kFaceNames.size(); ++i) {
-        const QString path = resourceOf(kFaceNames[i]);
-        if (path.isEmpty() || !FaceBitmaps[i].load(path)) {
-            FaceBitmaps[i] = QPixmap();
-            message(QStringLiteral("Could not load or display bitmap"), QString());
-            return;
-        }
-    }
+    if (!speech::TFaceS::loadPictures(FaceBitmaps))
+        message(QStringLiteral("Could not load or display bitmap"), QString());
 }
 
 // ---- what an entry operation reported ---------------------------------------------------
@@ -589,24 +564,15 @@ void TKokubanFormM::keepDrawingClear() {
 void TKokubanFormM::toggleFullScreen() {
     if (!isFullScreen()) {
         wasMaximised_ = isMaximized();
-        putAway_.clear();
-        for (ToolWindow* w : comp_.all())
-            if (!w->isHidden()) {
-                putAway_.push_back(w);
-                w->hide();
-            }
+        comp_.putAway();
         showFullScreen();
-        screen_->setFit(true);
+    } else if (wasMaximised_) {
+        showMaximized();
     } else {
-        screen_->setFit(false);
-        if (wasMaximised_)
-            showMaximized();
-        else
-            showNormal();
-        for (const QPointer<ToolWindow>& w : putAway_)
-            if (w && w->isHidden()) w->show();
-        putAway_.clear();
+        showNormal();
     }
+    screen_->setFit(isFullScreen());
+    if (!isFullScreen()) comp_.bringBack();
     actFullScreen->setChecked(isFullScreen());
     clearTimer_->start();
 }

@@ -6,11 +6,9 @@
 
 #include <QMainWindow>
 #include <QPixmap>
-#include <QPointer>
 #include <array>
 #include <functional>
 #include <memory>
-#include <vector>
 
 #include "app/board_screen.h"
 #include "app/companions.h"
@@ -76,7 +74,6 @@ class TKokubanFormM : public QMainWindow {
     void Button1Click();
     // F11: full screen and back.
     void toggleFullScreen();
-    void ReiGet() { controls_->readExamples(); }
     void Print1Click();
     // Prints the expression and its calculation on one page of `printer`,
     // laid out on the printer's own metrics, in the whiteboard colours.
@@ -161,7 +158,6 @@ class TKokubanFormM : public QMainWindow {
     QTimer* Timer1 = nullptr;
     QTimer* clearTimer_ = nullptr;  // keeps the tool windows off the drawing, once per change
     bool wasMaximised_ = false;
-    std::vector<QPointer<ToolWindow>> putAway_;  // hidden by full screen
     QAction* actFullScreen = nullptr;
     QString iniWritePath_;
     QSize pendingFrame_;
