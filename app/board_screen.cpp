@@ -4,9 +4,9 @@
 #include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFontDialog>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
-#include <QHBoxLayout>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -23,6 +23,35 @@ namespace {
 const QColor kYellow(255, 255, 0);
 const QColor kGreen(0, 128, 0);
 
+// A text of spaces only: it clears the place it stands on.
+bool blank(const std::string& text) {
+    std::string_view t = text;
+    while (!t.empty()) {
+        if (t.front() == ' ')
+            t.remove_prefix(1);
+        else if (t.substr(0, 3) == "\u3000")
+            t.remove_prefix(3);
+        else
+            return false;
+    }
+    return true;
+}
+
+// What is written on the board: its texts and lines (those of step mode only
+// in step mode). The filled areas and the texts of spaces only clear parts of
+// the board and may reach past the writing.
+QRect writtenExtent(const hissan::DisplayList& ops, bool stepMode) {
+    QRect r;
+    for (const hissan::Op& op : ops) {
+        if (op.stepOnly && !stepMode) continue;
+        const QRect box = QRect(QPoint(op.x1, op.y1), QPoint(op.x2, op.y2)).normalized();
+        if (op.kind == hissan::Op::Text && !blank(op.text)) r |= box;
+        if (op.kind == hissan::Op::Line)
+            r |= box.adjusted(-op.width, -op.width, op.width, op.width);
+    }
+    return r;
+}
+
 }  // namespace
 
 BoardScreen::BoardScreen(hissan::TJouken& jk, QWidget* parent)
@@ -31,27 +60,44 @@ BoardScreen::BoardScreen(hissan::TJouken& jk, QWidget* parent)
     QPalette pal = frame_->palette();
     pal.setColor(QPalette::Window, kGreen);
     frame_->setPalette(pal);
-    auto* row = new QHBoxLayout(frame_);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(0);
+    auto* grid = new QGridLayout(frame_);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setSpacing(0);
     view_ = new BoardView(frame_);
     bar_ = new QScrollBar(Qt::Vertical, frame_);
     bar_->setFocusPolicy(Qt::NoFocus);
-    row->addWidget(view_, 1);
-    row->addWidget(bar_);
+    hbar_ = new QScrollBar(Qt::Horizontal, frame_);
+    hbar_->setFocusPolicy(Qt::NoFocus);
+    hbar_->hide();
+    grid->addWidget(view_, 0, 0);
+    grid->addWidget(bar_, 0, 1);
+    grid->addWidget(hbar_, 1, 0);
+    grid->setRowStretch(0, 1);
+    grid->setColumnStretch(0, 1);
     bar_->setSingleStep(5);
     bar_->setFixedWidth(25);
+    hbar_->setSingleStep(5);
+    hbar_->setFixedHeight(25);
     connect(bar_, &QScrollBar::valueChanged, this, [this](int v) {
         scrollY_ = v;
         view_->update();
+        emit drawingMoved();
+    });
+    connect(hbar_, &QScrollBar::valueChanged, this, [this](int v) {
+        scrollX_ = v;
+        view_->update();
+        emit drawingMoved();
     });
     const QScreen* screen = QGuiApplication::primaryScreen();
     pageH_ = static_cast<int>((screen ? screen->logicalDotsPerInchY() : 96.0) * 11.7);
     view_->setFrameSource([this] { return frame(); });
     // A wheel notch scrolls as far as over any Qt scroll bar (the keys keep
     // their small steps); only a finished calculation scrolls.
+    // With Shift a notch scrolls sideways.
     connect(view_, &BoardView::wheelTurned, this, [this](QWheelEvent* e) {
-        if (keisan_ && keisan_->NyuryokuKa() == 0) QCoreApplication::sendEvent(bar_, e);
+        if (!keisan_ || keisan_->NyuryokuKa() != 0 || fitting()) return;
+        const bool sideways = e->modifiers() & Qt::ShiftModifier;
+        QCoreApplication::sendEvent(sideways ? hbar_ : bar_, e);
     });
 }
 
@@ -78,10 +124,60 @@ BoardFrame BoardScreen::frame() const {
     f.stepMode = jk_.STEPFLAG == 1;
     f.count = player_->revealed();
     f.scrollY = scrollY_;
+    f.scrollX = scrollX_;
     f.cursor = cursorRect();
     f.cursorShown = cursorVisible();
     f.cursorColour = cursorColour_;
+    if (fitting()) fitFrame(f);
+    f.reservedBottom = reserved_;
     return f;
+}
+
+bool BoardScreen::fitting() const {
+    return fit_ && keisan_ && keisan_->NyuryokuKa() == 0 && !keisan_->ops().empty();
+}
+
+void BoardScreen::fitFrame(BoardFrame& f) const {
+    // The whole calculation with a margin of a character all round.
+    const hissan::Grid& g = keisan_->grid();
+    const QRect ink = writtenExtent(keisan_->ops(), jk_.STEPFLAG == 1)
+                          .adjusted(-g.DigitW, -g.DigitW, g.DigitW, g.DigitW);
+    if (ink.width() <= 0 || ink.height() <= 0) return;
+    const QSize room = view_->size() - QSize(0, reserved_);
+    f.scale = std::min(double(room.width()) / ink.width(), double(room.height()) / ink.height());
+    const QPointF centre(room.width() / 2.0, room.height() / 2.0);
+    f.origin = centre - QPointF(ink.center()) * f.scale;
+    f.scrollX = 0;
+    f.scrollY = 0;
+}
+
+void BoardScreen::reserveBelow(int top) {
+    // At least a third of the board stays for the drawing.
+    const int viewTop = view_->mapToGlobal(QPoint(0, 0)).y();
+    const int band = std::clamp(viewTop + view_->height() - top, 0, view_->height() * 2 / 3);
+    if (band == reserved_) return;
+    reserved_ = band;
+    updateScrollRange();
+    view_->update();
+}
+
+void BoardScreen::setFit(bool on) {
+    fit_ = on;
+    updateScrollRange();
+    view_->update();
+}
+
+QRect BoardScreen::drawnArea(bool whole) const {
+    if (!keisan_ || keisan_->ops().empty()) return {};
+    const BoardFrame f = frame();
+    QRectF ink = writtenExtent(keisan_->ops(), jk_.STEPFLAG == 1);
+    if (ink.isEmpty()) return {};
+    ink.translate(-f.scrollX, -f.scrollY);
+    ink = QRectF(f.origin + ink.topLeft() * f.scale, ink.size() * f.scale);
+    const QRect shown =
+        ink.toAlignedRect() & view_->rect().adjusted(0, 0, 0, whole ? 0 : -reserved_);
+    if (shown.isEmpty()) return {};
+    return QRect(view_->mapToGlobal(shown.topLeft()), shown.size());
 }
 
 QImage BoardScreen::grab() const {
@@ -101,16 +197,47 @@ void BoardScreen::repaint() {
 
 void BoardScreen::updateScrollRange() {
     if (!keisan_) return;
-    const int page = std::max(1, view_->height());
+    const QRect ink = opsExtent(keisan_->ops());
+    const hissan::Grid& g = keisan_->grid();
+    const bool fitted = fitting();
+    bar_->setVisible(!fit_);
+    const int page = std::max(1, view_->height() - reserved_);
     bar_->setPageStep(page);
     // A page, or the whole drawing and a line below it when that is taller.
-    const int drawn = opsExtent(keisan_->ops()).bottom() + keisan_->grid().LineH;
-    bar_->setRange(0, std::max(0, std::max(pageH_, drawn) - page));
+    const int drawn = ink.bottom() + g.LineH;
+    bar_->setRange(0, fitted ? 0 : std::max(0, std::max(pageH_, drawn) - page));
+    // Sideways: the written drawing (texts and lines; the filled areas only
+    // clear the board), or the typed line and its cursor, and a character
+    // beyond, when that is wider than the board.
+    int right = writtenExtent(keisan_->ops(), jk_.STEPFLAG == 1).right();
+    if (keisan_->NyuryokuKa() == 1) right = std::max(right, cursorRect().right());
+    right += g.DigitW;
+    const int width = std::max(1, view_->width());
+    const bool wide = !fitted && right > width;
+    if (wide != hbar_->isVisible()) hbar_->setVisible(wide);
+    hbar_->setPageStep(width);
+    hbar_->setRange(0, wide ? right - width : 0);
+    // While typing, the cursor stays in sight.
+    if (wide && keisan_->NyuryokuKa() == 1) {
+        const QRect c = cursorRect();
+        if (c.right() + g.DigitW > hbar_->value() + width)
+            hbar_->setValue(c.right() + g.DigitW - width);
+        else if (c.left() - g.DigitW < hbar_->value())
+            hbar_->setValue(c.left() - g.DigitW);
+    }
+    scrollX_ = hbar_->value();
+    emit drawingMoved();
 }
 
 void BoardScreen::setScroll(int value) {
     bar_->setValue(value);
     scrollY_ = bar_->value();
+    view_->update();
+}
+
+void BoardScreen::setSideScroll(int value) {
+    hbar_->setValue(value);
+    scrollX_ = hbar_->value();
     view_->update();
 }
 
@@ -159,7 +286,7 @@ void BoardScreen::blinkCursor() {
     const bool wasOn = keisan_->cursorOn() == 1;
     if (!keisan_->blinkCursor()) return;
     cursorShown_ = wasOn;
-    view_->update(cursorRect().translated(0, -scrollY_).adjusted(-1, -1, 1, 1));
+    view_->update(cursorRect().translated(-scrollX_, -scrollY_).adjusted(-1, -1, 1, 1));
 }
 
 // ---- fonts -------------------------------------------------------------------------

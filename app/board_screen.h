@@ -43,13 +43,17 @@ class BoardScreen : public QObject {
     QWidget* widget() const { return frame_; }
     BoardView* view() const { return view_; }
     QScrollBar* scrollBar() const { return bar_; }
+    // Shown only while the drawing is wider than the board.
+    QScrollBar* sideBar() const { return hbar_; }
     const QtMetrics& metrics() const { return *metrics_; }
     // The screen page height the scroll range counts in (A4 at the screen's dpi).
     int pageHeight() const { return pageH_; }
 
     // ---- scrolling: only a finished calculation scrolls -------------------
     int scrollY() const { return scrollY_; }
+    int scrollX() const { return scrollX_; }
     void setScroll(int value);
+    void setSideScroll(int value);
     void home();
     void scrollUp();
     void scrollDown();
@@ -57,6 +61,18 @@ class BoardScreen : public QObject {
     // Takes the scroll bar's position and paints again.
     void repaint();
     void update();
+
+    // ---- full screen: a finished calculation fills the board ---------------
+    void setFit(bool on);
+    bool fit() const { return fit_; }
+    // Where the drawing shows on the screen, in global coordinates: its
+    // visible part, empty when nothing is drawn; with `whole`, as it would
+    // show without the reserved band.
+    QRect drawnArea(bool whole = false) const;
+    // Keeps the board below global y `top` free of the drawing (a tool
+    // window that found no other place stands there); the page scrolls in
+    // what is left. INT_MAX: no band.
+    void reserveBelow(int top);
 
     // ---- colours ------------------------------------------------------------
     // 0 blackboard, 1 whiteboard: the board, the frame around it and the cursor.
@@ -80,18 +96,30 @@ class BoardScreen : public QObject {
 
     QImage grab() const;
 
+  signals:
+    // The drawing changed its extent or its place on the screen.
+    void drawingMoved();
+
   private:
     BoardFrame frame() const;
+    // The scale and origin that show the whole finished calculation in the
+    // board, centred; none while typing or outside full screen.
+    bool fitting() const;
+    void fitFrame(BoardFrame& f) const;
 
     hissan::TJouken& jk_;
     QWidget* frame_;
     BoardView* view_;
     QScrollBar* bar_;
+    QScrollBar* hbar_;
     std::unique_ptr<QtMetrics> metrics_;
     Keisan* keisan_ = nullptr;
     const Player* player_ = nullptr;
     std::function<void(const QtMetrics&)> relayout_;
     int scrollY_ = 0;
+    int scrollX_ = 0;
+    bool fit_ = false;
+    int reserved_ = 0;  // the band at the bottom kept free, in pixels
     int pageH_ = 0;
     int scheme_ = 0;
     QColor cursorColour_;

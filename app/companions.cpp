@@ -184,6 +184,7 @@ ToolWindow* Companions::build(Companion c) {
 // their places beside the board; a minimised or maximised window stays.
 void Companions::place(const QRect& main) {
     main_ = main;
+    displaced_ = {};
     for (Companion c :
          {Companion::Keypad, Companion::Conditions, Companion::StepBox, Companion::Face})
         placeOne(c);
@@ -205,6 +206,70 @@ void Companions::placeOne(Companion c) {
     place(Companion::Conditions, l + w - 290, t + 230);
     place(Companion::StepBox, l + w - 220, t + 300);
     place(Companion::Face, l + w - 180, t + 60);
+}
+
+namespace {
+
+bool coversAny(const QRect& r, const std::vector<QRect>& taken) {
+    return std::any_of(taken.begin(), taken.end(), [&](const QRect& t) { return r.intersects(t); });
+}
+
+// The free place for a frame of `size` nearest to `from` within `area`, on a
+// grid of a few pixels; `from` itself when there is none.
+QPoint nearestFree(const QPoint& from, QSize size, const QRect& area,
+                   const std::vector<QRect>& taken) {
+    constexpr int kStep = 8;
+    QPoint best = from;
+    qint64 bestDistance = -1;
+    for (int y = area.top(); y + size.height() <= area.bottom() + 1; y += kStep) {
+        for (int x = area.left(); x + size.width() <= area.right() + 1; x += kStep) {
+            const QRect r(QPoint(x, y), size);
+            if (coversAny(r, taken)) continue;
+            const qint64 dx = x - from.x(), dy = y - from.y();
+            const qint64 d = dx * dx + dy * dy;
+            if (bestDistance < 0 || d < bestDistance) {
+                bestDistance = d;
+                best = QPoint(x, y);
+            }
+        }
+    }
+    return best;
+}
+
+}  // namespace
+
+void Companions::putAway() {
+    for (size_t i = 0; i < built_.size(); ++i) {
+        putAway_[i] = built_[i] && !built_[i]->isHidden();
+        if (putAway_[i]) built_[i]->hide();
+    }
+}
+
+void Companions::bringBack() {
+    for (size_t i = 0; i < built_.size(); ++i)
+        if (putAway_[i] && built_[i]->isHidden()) built_[i]->show();
+    putAway_ = {};
+}
+
+std::vector<QRect> Companions::keepClear(const QRect& drawing, const QRect& area) {
+    std::vector<QRect> taken, stuck;
+    if (!drawing.isEmpty()) taken.push_back(drawing);
+    for (size_t i = 0; i < built_.size(); ++i) {
+        ToolWindow* w = built_[i];
+        if (!w || w->isHidden() || w->isMinimised()) continue;
+        QRect frame = w->frameGeometry();
+        if (coversAny(frame, taken)) {
+            const QPoint to = nearestFree(frame.topLeft(), frame.size(), area, taken);
+            if (to != frame.topLeft()) {
+                w->move(w->pos() + (to - frame.topLeft()));
+                frame.moveTopLeft(to);
+                displaced_[i] = true;
+            }
+            if (!drawing.isEmpty() && frame.intersects(drawing)) stuck.push_back(frame);
+        }
+        taken.push_back(frame);
+    }
+    return stuck;
 }
 
 }  // namespace app

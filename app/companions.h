@@ -96,12 +96,26 @@ class Companions {
     // The windows follow the board at (left, top), width x height.
     void place(const QRect& main);
 
+    // Moves every shown window that covers `drawing` (global coordinates) or
+    // a window before it to the nearest place within `area` where it covers
+    // neither; a window that covers nothing stays where it is. Returns the
+    // frames of the windows that found no such place.
+    std::vector<QRect> keepClear(const QRect& drawing, const QRect& area);
+    // Hides the shown windows (full screen), and shows again those of them
+    // that are still hidden.
+    void putAway();
+    void bringBack();
+    // The window was moved off its place by keepClear (and not placed since).
+    bool displaced(Companion c) const { return displaced_[static_cast<size_t>(c)]; }
+
   private:
     ToolWindow* build(Companion c);
     void placeOne(Companion c);
 
     CompanionParts parts_;
     std::array<ToolWindow*, 6> built_{};
+    std::array<bool, 6> displaced_{};
+    std::array<bool, 6> putAway_{};
     // The board's bounds when last placed; empty before the first placing.
     QRect main_;
 };

@@ -19,6 +19,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QUrl>
+#include <climits>
 
 #include "app/form_links.h"
 #include "app/settings.h"
@@ -41,10 +42,6 @@ FormHooks& formHooks() {
 }
 
 namespace {
-
-const std::array<const char*, 9> kFaceNames = {"FACE00",  "MOUTH_A",  "MOUTH_I",
-                                               "MOUTH_U", "MOUTH_E",  "MOUTH_O",
-                                               "MOUTH_N", "EYE_OPEN", "EYE_CLOSE"};
 
 // The address opened by "ヘルプ[HomePage] (&W)"; the item is disabled while
 // no home page is known.
@@ -72,6 +69,10 @@ TKokubanFormM::TKokubanFormM(const QString& settingsDir, QWidget* parent) : QMai
     move(168, 306);
     screen_ = new BoardScreen(jk_, this);
     setCentralWidget(screen_->widget());
+    clearTimer_ = new QTimer(this);
+    clearTimer_->setSingleShot(true);
+    connect(clearTimer_, &QTimer::timeout, this, &TKokubanFormM::keepDrawingClear);
+    connect(screen_, &BoardScreen::drawingMoved, clearTimer_, qOverload<>(&QTimer::start));
     panel_ = new SettingsPanel(jk_, screen_->view());
     panel_->hide();
 
@@ -330,6 +331,11 @@ void TKokubanFormM::buildMenus() {
     actStepView->setCheckable(true);
     add(v, QStringLiteral("「ピコタ」の表示(&S)"), own(&TKokubanFormM::Button1Click),
         QKeySequence(Qt::Key_F4));
+    actFullScreen = add(v, QStringLiteral("全画面表示(&U)"), own(&TKokubanFormM::toggleFullScreen),
+                        QKeySequence(Qt::Key_F11));
+    actFullScreen->setShortcutContext(Qt::ApplicationShortcut);
+    actFullScreen->setCheckable(true);
+    actFullScreen->setObjectName(QStringLiteral("actFullScreen"));
     // The same command as in the board menu; one accelerator serves both.
     QAction* n3 = add(v, QStringLiteral("既定値サイズ(&D)"), own(&TKokubanFormM::N3Click),
                       QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_V));
@@ -399,33 +405,13 @@ void TKokubanFormM::contextMenuEvent(QContextMenuEvent* e) {
     contextMenu->popup(e->globalPos());
 }
 
-// The face pictures come with the program's resources as :/face/<name>.svg
-// (or .png, .bmp). A program built without them shows the plain window; a set that
-// is only partly there, or a picture that cannot be read, is reported once.
+// The face pictures, read when the face is first shown; a set that is only
+// partly there, or a picture that cannot be read, is reported once.
 void TKokubanFormM::loadFaceBitmaps() {
     if (facesLoaded_) return;
     facesLoaded_ = true;
-    speech::faceResources();
-    auto resourceOf = [](const char* name) {
-        for (const char* ext : {".svg", ".png", ".bmp"}) {
-            const QString path =
-                QStringLiteral(":/face/") + QLatin1String(name) + QLatin1String(ext);
-            if (QFile::exists(path)) return path;
-        }
-        return QString();
-    };
-    bool any = false;
-    for (const char* name : kFaceNames)
-        if (!resourceOf(name).isEmpty()) any = true;
-    if (!any) return;
-    for (size_t i = 0; i < kFaceNames.size(); ++i) {
-        const QString path = resourceOf(kFaceNames[i]);
-        if (path.isEmpty() || !FaceBitmaps[i].load(path)) {
-            FaceBitmaps[i] = QPixmap();
-            message(QStringLiteral("Could not load or display bitmap"), QString());
-            return;
-        }
-    }
+    if (!speech::TFaceS::loadPictures(FaceBitmaps))
+        message(QStringLiteral("Could not load or display bitmap"), QString());
 }
 
 // ---- what an entry operation reported ---------------------------------------------------
@@ -544,6 +530,8 @@ bool TKokubanFormM::eventFilter(QObject* o, QEvent* e) {
     const QEvent::Type t = e->type();
     if (t == QEvent::KeyPress || t == QEvent::ShortcutOverride || t == QEvent::MouseButtonPress)
         finishStartUp();
+    // A tool window that shows stands clear of the drawing.
+    if (t == QEvent::Show && qobject_cast<ToolWindow*>(o)) clearTimer_->start();
     if (t != QEvent::KeyPress) return false;
     auto* w = qobject_cast<QWidget*>(o);
     if (!w || w->window() != this || qobject_cast<QMenuBar*>(w)) return false;
@@ -566,6 +554,40 @@ void TKokubanFormM::placeCompanions() {
     if (Closing == 1) return;
     if (panel_) panel_->fitWidth(width());
     comp_.place(QRect(x(), y(), width(), height()));
+    clearTimer_->start();
+}
+
+// The shown tool windows stand clear of the drawing and of each other, on
+// the screen of the board.
+void TKokubanFormM::keepDrawingClear() {
+    if (Closing == 1 || !isVisible()) return;
+    const QScreen* s = QWidget::screen();
+    if (!s) return;
+    const std::vector<QRect> stuck = comp_.keepClear(
+        screen_->drawnArea(true), isFullScreen() ? s->geometry() : s->availableGeometry());
+    // A window with no place beside the drawing keeps the board below its
+    // top edge free: the drawing scrolls in what is left.
+    int top = INT_MAX;
+    for (const QRect& r : stuck) top = std::min(top, r.top());
+    screen_->reserveBelow(top);
+}
+
+// Full screen shows the finished calculation filling the board; the tool
+// windows go until they are needed, and those it put away come back after.
+void TKokubanFormM::toggleFullScreen() {
+    if (!isFullScreen()) {
+        wasMaximised_ = isMaximized();
+        comp_.putAway();
+        showFullScreen();
+    } else if (wasMaximised_) {
+        showMaximized();
+    } else {
+        showNormal();
+    }
+    screen_->setFit(isFullScreen());
+    if (!isFullScreen()) comp_.bringBack();
+    actFullScreen->setChecked(isFullScreen());
+    clearTimer_->start();
 }
 
 void TKokubanFormM::moveEvent(QMoveEvent* e) {
@@ -600,7 +622,7 @@ void TKokubanFormM::Timer1Timer() {
     BlinkTick += 1;
     if (BlinkTick > kBlinkPeriod) {
         if (auto* f = static_cast<speech::TFaceS*>(comp_.built(Companion::Face))) {
-            f->move(f->x(), y() + jk_.HARUFA + 65);
+            if (!comp_.displaced(Companion::Face)) f->move(f->x(), y() + jk_.HARUFA + 65);
             const int viseme = static_cast<int>(QRandomGenerator::global()->generate() % 11);
             f->MabatakiDsp(100, [f, viseme] { f->VisemeDsp(viseme); });
         }

@@ -72,7 +72,8 @@ class TKokubanFormM : public QMainWindow {
     void VoiceK1Click();
     void N12Click();
     void Button1Click();
-    void ReiGet() { controls_->readExamples(); }
+    // F11: full screen and back.
+    void toggleFullScreen();
     void Print1Click();
     // Prints the expression and its calculation on one page of `printer`,
     // laid out on the printer's own metrics, in the whiteboard colours.
@@ -140,6 +141,7 @@ class TKokubanFormM : public QMainWindow {
     void loadFaceBitmaps();
     void afterPaint();
     void placeCompanions();
+    void keepDrawingClear();
     // The window's stored bounds are its outer frame, as on every desktop;
     // the frame size waits here until the window manager has framed us.
     void resizeFrame(QSize frame);
@@ -154,6 +156,9 @@ class TKokubanFormM : public QMainWindow {
     KeyCommands* keys_ = nullptr;
     Companions comp_;
     QTimer* Timer1 = nullptr;
+    QTimer* clearTimer_ = nullptr;  // keeps the tool windows off the drawing, once per change
+    bool wasMaximised_ = false;
+    QAction* actFullScreen = nullptr;
     QString iniWritePath_;
     QSize pendingFrame_;
     int Closing = 0;

@@ -31,6 +31,7 @@ void RunQueue::boardChanged(BoardChange change) {
         case BoardChange::Cleared:
             settle();
             screen_.setScroll(0);
+            screen_.setSideScroll(0);
             break;
         case BoardChange::Typed:
             break;
@@ -40,6 +41,8 @@ void RunQueue::boardChanged(BoardChange change) {
                 busyCursor_ = true;
             }
             enableInputWindows(false);
+            // The calculation is drawn from its left end.
+            screen_.setSideScroll(0);
             player_->start(keisan_.runStart());
             break;
         case BoardChange::Relaid:

@@ -1,7 +1,9 @@
 #include "speech/face_s.h"
 
+#include <QFile>
 #include <QPaintEvent>
 #include <QPainter>
+#include <algorithm>
 #include <utility>
 
 static void initFaceResources() {
@@ -9,6 +11,32 @@ static void initFaceResources() {
 }
 
 namespace speech {
+
+bool TFaceS::loadPictures(Pictures& pictures) {
+    static const std::array<const char*, 9> kNames = {"FACE00",  "MOUTH_A",  "MOUTH_I",
+                                                      "MOUTH_U", "MOUTH_E",  "MOUTH_O",
+                                                      "MOUTH_N", "EYE_OPEN", "EYE_CLOSE"};
+    faceResources();
+    auto resourceOf = [](const char* name) {
+        for (const char* ext : {".svg", ".png", ".bmp"}) {
+            const QString path =
+                QStringLiteral(":/face/") + QLatin1String(name) + QLatin1String(ext);
+            if (QFile::exists(path)) return path;
+        }
+        return QString();
+    };
+    if (std::none_of(kNames.begin(), kNames.end(),
+                     [&](const char* name) { return !resourceOf(name).isEmpty(); }))
+        return true;
+    for (size_t i = 0; i < kNames.size(); ++i) {
+        const QString path = resourceOf(kNames[i]);
+        if (path.isEmpty() || !pictures[i].load(path)) {
+            pictures[i] = QPixmap();
+            return false;
+        }
+    }
+    return true;
+}
 
 void faceResources() {
     static const bool once = (initFaceResources(), true);

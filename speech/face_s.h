@@ -41,6 +41,12 @@ class TFaceS : public app::ToolWindow {
 
     TFaceS(QWidget* owner, const Pictures& pictures);
 
+    // Reads the pictures from the program's resources as :/face/<name>.svg
+    // (or .png, .bmp). Without any of them (a program built without them)
+    // they stay empty; false when the set is only partly there or a picture
+    // cannot be read (it stays empty, and those after it).
+    static bool loadPictures(Pictures& pictures);
+
     struct Mouth {
         Picture picture;
         int x, y;

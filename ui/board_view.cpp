@@ -14,6 +14,14 @@ namespace app {
 
 void paintBoard(QPainter& p, const QRect& area, const BoardFrame& f) {
     p.fillRect(area, backgroundColour(f.scheme));
+    p.save();
+    if (f.reservedBottom > 0)
+        p.setClipRect(area.adjusted(0, 0, 0, -f.reservedBottom), Qt::IntersectClip);
+    if (f.scale != 1.0 || !f.origin.isNull()) {
+        p.translate(f.origin);
+        p.scale(f.scale, f.scale);
+    }
+    if (f.scrollX != 0) p.translate(-f.scrollX, 0);
     if (f.ops && f.metrics) {
         RenderOptions opt;
         opt.scheme = f.scheme;
@@ -24,6 +32,7 @@ void paintBoard(QPainter& p, const QRect& area, const BoardFrame& f) {
     }
     if (f.cursorShown && f.cursor.isValid())
         p.fillRect(f.cursor.translated(0, -f.scrollY), f.cursorColour);
+    p.restore();
 }
 
 BoardView::BoardView(QWidget* parent) : QWidget(parent) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QColor>
+#include <QPointF>
 #include <QRect>
 #include <QWidget>
 #include <functional>
@@ -27,7 +28,15 @@ struct BoardFrame {
     bool stepMode = false;      // show the step-mode-only ops
     size_t count = size_t(-1);  // ops revealed so far
     int scrollY = 0;            // vertical scroll position
-    QRect cursor;               // block cursor cell, in board coordinates
+    int scrollX = 0;            // horizontal scroll position
+    // The drawing magnified by `scale` about the board's origin, then moved
+    // by `origin` (full screen shows a finished calculation filling the board).
+    double scale = 1.0;
+    QPointF origin;
+    // A band at the bottom of the board kept free of the drawing (a tool
+    // window stands there), in pixels.
+    int reservedBottom = 0;
+    QRect cursor;  // block cursor cell, in board coordinates
     bool cursorShown = false;
     QColor cursorColour;
 };

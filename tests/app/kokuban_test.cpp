@@ -905,6 +905,97 @@ TEST_F(KokubanTest, InputBeforeTheFirstPaintFindsStartUpFinished) {
     EXPECT_NE(form->SpVoice1, nullptr);
 }
 
+// The box of every pixel of `img` that is not the board's colour `board`.
+QRect inkBox(const QImage& img, QColor board) {
+    QRect box;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (img.pixelColor(x, y) != board) box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+// A calculation wider than the board scrolls sideways; one that fits does not.
+TEST_F(KokubanTest, AWideCalculationScrollsSideways) {
+    open();
+    form->resize(700, 600);
+    QCoreApplication::processEvents();
+    QScrollBar* side = form->screen().sideBar();
+    type("12+9=");
+    form->finishDrawing();
+    EXPECT_TRUE(side->isHidden());
+    key(Qt::Key_Delete);
+    type("123456789012345678*12345678901=");
+    form->finishDrawing();
+    settle();
+    ASSERT_FALSE(side->isHidden());
+    EXPECT_EQ(form->screen().scrollX(), 0);  // drawn from its left end
+    int right = 0;
+    for (const hissan::Op& op : form->keisan().ops())
+        if (op.kind == hissan::Op::Text && !op.stepOnly) right = std::max(right, op.x2);
+    EXPECT_GE(side->maximum() + form->board()->width(), right);
+    // Scrolled to the end, the answer's last digit is on the board.
+    side->setValue(side->maximum());
+    const QImage end = form->grabBoard();
+    EXPECT_GT(inkBox(end, kBlackboard).right(), form->board()->width() / 2);
+    // Typing past the right edge keeps the cursor in sight.
+    key(Qt::Key_Delete);
+    type("1234567890123456789012345678901234567890");
+    EXPECT_TRUE(form->board()->rect().contains(
+        form->cursorRect().translated(-form->screen().scrollX(), -form->scrollY())));
+}
+
+// F11: full screen shows the finished calculation filling the board, centred;
+// the tool windows go and come back.
+TEST_F(KokubanTest, FullScreenFillsTheBoardWithTheCalculation) {
+    open();
+    type("12+9=");
+    form->finishDrawing();
+    app::Companions& c = form->companions();
+    ASSERT_TRUE(c.keypad()->isVisible());
+    const QRect before = inkBox(form->grabBoard(), kBlackboard);
+    key(Qt::Key_F11);
+    settle();
+    EXPECT_TRUE(form->screen().fit());
+    EXPECT_FALSE(c.keypad()->isVisible());
+    EXPECT_FALSE(c.face()->isVisible());
+    const QImage full = form->grabBoard();
+    const QRect ink = inkBox(full, kBlackboard);
+    EXPECT_GT(ink.width(), before.width());  // magnified
+    // It fills the board one way and is centred both ways.
+    EXPECT_TRUE(ink.width() > full.width() * 8 / 10 || ink.height() > full.height() * 8 / 10);
+    EXPECT_NEAR(ink.center().x(), full.width() / 2, full.width() / 20);
+    EXPECT_NEAR(ink.center().y(), full.height() / 2, full.height() / 20);
+    key(Qt::Key_F11);
+    settle();
+    EXPECT_FALSE(form->screen().fit());
+    EXPECT_TRUE(c.keypad()->isVisible());
+    EXPECT_TRUE(c.face()->isVisible());
+    EXPECT_EQ(inkBox(form->grabBoard(), kBlackboard), before);
+}
+
+// A tool window put over the drawing moves off it, to the nearest free
+// place, and never onto another tool window.
+TEST_F(KokubanTest, ToolWindowsMoveOffTheDrawing) {
+    open();
+    form->move(0, 0);  // room beside it on the 800 x 600 screen
+    form->resize(480, 400);
+    settle();
+    type("1234*5678=");
+    form->finishDrawing();
+    settle();
+    app::Companions& c = form->companions();
+    const QRect drawn = form->screen().drawnArea();
+    ASSERT_FALSE(drawn.isEmpty());
+    for (QWidget* w : {static_cast<QWidget*>(c.keypad()), static_cast<QWidget*>(c.face())}) {
+        w->move(drawn.center() - QPoint(w->width() / 2, w->height() / 2));
+        w->hide();
+        w->show();  // showing is when a window is placed
+        settle();
+        EXPECT_FALSE(w->frameGeometry().intersects(drawn)) << w->windowTitle().toStdString();
+    }
+    EXPECT_FALSE(c.keypad()->frameGeometry().intersects(c.face()->frameGeometry()));
+}
+
 TEST_F(KokubanTest, CompanionWindowsStandBesideTheBoardAndFollowIt) {
     open();
     app::Companions& c = form->companions();

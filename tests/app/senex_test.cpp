@@ -548,7 +548,7 @@ TEST_F(SenExTest, WithoutTheFileNothingEmptyIsShownAndThePanelSaysSo) {
     EXPECT_EQ(messages.size(), 1u);
     EXPECT_FALSE(senEx().isVisible());
     // The menu item reads the file again.
-    form->ReiGet();
+    form->controls().readExamples();
     EXPECT_EQ(form->controls().ReibunAri, 1);
 }
 

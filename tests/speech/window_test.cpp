@@ -335,7 +335,9 @@ TEST_F(BoardFixture, ReadButtonOnAnEmptyBoardSaysOnlyEquals) {
 }
 
 TEST_F(BoardFixture, FaceFollowsTheTimerAndTheBoard) {
-    open("[CURSOR]\r\nCUR_SEC=200\r\n");
+    // A window tall enough for the face and the keypad one above the other:
+    // tool windows that would overlap move apart and stay so.
+    open("[FORMPOS]\r\nLEFT=0\r\nTOP=0\r\nWIDTH=780\r\nHEIGHT=700\r\n[CURSOR]\r\nCUR_SEC=200\r\n");
     app::Companions& c = form->companions();
     ASSERT_NE(c.face(), nullptr);
     EXPECT_EQ(form->findChild<QTimer*>(QStringLiteral("Timer1"))->interval(), 200);
