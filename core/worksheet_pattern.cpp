@@ -408,6 +408,52 @@ Drawn drawProblems(const Pattern& pattern, const Choices& choices, int count, ui
     return out;
 }
 
+namespace {
+
+// A choice as the worksheet window names it.
+std::string nameOf(ChoiceId id, const Choices& c) {
+    auto yesNo = [](Choice v) { return std::string(v == Choice::Yes ? "あり" : "なし"); };
+    switch (id) {
+        case ChoiceId::Carry:
+            return "繰り上がり・繰り下がり「" + yesNo(c.carry) + "」";
+        case ChoiceId::Remainder:
+            return "あまり「" + yesNo(c.remainder) + "」";
+        case ChoiceId::QuotientDigits:
+            return "商のけた数「" + std::to_string(c.quotientDigits) + "」";
+        case ChoiceId::ZeroInQuotient:
+            return "商の途中に0";
+        case ChoiceId::NoTrivial:
+            return "×0・×1・÷1を除く";
+        case ChoiceId::Decimals:
+            return "答えの小数のけた数「" + std::to_string(c.decimals) + "」";
+        case ChoiceId::Unique:
+            return "同じ問題を出さない";
+    }
+    return {};
+}
+
+}  // namespace
+
+std::string refusalText(const Refusal& r, const std::string& pattern, const Choices& c, int count) {
+    std::string all;
+    for (size_t i = 0; i < r.blame.size(); ++i) all += (i ? "と" : "") + nameOf(r.blame[i], c);
+    switch (r.kind) {
+        case Refusal::None:
+            return {};
+        case Refusal::NotForOperator:
+            return all + "は、「" + pattern + "」の計算には選べません。";
+        case Refusal::NoProblem:
+            if (r.blame.empty()) return "「" + pattern + "」では引く数の方が大きくなります。";
+            return "「" + pattern + "」には、" + all + "に合う問題がありません。";
+        case Refusal::TooFewDifferent:
+            return "「" + pattern + "」で選んだ条件に合う問題は" + std::to_string(r.found) +
+                   "問しかありません（" + std::to_string(count) + "問を出すには足りません）。";
+        case Refusal::Board:
+            return "「" + r.expression + "」は黒板で計算できません：" + r.boardWhy;
+    }
+    return {};
+}
+
 std::string describe(const Refusal& r, const Pattern& pattern, const Choices& c, int count) {
     auto names = [&] {
         std::string s;

@@ -120,6 +120,10 @@ using Accept = std::function<std::string(const std::string&)>;
 Drawn drawProblems(const Pattern& pattern, const Choices& choices, int count, uint64_t seed,
                    const Accept& accept = {}, const std::set<std::string>& already = {});
 
+// The refusal in the program's words, naming the choices no problem meets as
+// the worksheet window names them; `pattern` as the maker typed it.
+std::string refusalText(const Refusal& r, const std::string& pattern, const Choices& c, int count);
+
 // The refusal in the tool's words, naming the choices by their flags.
 std::string describe(const Refusal& r, const Pattern& pattern, const Choices& c, int count);
 

@@ -47,58 +47,6 @@ worksheet::Choice choiceOf(const QComboBox* box) {
                                       : worksheet::Choice::Any;
 }
 
-QString nameOf(worksheet::ChoiceId id, const worksheet::Choices& c) {
-    auto yesNo = [](worksheet::Choice v) {
-        return v == worksheet::Choice::Yes ? QStringLiteral("あり") : QStringLiteral("なし");
-    };
-    switch (id) {
-        case worksheet::ChoiceId::Carry:
-            return QStringLiteral("繰り上がり・繰り下がり「%1」").arg(yesNo(c.carry));
-        case worksheet::ChoiceId::Remainder:
-            return QStringLiteral("あまり「%1」").arg(yesNo(c.remainder));
-        case worksheet::ChoiceId::QuotientDigits:
-            return QStringLiteral("商のけた数「%1」").arg(c.quotientDigits);
-        case worksheet::ChoiceId::ZeroInQuotient:
-            return QStringLiteral("商の途中に0");
-        case worksheet::ChoiceId::NoTrivial:
-            return QStringLiteral("×0・×1・÷1を除く");
-        case worksheet::ChoiceId::Decimals:
-            return QStringLiteral("答えの小数のけた数「%1」").arg(c.decimals);
-        case worksheet::ChoiceId::Unique:
-            return QStringLiteral("同じ問題を出さない");
-    }
-    return {};
-}
-
-// The refusal in the program's words, naming the choices no problem meets.
-QString refusalText(const worksheet::Refusal& r, const QString& pattern,
-                    const worksheet::Choices& c, int count) {
-    QStringList names;
-    for (worksheet::ChoiceId id : r.blame) names << nameOf(id, c);
-    const QString all = names.join(QStringLiteral("と"));
-    switch (r.kind) {
-        case worksheet::Refusal::None:
-            return {};
-        case worksheet::Refusal::NotForOperator:
-            return QStringLiteral("%1は、「%2」の計算には選べません。").arg(all, pattern);
-        case worksheet::Refusal::NoProblem:
-            if (names.isEmpty())
-                return QStringLiteral("「%1」では引く数の方が大きくなります。").arg(pattern);
-            return QStringLiteral("「%1」には、%2に合う問題がありません。").arg(pattern, all);
-        case worksheet::Refusal::TooFewDifferent:
-            return QStringLiteral(
-                       "「%1」で選んだ条件に合う問題は%2問しかありません（%"
-                       "3問を出すには足りません）。")
-                .arg(pattern)
-                .arg(r.found)
-                .arg(count);
-        case worksheet::Refusal::Board:
-            return QStringLiteral("「%1」は黒板で計算できません：%2")
-                .arg(QString::fromStdString(r.expression), QString::fromStdString(r.boardWhy));
-    }
-    return {};
-}
-
 }  // namespace
 
 SheetForm::SheetForm(const hissan::TJouken& jk, QString settingsFile, QWidget* parent)
@@ -272,7 +220,8 @@ bool SheetForm::rebuild() {
         const worksheet::Refusal r = worksheet::drawCalculations(
             *pattern, c, count_->value(), seed_, jk_, measure_->metrics(), calculations);
         if (r.kind != worksheet::Refusal::None) {
-            message_ = refusalText(r, text, c, count_->value());
+            message_ = QString::fromStdString(
+                worksheet::refusalText(r, text.toStdString(), c, count_->value()));
         } else {
             for (const worksheet::Calculation& calc : calculations)
                 expressions_.push_back(calc.expression);

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "core/worksheet_pattern.h"
+#include "core/worksheet_sheet.h"
 #include "hissan/board.h"
 #include "hissan/display_list.h"
 #include "hissan/jouken.h"
@@ -55,13 +56,6 @@ struct Source {
 // pipe or larger than 1 MB, or is not text in its encoding.
 bool readExpressions(const QString& path, std::vector<Source>& out, std::string& error);
 
-// The squared grid behind a board's working: one row of squares for each row
-// of full-size digits, all rows over the same columns, in board pixels.
-struct Squares {
-    int left = 0, columns = 0, size = 0;
-    std::vector<int> rowTops;
-};
-
 // One calculation laid out for the sheet, in board pixels.
 struct Calculation {
     std::string expression;           // as the board took it, with its "="
@@ -81,25 +75,12 @@ Squares squaresOf(const Calculation& c, const hissan::Grid& grid);
 // expression, its "=" and the answer after it) rather than to the working.
 bool onExpressionLine(const hissan::Op& op, const Calculation& c);
 
-// A board's ops as printed on paper: the background squares the board lays
-// under its glyphs are not filled (what they would wipe out is left out
-// instead), and on an answer page the leading zeros the board shows in an
-// answer row (1000-372 is worked as 0628) are left out, so that 628 is printed.
-hissan::DisplayList paperOps(const hissan::DisplayList& ops, bool answers);
-
 // Types `expression` on a fresh board with the conditions `jk` and lays the
 // finished board out on `metrics`. The program's refusal, in its own words,
 // when it does not accept the expression.
 std::variant<Calculation, std::string> layOut(const std::string& expression,
                                               const hissan::TJouken& jk,
                                               const app::QtMetrics& metrics);
-
-// The practice problem of a finished board whose layout starts at op
-// `layoutStart`, for the operator `op`: the expression line up to its "=",
-// then the operands, the sign and the first rule (a division: the divisor,
-// the bracket and the dividend, and the note saying how far to work),
-// chosen by the part each op was drawn as, never by its colour.
-hissan::DisplayList problemOps(const hissan::DisplayList& board, size_t layoutStart, char op);
 
 struct Style {
     bool problems = false;        // practice problems instead of finished boards

@@ -34,15 +34,4 @@ struct SheetRequest {
 std::string makeSheet(const hissan::TJouken& jk, const hissan::Metrics& metrics,
                       const SheetRequest& request);
 
-// The parts of a finished board that state its problem: the expression line
-// up to its "=" (before `layoutStart`), then the operands, the sign and the
-// first rule (a division: the divisor, the bracket, the dividend and the
-// note of how far to work), chosen by part, never by colour.
-hissan::DisplayList problemOps(const hissan::DisplayList& board, size_t layoutStart, char op);
-
-// A board's ops as printed: background squares not filled (what they would
-// wipe out left out instead), a text written twice in one place once, and on
-// an answer (`answers`) no leading zero in an answer row (628, not 0628).
-hissan::DisplayList paperOps(const hissan::DisplayList& ops, bool answers);
-
 }  // namespace web

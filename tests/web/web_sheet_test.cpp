@@ -1,12 +1,14 @@
-// The page's worksheet: the parts of each board it prints are the ones the
-// desktop's sheet prints, and what it is asked for is checked before it draws.
+// The page's worksheet: the parts of each board it prints, measured with the
+// page's font, and what it is asked for is checked before it draws.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "core/keisan.h"
-#include "ui/worksheet.h"
+#include "core/worksheet_sheet.h"
 #include "wasm/sheet.h"
 #include "wasm/web_metrics.h"
 
@@ -26,13 +28,25 @@ std::vector<std::string> described(const hissan::DisplayList& ops) {
     return out;
 }
 
-TEST(WebSheet, PrintsTheDesktopSheetsPartsOfEachBoard) {
-    // Carries, borrows across zeros (printed answers without leading zeros),
-    // decimals, divisions with and without remainders, a decimal quotient.
+// Whether `part` keeps the order of `whole` and takes nothing else.
+bool isSubsequence(const std::vector<std::string>& part, const std::vector<std::string>& whole) {
+    size_t at = 0;
+    for (const std::string& s : whole)
+        if (at < part.size() && part[at] == s) ++at;
+    return at == part.size();
+}
+
+TEST(WebSheet, PrintsTheProblemAndThePaperOpsOfEachBoard) {
+    // The sheet's selection (shared with the desktop) on boards measured with
+    // the page's font: carries, borrows across zeros (printed answers without
+    // leading zeros), decimals, divisions with and without remainders, a
+    // decimal quotient.
     const char* const cases[] = {"1000-372", "46+78",   "305*24",   "7.6*4.6",
                                  "455/2",    "14/4",    "0.5+0.25", "1.25-0.75",
                                  "100/8",    "2.4/0.6", "9999+1",   "10.05-9.9"};
     const web::WebMetrics metrics;
+    using hissan::Op;
+    using hissan::Part;
     for (const char* expression : cases) {
         SCOPED_TRACE(expression);
         hissan::TJouken jk;
@@ -44,16 +58,50 @@ TEST(WebSheet, PrintsTheDesktopSheetsPartsOfEachBoard) {
         size_t start = 0;
         const hissan::DisplayList board = k.printLayout(metrics, nullptr, &start);
         const char op = k.shiki().Enzanshi;
-        const hissan::DisplayList problem = web::problemOps(board, start, op);
-        EXPECT_EQ(described(problem), described(worksheet::problemOps(board, start, op)));
         hissan::DisplayList full;
-        for (const hissan::Op& o : board)
+        for (const Op& o : board)
             if (!o.stepOnly) full.push_back(o);
+        int lineTop = 0, lineBottom = 0;
+        bool first = true;
+        for (const Op& o : full) {
+            if (o.kind != Op::Text || o.part != Part::Expression) continue;
+            lineTop = first ? o.y1 : std::min(lineTop, o.y1);
+            lineBottom = first ? o.y2 : std::max(lineBottom, o.y2);
+            first = false;
+        }
+        ASSERT_FALSE(first) << "no expression line";
+
+        // The problem: the finished board's ops in order, without pacing, and
+        // nothing of the answer or the working below the expression line.
+        const hissan::DisplayList problem = worksheet::problemOps(board, start, op);
+        ASSERT_FALSE(problem.empty());
+        EXPECT_TRUE(isSubsequence(described(problem), described(full)));
+        bool hasOperand = false;
+        for (const Op& o : problem) {
+            EXPECT_FALSE(o.kind == Op::Pause || o.kind == Op::Step);
+            if (worksheet::onExpressionLine(o, lineTop, lineBottom)) continue;
+            hasOperand = hasOperand || o.part == Part::Operand;
+            EXPECT_FALSE(o.part == Part::Answer || o.part == Part::Working) << describe(o);
+        }
+        EXPECT_TRUE(hasOperand);
+
+        // On paper: no filled background square, no text twice in one place,
+        // nothing that was not on the board.
         for (const hissan::DisplayList* ops :
              {&problem, static_cast<const hissan::DisplayList*>(&full)})
-            for (bool answers : {false, true})
-                EXPECT_EQ(described(web::paperOps(*ops, answers)),
-                          described(worksheet::paperOps(*ops, answers)));
+            for (bool answers : {false, true}) {
+                const hissan::DisplayList printed = worksheet::paperOps(*ops, answers);
+                EXPECT_TRUE(isSubsequence(described(printed), described(*ops)));
+                std::set<std::string> texts;
+                for (const Op& o : printed) {
+                    EXPECT_FALSE(o.kind == Op::Rect &&
+                                 o.colour == hissan::Colour::of(hissan::Role::Background))
+                        << describe(o);
+                    if (o.kind == Op::Text)
+                        EXPECT_TRUE(texts.insert(describe(o) + (o.bold ? " b" : "")).second)
+                            << "twice: " << describe(o);
+                }
+            }
     }
 }
 
