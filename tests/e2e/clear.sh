@@ -13,34 +13,17 @@ set -u
 build=${1:?build directory}
 exe="$build/hissan"
 
-if [ "${CLEAR_E2E_INNER:-}" != 1 ]; then
-    for tool in xvfb-run xdotool xwininfo import convert; do
-        if ! command -v "$tool" >/dev/null; then
-            echo "FAIL: $tool is not installed"
-            exit 1
-        fi
-    done
+. "$(dirname "$0")/lib/display.bash"
+
+if [ "${E2E_INNER:-}" != 1 ]; then
+    e2e_need xvfb-run xdotool xwininfo import convert
     [ -x "$exe" ] || { echo "FAIL: $exe not built"; exit 1; }
-    work=$(mktemp -d)
-    trap 'rm -rf "$work"' EXIT
-    mkdir -p "$work/home" "$work/runtime"
-    chmod 700 "$work/runtime"
-    CLEAR_E2E_INNER=1 WORK="$work" HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime" \
-        XDG_CONFIG_HOME="$work/home/.config" \
-        timeout 300 xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" bash "$0" "$build" \
-        >"$work/log" 2>&1
-    rc=$?
-    cat "$work/log"
-    if [ ! -e "$work/started" ]; then
-        echo "SKIP: Xvfb could not start (exit $rc); end-to-end test not run"
-        exit 0
-    fi
-    exit $rc
+    e2e_workdir
+    e2e_run_on_display 300 "$build"
 fi
 
 # ---- inside the virtual display -------------------------------------------------
-touch "$WORK/started"
-export QT_QPA_PLATFORM=xcb
+e2e_inside
 fail() {
     echo "FAIL: $*"
     [ -n "${pid:-}" ] && kill "$pid" 2>/dev/null

@@ -12,18 +12,13 @@ set -u
 build=${1:?build directory}
 exe="$build/hissan"
 
-if [ "${FRAME_E2E_INNER:-}" != 1 ]; then
-    for tool in xvfb-run xdotool xwininfo twm; do
-        if ! command -v "$tool" >/dev/null; then
-            echo "FAIL: $tool is not installed"
-            exit 1
-        fi
-    done
+. "$(dirname "$0")/lib/display.bash"
+
+if [ "${E2E_INNER:-}" != 1 ]; then
+    e2e_need xvfb-run xdotool xwininfo twm
     [ -x "$exe" ] || { echo "FAIL: $exe not built"; exit 1; }
-    work=$(mktemp -d)
-    trap 'rm -rf "$work"' EXIT
-    mkdir -p "$work/prog" "$work/fresh" "$work/huge" "$work/home" "$work/runtime"
-    chmod 700 "$work/runtime"
+    e2e_workdir
+    mkdir -p "$work/prog" "$work/fresh" "$work/huge"
     cp "$exe" "$work/prog/hissan"
     cp "$exe" "$work/fresh/hissan"
     cp "$exe" "$work/huge/hissan"
@@ -31,22 +26,11 @@ if [ "${FRAME_E2E_INNER:-}" != 1 ]; then
         >"$work/huge/pkt_m41.ini"
     printf '[FORMPOS]\r\nLEFT=40\r\nTOP=30\r\nHEIGHT=500\r\nWIDTH=700\r\nPANELFLAG=0\r\n' \
         >"$work/prog/pkt_m41.ini"
-    FRAME_E2E_INNER=1 WORK="$work" HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime" \
-        XDG_CONFIG_HOME="$work/home/.config" \
-        timeout 120 xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" bash "$0" "$build" \
-        >"$work/log" 2>&1
-    rc=$?
-    cat "$work/log"
-    if [ ! -e "$work/started" ]; then
-        echo "SKIP: Xvfb could not start (exit $rc); end-to-end test not run"
-        exit 0
-    fi
-    exit $rc
+    e2e_run_on_display 120 "$build"
 fi
 
 # ---- inside the virtual display -------------------------------------------------
-touch "$WORK/started"
-export QT_QPA_PLATFORM=xcb
+e2e_inside
 twm -f /dev/null >/dev/null 2>&1 &
 wm=$!
 sleep 0.5

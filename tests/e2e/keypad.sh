@@ -14,38 +14,23 @@ set -u
 build=${1:?build directory}
 exe="$build/hissan"
 
-if [ "${KEYPAD_E2E_INNER:-}" != 1 ]; then
-    for tool in xvfb-run xdotool import convert; do
-        if ! command -v "$tool" >/dev/null; then
-            echo "FAIL: $tool is not installed"
-            exit 1
-        fi
-    done
+. "$(dirname "$0")/lib/display.bash"
+
+if [ "${E2E_INNER:-}" != 1 ]; then
+    e2e_need xvfb-run xdotool import convert
     [ -x "$exe" ] || { echo "FAIL: $exe not built"; exit 1; }
     [ -f "$build/bunExPtrn.txt" ] || { echo "FAIL: the pattern file is not beside $exe"; exit 1; }
-    work=$(mktemp -d)
-    trap 'rm -rf "$work"' EXIT
-    mkdir -p "$work/prog" "$work/home" "$work/runtime"
-    chmod 700 "$work/runtime"
+    e2e_workdir
+    mkdir -p "$work/prog"
     cp "$exe" "$build/bunExPtrn.txt" "$work/prog/"
     # The board at the top left, the word-problem window below it.
     printf '[FORMPOS]\r\nLEFT=0\r\nTOP=0\r\nHEIGHT=629\r\nWIDTH=975\r\nPANELFLAG=0\r\n[BFORMPOS]\r\nBLEFT=60\r\nBTOP=660\r\n' \
         >"$work/prog/pkt_m41.ini"
-    KEYPAD_E2E_INNER=1 WORK="$work" HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime" \
-        timeout 120 xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" bash "$0" "$build" \
-        >"$work/log" 2>&1
-    rc=$?
-    cat "$work/log"
-    if [ ! -e "$work/started" ]; then
-        echo "SKIP: Xvfb could not start (exit $rc); end-to-end test not run"
-        exit 0
-    fi
-    exit $rc
+    e2e_run_on_display 120 "$build"
 fi
 
 # ---- inside the virtual display -------------------------------------------------
-touch "$WORK/started"
-export QT_QPA_PLATFORM=xcb
+e2e_inside
 prog="$WORK/prog/hissan"
 shot="$WORK/shot.png"
 fail() {
