@@ -1,13 +1,10 @@
 #include "speech/speech_engine.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
-#include <QLibrary>
 #include <QThread>
 #include <algorithm>
 
 #include "core/yomi.h"
+#include "ui/speech_module_file.h"
 
 namespace speech {
 
@@ -16,10 +13,6 @@ QString speechTitle() {
 }
 
 // ---- where the synthesiser and the sound device come from -------------------------------
-
-#ifndef HISSAN_MODULE_DIR
-#define HISSAN_MODULE_DIR "../lib/hissan"
-#endif
 
 namespace {
 
@@ -41,20 +34,10 @@ const SpeechBackend* speechBackend() {
     static bool tried = false;
     if (gBackend || tried) return gBackend;
     tried = true;
-    // Beside the program (a build tree), else in the module folder of its prefix.
-    const QString exeDir = QCoreApplication::applicationDirPath();
-    const QString name = QString::fromLatin1(kSpeechModuleFile);
-    for (const QString& path :
-         {exeDir + QLatin1Char('/') + name,
-          QDir::cleanPath(exeDir + QStringLiteral("/" HISSAN_MODULE_DIR "/") + name)}) {
-        if (!QFileInfo::exists(path)) continue;
-        // Kept loaded until the process ends.
-        auto* lib = new QLibrary(path);
-        if (const auto entry =
-                reinterpret_cast<SpeechBackendEntry>(lib->resolve(kSpeechBackendEntry)))
-            gBackend = entry();
-        break;
-    }
+    std::string why;  // the message for a missing module is the program's own
+    if (const auto entry = reinterpret_cast<SpeechBackendEntry>(
+            ui::speechModuleFunction(kSpeechModuleFile, kSpeechBackendEntry, why)))
+        gBackend = entry();
     return gBackend;
 }
 
