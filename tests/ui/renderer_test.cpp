@@ -41,6 +41,15 @@ int countPixels(const QImage& img, QRect area, QColor c) {
     return n;
 }
 
+// The bounding box of every pixel that is not the board's colour.
+QRect inkBox(const QImage& img, QColor board) {
+    QRect ink;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (img.pixelColor(x, y) != board) ink |= QRect(x, y, 1, 1);
+    return ink;
+}
+
 TEST(BoardFont, StoredWindowsNameFallsBackToInstalledJapaneseFont) {
     const QString family = app::boardFontFamily("ＭＳゴシック");
     EXPECT_TRUE(QFontDatabase::families().contains(family)) << family.toStdString();
@@ -93,10 +102,7 @@ TEST(BoardFont, AnswerZeroIsPlainNotSlashed) {
     s.canvas.textOut(100, 60, "0");
     const QImage img = s.render(0);
     const QColor board = app::backgroundColour(0);
-    QRect ink;
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            if (img.pixelColor(x, y) != board) ink |= QRect(x, y, 1, 1);
+    const QRect ink = inkBox(img, board);
     ASSERT_GT(ink.width(), 10);
     ASSERT_GT(ink.height(), 20);
     // Both diagonals through the middle of the zero cross its empty counter.
@@ -117,10 +123,7 @@ TEST(BoardFont, CellIsOneEmWithTheBaselineInside) {
     hissan::MojiPut(s.b, 100, 50, Colour::of(Role::Digit), 40, "8");
     const QImage img = s.render(0);
     const QColor board = app::backgroundColour(0);
-    QRect ink;
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            if (img.pixelColor(x, y) != board) ink |= QRect(x, y, 1, 1);
+    const QRect ink = inkBox(img, board);
     EXPECT_GE(ink.top(), 50);
     EXPECT_LE(ink.bottom(), 50 + s.b.CharH);
     EXPECT_LE(ink.right(), 100 + s.b.CellW);

@@ -2,34 +2,24 @@
 // pixels against the desktop's export of the same calculation, stepping with
 // taps, and a reload with the network off.
 // Environment: HISSAN_RENDER (the native export tool), WEB_DIST (web/dist).
-import { test, before, after } from "node:test";
+import { test } from "node:test";
 import assert from "node:assert/strict";
 import { execFileSync } from "node:child_process";
 import { readFileSync, mkdtempSync } from "node:fs";
 import { join, dirname } from "node:path";
 import { tmpdir } from "node:os";
 import { fileURLToPath } from "node:url";
-import { chromium } from "playwright-core";
-import { serve, chromiumArgs, chromiumPath } from "./serve.mjs";
+import { pageUnderTest } from "./page.mjs";
 
 const here = dirname(fileURLToPath(import.meta.url));
 const dist = process.env.WEB_DIST ?? join(here, "..", "dist");
 const render = process.env.HISSAN_RENDER;
-let browser, server;
-
-before(async () => {
-  server = await serve(dist);
-  browser = await chromium.launch({ executablePath: chromiumPath, args: chromiumArgs });
-});
-after(async () => {
-  await browser?.close();
-  server?.close();
-});
+const env = pageUnderTest(dist);
 
 // A fresh page at one CSS pixel per device pixel, whiteboard scheme (as the
 // export draws by default), conditions as given.
 async function openBoard(conditions = {}, viewport = { width: 1280, height: 800 }) {
-  const context = await browser.newContext({ viewport, deviceScaleFactor: 1 });
+  const context = await env.browser.newContext({ viewport, deviceScaleFactor: 1 });
   await context.addInitScript((c) => {
     if (!sessionStorage.getItem("seeded")) {
       localStorage.setItem("hissan.conditions", JSON.stringify(c));
@@ -39,7 +29,7 @@ async function openBoard(conditions = {}, viewport = { width: 1280, height: 800 
   const page = await context.newPage();
   const errors = [];
   page.on("pageerror", (e) => errors.push(e.message));
-  await page.goto(server.url);
+  await page.goto(env.server.url);
   await page.waitForSelector("body[data-ready='1']");
   return { context, page, errors };
 }

@@ -2,38 +2,28 @@
 // problems as the native export tool, a choice no problem meets shows the
 // refusal naming it, and the print layout is A4 pages.
 // Environment: HISSAN_RENDER (the native export tool), WEB_DIST (web/dist).
-import { test, before, after } from "node:test";
+import { test } from "node:test";
 import assert from "node:assert/strict";
 import { execFileSync } from "node:child_process";
 import { mkdtempSync, writeFileSync } from "node:fs";
 import { join, dirname } from "node:path";
 import { tmpdir } from "node:os";
 import { fileURLToPath } from "node:url";
-import { chromium } from "playwright-core";
-import { serve, chromiumArgs, chromiumPath } from "./serve.mjs";
+import { pageUnderTest } from "./page.mjs";
 
 const here = dirname(fileURLToPath(import.meta.url));
 const dist = process.env.WEB_DIST ?? join(here, "..", "dist");
 const render = process.env.HISSAN_RENDER;
 const dir = mkdtempSync(join(tmpdir(), "hissan-sheet-"));
-let browser, server;
-
-before(async () => {
-  server = await serve(dist);
-  browser = await chromium.launch({ executablePath: chromiumPath, args: chromiumArgs });
-});
-after(async () => {
-  await browser?.close();
-  server?.close();
-});
+const env = pageUnderTest(dist);
 
 // A fresh page with the worksheet maker open.
 async function openSheet() {
-  const context = await browser.newContext({ viewport: { width: 1280, height: 900 }, deviceScaleFactor: 1 });
+  const context = await env.browser.newContext({ viewport: { width: 1280, height: 900 }, deviceScaleFactor: 1 });
   const page = await context.newPage();
   const errors = [];
   page.on("pageerror", (e) => errors.push(e.message));
-  await page.goto(server.url);
+  await page.goto(env.server.url);
   await page.waitForSelector("body[data-ready='1']");
   await page.getByRole("button", { name: "プリントを作る" }).click();
   await page.waitForSelector("#sheet[data-sheet]");
