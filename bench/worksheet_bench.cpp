@@ -5,9 +5,9 @@
 
 #include <QBuffer>
 #include <QPainter>
-#include <QPdfWriter>
 
 #include "bench/offscreen_app.h"
+#include "ui/pdf_writer.h"
 #include "ui/worksheet.h"
 
 namespace {
@@ -37,7 +37,7 @@ void BM_PaintSheetPageOf12Products(benchmark::State& state) {
     for (auto _ : state) {
         QBuffer out;
         out.open(QIODevice::WriteOnly);
-        QPdfWriter pdf(&out);
+        app::PdfWriter pdf(&out);
         worksheet::setUpPage(pdf);
         QPainter p(&pdf);
         sheet.paintPage(p, 0);

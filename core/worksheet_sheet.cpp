@@ -139,6 +139,7 @@ hissan::DisplayList paperOps(const hissan::DisplayList& ops, bool answers) {
         }
     }
     hissan::DisplayList out;
+    out.reserve(size_t(std::count(keep.begin(), keep.end(), true)));
     for (size_t i = 0; i < n; ++i)
         if (keep[i]) out.push_back(ops[i]);
     return out;

@@ -4,14 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QBuffer>
 #include <QFile>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QPageSize>
 #include <QPainter>
-#include <QPdfWriter>
 #include <QRawFont>
 #include <QStringDecoder>
 #include <QTextLayout>
@@ -28,6 +26,7 @@
 #include "core/keisan.h"
 #include "ui/board_entry.h"
 #include "ui/output_file.h"
+#include "ui/pdf_writer.h"
 
 namespace worksheet {
 
@@ -175,6 +174,7 @@ std::variant<Calculation, std::string> layOut(const std::string& expression,
     size_t layoutStart = 0;
     hissan::Grid grid;
     const hissan::DisplayList board = k.printLayout(metrics, &grid, &layoutStart);
+    c.full.reserve(board.size());
     for (const hissan::Op& op : board)
         if (!op.stepOnly) c.full.push_back(op);
     c.problem = problemOps(board, layoutStart, k.shiki().Enzanshi);
@@ -394,7 +394,12 @@ class Ink {
             p.save();
             p.scale(g.scale, g.scale);
             p.setPen(app::toQColor(g.colour));
-            p.drawGlyphRun(QPointF(0, 0), run);
+            // A PDF page takes the glyphs as they are; QPainter would lay
+            // the run out again.
+            if (auto* pdf = dynamic_cast<app::PdfWriter*>(p.device()))
+                pdf->drawGlyphs(p, g.font, g.glyphs, g.positions);
+            else
+                p.drawGlyphRun(QPointF(0, 0), run);
             p.restore();
         }
         lines_.clear();
@@ -463,9 +468,9 @@ Sheet::Sheet(QSizeF pageSize, Grid grid, std::vector<Calculation> calculations, 
     for (const Calculation& c : calculations_) {
         Printed pr;
         for (int answer = 0; answer < 2; ++answer) {
-            const hissan::DisplayList ops = paperOps(answer ? c.full : c.problem, answer == 1);
-            for (const hissan::Op& op : ops)
-                (onExpressionLine(op, c) ? pr.line : pr.work)[answer].push_back(op);
+            hissan::DisplayList ops = paperOps(answer ? c.full : c.problem, answer == 1);
+            for (hissan::Op& op : ops)
+                (onExpressionLine(op, c) ? pr.line : pr.work)[answer].push_back(std::move(op));
         }
         pr.lineBox = boxOf(pr.line[1]);
         pr.workBox = boxOf(pr.work[1]);
@@ -700,15 +705,13 @@ void Sheet::paintPage(QPainter& p, int page) const {
     p.restore();
 }
 
-void setUpPage(QPdfWriter& pdf) {
+void setUpPage(app::PdfWriter& pdf) {
     pdf.setResolution(96);
-    pdf.setPageSize(QPageSize(QPageSize::A4));
-    pdf.setPageOrientation(QPageLayout::Portrait);
-    pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+    pdf.setPageSize(QPageSize(QPageSize::A4).size(QPageSize::Millimeter) * (72 / 25.4));
 }
 
 MeasuringPage::MeasuringPage(const std::string& fontName)
-    : scratch_(std::make_unique<QBuffer>()), pdf_(std::make_unique<QPdfWriter>(scratch_.get())) {
+    : pdf_(std::make_unique<app::PdfWriter>(nullptr)) {
     setUpPage(*pdf_);
     metrics_ = std::make_unique<app::QtMetrics>(app::boardFontFamily(fontName), pdf_.get());
 }
@@ -725,7 +728,7 @@ bool writePdf(const Sheet& sheet, const QString& file, const QString& documentTi
     tools::OutputFile out(file);
     bool ok = out.open();
     {
-        QPdfWriter pdf(&out);
+        app::PdfWriter pdf(&out);
         setUpPage(pdf);
         pdf.setTitle(documentTitle);
         pdf.setCreator(QStringLiteral("hissan-render"));

@@ -29,8 +29,10 @@
 #include "ui/renderer.h"
 
 class QPainter;
-class QPdfWriter;
-class QBuffer;
+
+namespace app {
+class PdfWriter;
+}
 
 namespace worksheet {
 
@@ -163,7 +165,7 @@ class Sheet {
 
 // A4 portrait, no margins, at the boards' 96 dots per inch: the page of a
 // sheet, and of the device its boards are measured on.
-void setUpPage(QPdfWriter& pdf);
+void setUpPage(app::PdfWriter& pdf);
 
 // A page that measures boards as the sheet's PDF will (A4 at 96 dots per
 // inch), writing nowhere, with the board font of `fontName`.
@@ -175,8 +177,7 @@ class MeasuringPage {
     QSizeF size() const;
 
   private:
-    std::unique_ptr<QBuffer> scratch_;
-    std::unique_ptr<QPdfWriter> pdf_;
+    std::unique_ptr<app::PdfWriter> pdf_;
     std::unique_ptr<app::QtMetrics> metrics_;
 };
 

@@ -9,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QPainter>
-#include <QPdfWriter>
 #include <QPicture>
 #include <QStringEncoder>
 #include <QTemporaryDir>
