@@ -204,9 +204,7 @@ bool parseDoc(IniDoc& doc, std::string bytes) {
 }
 
 // The program's sections, in the order in which a new file gets them.
-constexpr const char* kSections[] = {"FORMPOS", "BFORMPOS", "FONT",      "DSPORNOT", "SPEED",
-                                     "KAIGYO",  "EXPLAIN",  "DSPCLTYPE", "STEPDSP",  "SHOUJOUKEN",
-                                     "DSPHELP", "SYOKIJK",  "CURSOR",    "YOMIAGE",  "KEYPAD"};
+constexpr const auto& kSections = core::kSettingsSections;
 constexpr size_t kSectionCount = std::size(kSections);
 
 using core::Stored;

@@ -73,6 +73,20 @@ constexpr Condition kConditions[] = {
 static_assert(kConditions[kStoredConditionCount - 1].stored != Stored::No &&
               kConditions[kStoredConditionCount].stored == Stored::No);
 
+constexpr bool everyStoredConditionHasItsSection() {
+    for (std::size_t k = 0; k < kStoredConditionCount; ++k) {
+        bool found = false;
+        for (const char* s : kSettingsSections)
+            found = found || (kConditions[k].section &&
+                              std::string_view(kConditions[k].section) == std::string_view(s));
+        if (!found) return false;
+    }
+    return true;
+}
+// The settings file writes each key under its section: a key naming a
+// section the file does not have would have nowhere to go.
+static_assert(everyStoredConditionHasItsSection());
+
 }  // namespace
 
 std::span<const Condition> conditions() {

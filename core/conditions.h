@@ -54,6 +54,12 @@ struct Condition {
     std::optional<Switch> box{};    // the dialog's check box for it
 };
 
+// The settings file's sections, in the order in which a new file gets them.
+// Every condition the file keeps is in one of them (checked when this is built).
+inline constexpr const char* kSettingsSections[] = {
+    "FORMPOS", "BFORMPOS",   "FONT",    "DSPORNOT", "SPEED",  "KAIGYO",  "EXPLAIN", "DSPCLTYPE",
+    "STEPDSP", "SHOUJOUKEN", "DSPHELP", "SYOKIJK",  "CURSOR", "YOMIAGE", "KEYPAD"};
+
 // Every condition; those the settings file keeps come first, in the order in
 // which the file is read and written.
 std::span<const Condition> conditions();
