@@ -32,7 +32,7 @@ const char* const kHintNumberFirst = "はじめに数を入れてください。
 const char* const kHintOneOperator = "＋ － × ÷ は１つの式に１つだけです。";
 const char* const kHintOperatorNext = "＋ － × ÷ のどれかと、つぎの数を入れてください。";
 const char* const kHintSecondNumber = "つぎの数を入れてから ＝ です。";
-const char* const kHintNextProblem = "答えが出ました。つぎの問題は Delete キーで。";
+const char* const kHintNextProblem = "答えが出ました。つぎの問題は Delete キーか「消去」で。";
 
 bool isOperator(char ch) {
     return ch == '+' || ch == '-' || ch == '*' || ch == '/';
