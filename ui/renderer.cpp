@@ -11,6 +11,8 @@
 #include <map>
 #include <tuple>
 
+#include "ui/pdf_writer.h"
+
 namespace app {
 
 namespace {
@@ -54,7 +56,9 @@ QString boardFontFamily(const std::string& fontName) {
 }
 
 QtMetrics::QtMetrics(QString family, const QPaintDevice* device)
-    : family_(std::move(family)), device_(device) {}
+    : family_(std::move(family)),
+      device_(device),
+      pdf_(dynamic_cast<const PdfWriter*>(device) != nullptr) {}
 
 QFont QtMetrics::font(int pointSize, bool bold, bool underline) const {
     QFont f(family_);
@@ -63,6 +67,29 @@ QFont QtMetrics::font(int pointSize, bool bold, bool underline) const {
     f.setUnderline(underline);
     f.setStyleHint(QFont::TypeWriter);
     return f;
+}
+
+QRawFont QtMetrics::rawFont(int pointSize, bool bold) const {
+    if (!pdf_) return QRawFont();
+    // The pixel size a QFont of that point size gets on this page.
+    return rawFontAtPixels(qRound(std::max(1, pointSize) * device_->logicalDpiY() / 72.0), bold);
+}
+
+QRawFont QtMetrics::rawFontAtPixels(int pixels, bool bold) const {
+    if (!pdf_) return QRawFont();
+    pixels = std::max(1, pixels);
+    const int key = pixels * 2 + (bold ? 1 : 0);
+    auto it = sized_.find(key);
+    if (it != sized_.end()) return it->second;
+    QRawFont& loaded = loaded_[bold ? 1 : 0];
+    if (!loaded.isValid()) {
+        QFont f = font(1, bold);
+        f.setPixelSize(pixels);
+        loaded = QRawFont::fromFont(QFont(f, device_));
+    }
+    QRawFont sized = loaded;
+    sized.setPixelSize(pixels);
+    return sized_.emplace(key, sized).first->second;
 }
 
 namespace {
@@ -95,8 +122,18 @@ int QtMetrics::textWidth(std::string_view utf8, int pointSize, bool bold) const 
     key += utf8;
     auto it = widths_.find(key);
     if (it != widths_.end()) return it->second;
-    const QFontMetrics& fm = cachedMetrics(*this, device_, pointSize, bold);
-    const int w = fm.horizontalAdvance(QString::fromUtf8(utf8.data(), qsizetype(utf8.size())));
+    const QString text = QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+    if (pdf_) {
+        const QRawFont raw = rawFont(pointSize, bold);
+        const QList<quint32> glyphs = raw.glyphIndexesForString(text);
+        // A character the font lacks is measured as Qt draws it, from a fallback font.
+        if (raw.isValid() && !glyphs.contains(0u)) {
+            double width = 0;
+            for (const QPointF& a : raw.advancesForGlyphIndexes(glyphs)) width += a.x();
+            return widths_.emplace(std::move(key), qRound(width)).first->second;
+        }
+    }
+    const int w = cachedMetrics(*this, device_, pointSize, bold).horizontalAdvance(text);
     widths_.emplace(std::move(key), w);
     return w;
 }
@@ -126,6 +163,30 @@ QColor backgroundColour(int scheme) {
         hissan::schemeFor(scheme).resolve(hissan::Colour::of(hissan::Role::Background)));
 }
 
+namespace {
+
+// A text op as glyphs of the metrics' raw font; false when the font lacks
+// one of its characters.
+bool drawGlyphs(QPainter& p, PdfWriter& pdf, const hissan::Op& op, const QtMetrics& metrics,
+                const hissan::Scheme& scheme) {
+    const QRawFont raw = metrics.rawFont(op.size, op.bold);
+    const QList<quint32> glyphs = raw.glyphIndexesForString(QString::fromStdString(op.text));
+    if (!raw.isValid() || glyphs.contains(0u)) return false;
+    QList<QPointF> positions;
+    positions.reserve(glyphs.size());
+    // The board canvas places a text by its top-left corner.
+    QPointF at(op.x1, op.y1 + cellAscent(op.size, p.device()));
+    for (const QPointF& a : raw.advancesForGlyphIndexes(glyphs)) {
+        positions.append(at);
+        at += a;
+    }
+    p.setPen(toQColor(scheme.resolve(op.colour)));
+    pdf.drawGlyphs(p, raw, glyphs, positions);
+    return true;
+}
+
+}  // namespace
+
 void renderOps(QPainter& p, const hissan::DisplayList& ops, const QtMetrics& metrics,
                const RenderOptions& opt) {
     const hissan::Scheme& scheme = hissan::schemeFor(opt.scheme);
@@ -134,6 +195,7 @@ void renderOps(QPainter& p, const hissan::DisplayList& ops, const QtMetrics& met
     // rule keeps its weight beside the digits.
     const double penScale = verticalDpi(p.device()) / double(kBoardDpi);
     const size_t n = std::min(opt.count, ops.size());
+    auto* pdf = dynamic_cast<PdfWriter*>(p.device());
     p.save();
     p.translate(0, opt.dy);
     p.setRenderHint(QPainter::Antialiasing, true);
@@ -148,6 +210,9 @@ void renderOps(QPainter& p, const hissan::DisplayList& ops, const QtMetrics& met
         if (op.stepOnly && !opt.stepMode) continue;
         switch (op.kind) {
             case hissan::Op::Text: {
+                // On a PDF page the glyphs go in as the metrics measured
+                // them, without loading the font again at this size.
+                if (pdf && !op.underline && drawGlyphs(p, *pdf, op, metrics, scheme)) break;
                 const quint64 key =
                     (quint64(op.size) << 2) | (op.bold ? 2 : 0) | (op.underline ? 1 : 0);
                 auto it = fonts.find(key);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QFont>
+#include <QRawFont>
 #include <QString>
 #include <string>
 #include <unordered_map>
@@ -36,6 +37,13 @@ int cellAscent(int pointSize, const QPaintDevice* device);
 // Board font metrics measured with QFontMetrics on a paint device (the screen
 // when `device` is null, else e.g. a printer, whose resolution differs); the
 // text height is the character cell above.
+//
+// On a PDF page (app::PdfWriter) the widths come from the advances of one
+// loaded font, copied to each size, instead: loading the font anew for each
+// of a board's sizes (fontconfig matching it every time) and shaping each
+// text was a third of exporting one board. The widths are the same where
+// the font's hinting does not vary with its size, as with the board fonts;
+// where it does, the PDF is laid out by the widths it is drawn with.
 class QtMetrics : public hissan::Metrics {
   public:
     explicit QtMetrics(QString family, const QPaintDevice* device = nullptr);
@@ -45,13 +53,20 @@ class QtMetrics : public hissan::Metrics {
     const QString& family() const { return family_; }
     const QPaintDevice* device() const { return device_; }  // null: the screen
     QFont font(int pointSize, bool bold = false, bool underline = false) const;
+    // On a PDF page: the board font at `pointSize` (or at `pixels`), a copy
+    // of the one loaded font; else an invalid font.
+    QRawFont rawFont(int pointSize, bool bold) const;
+    QRawFont rawFontAtPixels(int pixels, bool bold) const;
 
   private:
     QString family_;
     const QPaintDevice* device_;
+    bool pdf_ = false;
     // Widths already measured, by size, boldness and text: a layout asks for
     // the same few glyphs over and over.
     mutable std::unordered_map<std::string, int> widths_;
+    mutable QRawFont loaded_[2];  // regular and bold, at the first size asked for
+    mutable std::unordered_map<int, QRawFont> sized_;  // by pixels * 2 + bold
 };
 
 struct RenderOptions {

@@ -242,6 +242,9 @@ class GlyphCache {
                 x += ce.advance;
             }
             e.advance = x;
+        } else if (fromRawFont(metrics_.rawFont(op.size, op.bold), text, e)) {
+            // The board places a text's baseline at the cell ascent below its top.
+            e.dy = app::cellAscent(op.size, device(p));
         } else {
             QTextLayout layout(text, metrics_.font(op.size, op.bold), device(p));
             layout.beginLayout();
@@ -262,13 +265,16 @@ class GlyphCache {
         auto it = chars_.find(key);
         if (it == chars_.end()) {
             Entry e;
-            QTextLayout layout(QString(c), font, device(p));
-            layout.beginLayout();
-            QTextLine line = layout.createLine();
-            layout.endLayout();
-            e.runs = layout.glyphRuns();
-            e.dy = -line.ascent();
-            e.advance = line.naturalTextWidth();
+            if (!fromRawFont(metrics_.rawFontAtPixels(font.pixelSize(), font.bold()), QString(c),
+                             e)) {
+                QTextLayout layout(QString(c), font, device(p));
+                layout.beginLayout();
+                QTextLine line = layout.createLine();
+                layout.endLayout();
+                e.runs = layout.glyphRuns();
+                e.dy = -line.ascent();
+                e.advance = line.naturalTextWidth();
+            }
             it = chars_.emplace(key, std::move(e)).first;
         }
         advance = it->second.advance;
@@ -276,6 +282,30 @@ class GlyphCache {
     }
 
   private:
+    // A text as the glyphs of the board font the metrics measure with on a
+    // PDF page, their origins on the baseline: no font loaded again for each
+    // size, nothing shaped. False (and `e` untouched) where there is no such
+    // font or it lacks a character.
+    static bool fromRawFont(const QRawFont& raw, const QString& text, Entry& e) {
+        if (!raw.isValid()) return false;
+        const QList<quint32> glyphs = raw.glyphIndexesForString(text);
+        if (glyphs.isEmpty() || glyphs.contains(0u)) return false;
+        QList<QPointF> positions;
+        double x = 0;
+        for (const QPointF& a : raw.advancesForGlyphIndexes(glyphs)) {
+            positions.append(QPointF(x, 0));
+            x += a.x();
+        }
+        QGlyphRun run;
+        run.setRawFont(raw);
+        run.setGlyphIndexes(glyphs);
+        run.setPositions(positions);
+        e.runs = {run};
+        e.dy = 0;
+        e.advance = x;
+        return true;
+    }
+
     // The boards are measured and shaped on the sheet's own page (96 dots
     // per inch) whatever they are drawn on: a printer's page is scaled to it.
     const QPaintDevice* device(QPainter& p) const {
