@@ -189,6 +189,22 @@ void charactersOfGlyphs(const QByteArray& cmap, std::map<quint32, char32_t>& wan
     }
 }
 
+RawText setOnRawFont(const QRawFont& font, const QString& text, QPointF origin) {
+    RawText set;
+    if (!font.isValid()) return set;
+    QList<quint32> glyphs = font.glyphIndexesForString(text);
+    if (glyphs.isEmpty() || glyphs.contains(0u)) return set;
+    set.positions.reserve(glyphs.size());
+    QPointF at = origin;
+    for (const QPointF& a : font.advancesForGlyphIndexes(glyphs)) {
+        set.positions.append(at);
+        at += a;
+    }
+    set.advance = at.x() - origin.x();
+    set.glyphs = std::move(glyphs);
+    return set;
+}
+
 // ---- the paint engine ---------------------------------------------------------------
 
 class PdfEngine : public QPaintEngine {
@@ -571,21 +587,14 @@ void PdfEngine::drawTextItem(const QPointF& p, const QTextItem& item) {
     auto it = fontsOfQFonts_.find(key);
     if (it == fontsOfQFonts_.end()) it = fontsOfQFonts_.insert(key, QRawFont::fromFont(font));
     const QRawFont& raw = *it;
-    QList<quint32> glyphs = raw.isValid() ? raw.glyphIndexesForString(text) : QList<quint32>();
-    if (glyphs.isEmpty() || glyphs.contains(0u)) {
+    const RawText set = setOnRawFont(raw, text, p);
+    if (set.empty()) {
         // A character the font lacks comes from a fallback font Qt chose:
         // drawn as its outline.
         QPaintEngine::drawTextItem(p, item);
         return;
     }
-    const QList<QPointF> advances = raw.advancesForGlyphIndexes(glyphs);
-    QList<QPointF> positions;
-    positions.reserve(glyphs.size());
-    QPointF at = p;
-    for (qsizetype i = 0; i < glyphs.size(); ++i) {
-        positions.append(at);
-        at += advances.value(i);
-    }
+    const QList<quint32>& glyphs = set.glyphs;
     // The glyphs of the text map back to its characters.
     Face& face = faceOf(raw);
     for (qsizetype i = 0; i < text.size() && glyphs.size() == text.size(); ++i)
@@ -593,8 +602,8 @@ void PdfEngine::drawTextItem(const QPointF& p, const QTextItem& item) {
             char32_t& c = face.characters[glyphs[i]];
             if (c == 0) c = text[i].unicode();
         }
-    this->glyphs(raw, glyphs.constData(), positions.constData(), int(glyphs.size()), pen_.color(),
-                 matrix_);
+    this->glyphs(raw, glyphs.constData(), set.positions.constData(), int(glyphs.size()),
+                 pen_.color(), matrix_);
 }
 
 PdfEngine::Face& PdfEngine::faceOf(const QRawFont& font) {

@@ -36,6 +36,18 @@ namespace app {
 
 class PdfEngine;
 
+// A text set on a raw font, glyph after glyph along the baseline from
+// `origin` by their advances, nothing shaped: how boards (fixed pitch, no
+// kerning) go onto PDF pages. Empty where the font is invalid or lacks one
+// of the text's characters, which Qt would then take from a fallback font.
+struct RawText {
+    QList<quint32> glyphs;
+    QList<QPointF> positions;
+    double advance = 0;
+    bool empty() const { return glyphs.isEmpty(); }
+};
+RawText setOnRawFont(const QRawFont& font, const QString& text, QPointF origin = {});
+
 // Fills in, for each glyph of `glyphs`, the character a font's "cmap" table
 // maps to it (from its Unicode subtable of format 12, else 4): of several,
 // the lowest that is not a radical or compatibility form of an ideograph. A

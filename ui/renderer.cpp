@@ -124,14 +124,9 @@ int QtMetrics::textWidth(std::string_view utf8, int pointSize, bool bold) const 
     if (it != widths_.end()) return it->second;
     const QString text = QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
     if (pdf_) {
-        const QRawFont raw = rawFont(pointSize, bold);
-        const QList<quint32> glyphs = raw.glyphIndexesForString(text);
         // A character the font lacks is measured as Qt draws it, from a fallback font.
-        if (raw.isValid() && !glyphs.contains(0u)) {
-            double width = 0;
-            for (const QPointF& a : raw.advancesForGlyphIndexes(glyphs)) width += a.x();
-            return widths_.emplace(std::move(key), qRound(width)).first->second;
-        }
+        const RawText set = setOnRawFont(rawFont(pointSize, bold), text);
+        if (!set.empty()) return widths_.emplace(std::move(key), qRound(set.advance)).first->second;
     }
     const int w = cachedMetrics(*this, device_, pointSize, bold).horizontalAdvance(text);
     widths_.emplace(std::move(key), w);
@@ -170,18 +165,12 @@ namespace {
 bool drawGlyphs(QPainter& p, PdfWriter& pdf, const hissan::Op& op, const QtMetrics& metrics,
                 const hissan::Scheme& scheme) {
     const QRawFont raw = metrics.rawFont(op.size, op.bold);
-    const QList<quint32> glyphs = raw.glyphIndexesForString(QString::fromStdString(op.text));
-    if (!raw.isValid() || glyphs.contains(0u)) return false;
-    QList<QPointF> positions;
-    positions.reserve(glyphs.size());
     // The board canvas places a text by its top-left corner.
-    QPointF at(op.x1, op.y1 + cellAscent(op.size, p.device()));
-    for (const QPointF& a : raw.advancesForGlyphIndexes(glyphs)) {
-        positions.append(at);
-        at += a;
-    }
+    const RawText set = setOnRawFont(raw, QString::fromStdString(op.text),
+                                     QPointF(op.x1, op.y1 + cellAscent(op.size, p.device())));
+    if (set.empty()) return false;
     p.setPen(toQColor(scheme.resolve(op.colour)));
-    pdf.drawGlyphs(p, raw, glyphs, positions);
+    pdf.drawGlyphs(p, raw, set.glyphs, set.positions);
     return true;
 }
 

@@ -287,22 +287,15 @@ class GlyphCache {
     // size, nothing shaped. False (and `e` untouched) where there is no such
     // font or it lacks a character.
     static bool fromRawFont(const QRawFont& raw, const QString& text, Entry& e) {
-        if (!raw.isValid()) return false;
-        const QList<quint32> glyphs = raw.glyphIndexesForString(text);
-        if (glyphs.isEmpty() || glyphs.contains(0u)) return false;
-        QList<QPointF> positions;
-        double x = 0;
-        for (const QPointF& a : raw.advancesForGlyphIndexes(glyphs)) {
-            positions.append(QPointF(x, 0));
-            x += a.x();
-        }
+        app::RawText set = app::setOnRawFont(raw, text);
+        if (set.empty()) return false;
         QGlyphRun run;
         run.setRawFont(raw);
-        run.setGlyphIndexes(glyphs);
-        run.setPositions(positions);
+        run.setGlyphIndexes(set.glyphs);
+        run.setPositions(set.positions);
         e.runs = {run};
         e.dy = 0;
-        e.advance = x;
+        e.advance = set.advance;
         return true;
     }
 

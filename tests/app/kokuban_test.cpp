@@ -32,6 +32,7 @@
 #include "app/single_instance.h"
 #include "hissan/rows.h"
 #include "tests/app/window_fixture.h"
+#include "tests/ui/ink_box.h"
 #include "ui/board_view.h"
 
 namespace {
@@ -903,15 +904,6 @@ TEST_F(KokubanTest, InputBeforeTheFirstPaintFindsStartUpFinished) {
     EXPECT_TRUE(form->companions().stepBox()->isVisible());
     EXPECT_TRUE(form->companions().keypad()->isVisible());
     EXPECT_NE(form->SpVoice1, nullptr);
-}
-
-// The box of every pixel of `img` that is not the board's colour `board`.
-QRect inkBox(const QImage& img, QColor board) {
-    QRect box;
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            if (img.pixelColor(x, y) != board) box |= QRect(x, y, 1, 1);
-    return box;
 }
 
 // A calculation wider than the board scrolls sideways; one that fits does not.

@@ -12,6 +12,7 @@
 #include "core/conditions.h"
 #include "hissan/board.h"
 #include "hissan/primitives.h"
+#include "tests/ui/ink_box.h"
 
 namespace {
 
@@ -39,15 +40,6 @@ int countPixels(const QImage& img, QRect area, QColor c) {
         for (int x = area.left(); x <= area.right(); ++x)
             if (img.pixelColor(x, y) == c) ++n;
     return n;
-}
-
-// The bounding box of every pixel that is not the board's colour.
-QRect inkBox(const QImage& img, QColor board) {
-    QRect ink;
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            if (img.pixelColor(x, y) != board) ink |= QRect(x, y, 1, 1);
-    return ink;
 }
 
 TEST(BoardFont, StoredWindowsNameFallsBackToInstalledJapaneseFont) {
