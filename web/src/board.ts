@@ -109,6 +109,17 @@ export function css(rgb: number): string {
   return "#" + (rgb & 0xffffff).toString(16).padStart(6, "0");
 }
 
+// Each op's CSS colour in a scheme, each colour written out once.
+export function opColours(scheme: readonly number[]): (op: Op) => string {
+  const colours = new Map<number, string>();
+  return (op: Op) => {
+    const rgb = opColour(op, scheme);
+    let c = colours.get(rgb);
+    if (!c) colours.set(rgb, (c = css(rgb)));
+    return c;
+  };
+}
+
 export class Board {
   ops: Op[] = [];
   revealed = 0;
@@ -216,13 +227,7 @@ export class Board {
     }
     const p = this.pacing();
     const scheme = this.schemes[p.scheme] ?? this.schemes[0];
-    const colours = new Map<number, string>();
-    const colour = (op: Op) => {
-      const rgb = opColour(op, scheme);
-      let c = colours.get(rgb);
-      if (!c) colours.set(rgb, (c = css(rgb)));
-      return c;
-    };
+    const colour = opColours(scheme);
     const ctx = this.ctx;
     const dpr = this.canvas.width / Math.max(1, this.cssWidth);
     ctx.setTransform(dpr, 0, 0, dpr, 0, 0);

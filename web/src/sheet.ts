@@ -3,7 +3,7 @@
 // squares and answer pages; a live preview of the first page, printed (and
 // saved as PDF) through the browser's print dialog. Loaded only when opened.
 import type { BoardModule, Session } from "../gen/hissan_board.mjs";
-import { css, opColour, paintOps, type Op, type PaintTarget } from "./board";
+import { opColours, paintOps, type Op, type PaintTarget } from "./board";
 import "./sheet.css";
 
 // A problem as the session returns it: the expression line and the working,
@@ -159,13 +159,7 @@ export function sheetPages(mod: BoardModule, problems: Problem[], c: Choices): s
   const perPage = cols * rows;
   const pages = Math.max(1, Math.ceil(problems.length / perPage));
   const scheme = JSON.parse(mod.Session.scheme(PAPER_SCHEME)) as number[];
-  const colours = new Map<number, string>();
-  const colour = (op: Op) => {
-    const rgb = opColour(op, scheme);
-    let s = colours.get(rgb);
-    if (!s) colours.set(rgb, (s = css(rgb)));
-    return s;
-  };
+  const colour = opColours(scheme);
   const sizes = new Map<number, [number, number]>();
   const metrics = (size: number): [number, number] => {
     let m = sizes.get(size);
